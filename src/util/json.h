@@ -1,0 +1,13 @@
+// JSON reader and writer for var.
+#pragma once
+#include <string>
+#include "util/var.h"
+
+// Parses the text into out. Answers 0 on success, 1 on a syntax error, when
+// out keeps the part built so far.
+int json_parse(const char* text, size_t len, var& out);
+// json_parse with the status dropped.
+var json_load(const std::string& text);
+// Compact JSON: no blanks, dict members in ascending byte order of the keys,
+// whole numbers as "%ld", others as "%f" with trailing zeros cut.
+std::string json_dump(const var& v);

@@ -1,0 +1,28 @@
+// Bitmap fonts named in "data.json" and text drawing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The index of the named font, loaded on first use; 0 when none.
+int font_load(const char* name);
+// Line height in view units (0 for font 0).
+int font_height(int font);
+// The width of the text: the sum of the glyph advances.
+float text_width(int font, const std::string& text);
+// The lines of the text wrapped at the width (0: no wrapping); "\n" breaks.
+std::vector<std::string> text_wrap(int font, const std::string& text,
+                                   float wrap);
+// The size of the wrapped text.
+void text_size(int font, const std::string& text, float wrap, float* w,
+               float* h);
+// Draws the text with its top left at (x, y), tinted by the colour state.
+// With wrap width 0 the text is one line (line breaks still break it).
+// align: -1 left, 0 centres each line, 1 right (within the wrap width, or
+// the widest line when it is 0).
+void text_draw_wrapped(int font, const std::string& text, float x, float y,
+                       float wrap, int align);
+
+// A copy of the text with every occurrence of the pattern replaced.
+std::string str_replace_all(const std::string& text, const std::string& pattern,
+                            const std::string& replacement);

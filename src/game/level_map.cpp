@@ -1,0 +1,33 @@
+#include "game/level_map.h"
+
+#include <cmath>
+#include <cstring>
+
+int tile_at_or(int x, int y, const uint8_t* grid, int def) {
+  if (x < MAP_MIN || x > MAP_MAX || y < MAP_MIN || y > MAP_MAX) return def;
+  return grid[y * MAP_W + x];
+}
+
+void game_text_set(char* dst, size_t cap, const char* src) {
+  if (cap == 0) return;
+  memset(dst, 0, cap);
+  if (!src) return;
+  size_t n = strnlen(src, cap - 1);
+  memcpy(dst, src, n);
+}
+
+char* game_text_terminate(char* dst, size_t cap) {
+  if (cap > 0) dst[cap - 1] = 0;
+  return dst;
+}
+
+static float finite_or(float v, float def) { return std::isfinite(v) ? v : def; }
+
+void level_map_sanitize(LevelMap* m, bool strip_bit7) {
+  if (strip_bit7)
+    for (uint8_t& t : m->grid) t &= 0x7f;
+  for (auto& slot : m->text) game_text_terminate(slot, sizeof slot);
+  if (m->current_tile < 0 || m->current_tile > 255) m->current_tile = TILE_NEW_CURRENT;
+  if (!std::isfinite(m->zoom) || m->zoom <= 0.0f) m->zoom = 1.0f;
+  for (float& c : m->camera) c = finite_or(c, 0.0f);
+}

@@ -1,0 +1,53 @@
+#include "game/settings.h"
+
+#include <SDL/SDL_keysym.h>
+
+#include "game/level_map.h"
+
+static void def(int32_t& field, int32_t value) {
+  if (field == 0) field = value;
+}
+
+void settings_defaults(Settings* s) {
+  s->version = SETTINGS_VERSION;
+  if (!s->volumes_set) {
+    def(s->music, DEFAULT_MUSIC);
+    def(s->sfx, DEFAULT_SFX);
+    s->volumes_set = 1;
+  }
+  s->music = s->music < 0 ? 0 : s->music > 100 ? 100 : s->music;
+  s->sfx = s->sfx < 0 ? 0 : s->sfx > 100 ? 100 : s->sfx;
+  def(s->debug, -1);
+  def(s->keys[ACT_UP], SDLK_UP);
+  def(s->keys[ACT_RIGHT], SDLK_RIGHT);
+  def(s->keys[ACT_DOWN], SDLK_DOWN);
+  def(s->keys[ACT_LEFT], SDLK_LEFT);
+  def(s->keys[ACT_BATTERY], SDLK_z);
+  def(s->keys[ACT_BOMB], SDLK_x);
+  def(s->keys[ACT_MINIMAP], SDLK_m);
+  def(s->keys[ACT_ESCAPE], SDLK_ESCAPE);
+  def(s->joys[ACT_BATTERY], 0x100 + 0);
+  def(s->joys[ACT_BOMB], 0x100 + 1);
+  def(s->joys[ACT_MINIMAP], 0x100 + 2);
+  def(s->joys[ACT_ESCAPE], 0x100 + 3);
+  def(s->game_hud, 1);
+  def(s->game_hints, 1);
+  def(s->game_timer, 1);
+  def(s->vfenn, -1);
+}
+
+void local_settings_defaults(LocalSettings* s) {
+  s->version = LSETTINGS_VERSION;
+  def(s->vres, -1);
+  def(s->vfull, -1);
+  def(s->vsync, 1);
+}
+
+void settings_sanitize(Settings* s) {
+  game_text_terminate(s->name, sizeof s->name);
+  game_text_terminate(s->passwd, sizeof s->passwd);
+  game_text_terminate(s->udid, sizeof s->udid);
+  game_text_terminate(s->id_name, sizeof s->id_name);
+  game_text_terminate(s->uid, sizeof s->uid);
+  game_text_terminate(s->token, sizeof s->token);
+}

@@ -1,0 +1,29 @@
+// Ids of the screens in the state table. The transition types (TRANS_*)
+// are those of gfx/transition.h.
+#pragma once
+
+enum {
+  STATE_NONE = 0,
+  STATE_EDIT_MAIN = 1,
+  STATE_PLAY = 2,
+  STATE_EDIT_TEXT = 4,
+  STATE_EDIT_MENU = 6,
+  STATE_MENUS_MAIN = 7,
+  STATE_MENUS_PLAY = 8,
+  STATE_MENUS_EDIT = 9,
+  STATE_MENUS_SETTINGS = 10,
+  STATE_EDIT_SHARE = 11,
+  STATE_EDIT_DELETE = 12,
+  STATE_PLAY_WIN = 13,
+  STATE_MENUS_COMMUNITY = 14,
+  STATE_MENUS_ERROR = 16,
+  STATE_PLAY_INTRO = 18,
+  STATE_EDIT_HELP = 20,
+  STATE_MOVIE_INTRO = 21,
+  STATE_MOVIE_OUTRO = 22,
+  STATE_EDIT_EXPORT = 23,
+  STATE_EDIT_IMPORT = 24,
+  STATE_MENUS_CREDITS = 25,
+  STATE_MENUS_POPUP = 33,
+  STATE_MAX = 64,  // the state table holds ids 0..STATE_MAX - 1
+};

@@ -1,0 +1,177 @@
+// The four save files: round trips, and what a damaged file leaves behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <memory>
+
+#include "game/game.h"
+#include "game/save_files.h"
+#include "game/state_table.h"
+#include "temp_dir.h"
+
+static std::unique_ptr<Game> new_game() { return std::make_unique<Game>(); }
+
+TEST(SaveFiles, RoundTripOfAllFourFiles) {
+  TempDir dir;
+  auto a = new_game();
+  a->state = STATE_MENUS_MAIN;
+  a->return_menu = STATE_MENUS_MAIN;
+  a->settings_return_state = STATE_MENUS_MAIN;
+  a->error_return_state = STATE_MENUS_MAIN;
+  a->popup_return_state = STATE_MENUS_MAIN;
+  a->help_return_state = STATE_MENUS_MAIN;
+  strcpy(a->current_level_id, "12.lev");
+  a->level.map.grid[300] = 42;
+  strcpy(a->settings.name, "walker");
+  a->settings.music = 33;
+  a->lsettings.vres = (800 << 16) | 600;
+  a->progress.levels[4].best_carts = 3;
+  a->slots[SLOT_UNDO].len = 10;
+  game_save_to(a.get(), dir.path());
+
+  EXPECT_EQ(dir.read("state.dat").size(), sizeof(Game));
+  EXPECT_EQ(dir.read("settings.dat").size(), 2260u);
+  EXPECT_EQ(dir.read("lsettings.dat").size(), 1024u);
+  EXPECT_EQ(dir.read("progress.dat").size(), sizeof(Progress));
+  int32_t version;
+  memcpy(&version, dir.read("state.dat").data(), 4);
+  EXPECT_EQ(version, 8);
+
+  auto b = new_game();
+  ASSERT_TRUE(game_load_state(b.get(), dir.path()));
+  EXPECT_STREQ(b->current_level_id, "12.lev");
+  EXPECT_EQ(b->level.map.grid[300], 42);
+  EXPECT_EQ(b->slots[SLOT_UNDO].len, 10);
+
+  auto c = new_game();
+  game_load_settings(c.get(), dir.path());
+  EXPECT_TRUE(game_load_progress(c.get(), dir.path()));
+  EXPECT_STREQ(c->settings.name, "walker");
+  EXPECT_EQ(c->settings.music, 33);
+  EXPECT_EQ(c->lsettings.vres, (800 << 16) | 600);
+  EXPECT_EQ(c->progress.levels[4].best_carts, 3);
+}
+
+TEST(SaveFiles, DamagedFilesLeaveTheDefaultsInPlace) {
+  TempDir dir;
+  auto a = new_game();
+  a->settings.music = 55;
+  a->progress.current_level = 9;
+  game_save_to(a.get(), dir.path());
+  std::string state = dir.read("state.dat");
+  std::string settings = dir.read("settings.dat");
+
+  auto check_untouched = [&](const char* what) {
+    auto b = new_game();
+    b->settings.music = 77;
+    b->progress.current_level = 2;
+    strcpy(b->current_level_id, "keep");
+    EXPECT_FALSE(game_load_state(b.get(), dir.path())) << what;
+    game_load_settings(b.get(), dir.path());
+    EXPECT_FALSE(game_load_progress(b.get(), dir.path())) << what;
+    EXPECT_STREQ(b->current_level_id, "keep") << what;
+    EXPECT_EQ(b->settings.music, 77) << what;
+    EXPECT_EQ(b->progress.current_level, 2) << what;
+  };
+
+  // Short files.
+  dir.write("state.dat", state.substr(0, 1000));
+  dir.write("settings.dat", settings.substr(0, 2259));
+  dir.write("progress.dat", "");
+  check_untouched("short");
+  // Long files.
+  dir.write("state.dat", state + "x");
+  dir.write("settings.dat", settings + std::string(4096, 'z'));
+  dir.write("progress.dat", std::string(sizeof(Progress) * 2, '\0'));
+  check_untouched("long");
+  // Right size, wrong version word.
+  std::string bad = state;
+  bad[0] = 7;
+  dir.write("state.dat", bad);
+  bad = settings;
+  bad[0] = 2;
+  dir.write("settings.dat", bad);
+  dir.write("progress.dat", std::string(sizeof(Progress), '\xff'));
+  check_untouched("version");
+  // Missing files.
+  TempDir empty;
+  auto b = new_game();
+  EXPECT_FALSE(game_load_state(b.get(), empty.path()));
+  EXPECT_FALSE(game_load_progress(b.get(), empty.path()));
+}
+
+TEST(SaveFiles, AnImageNeverBringsBackRunTimeFieldsOrUnknownScreens) {
+  TempDir dir;
+  auto a = new_game();
+  a->quit = 1;
+  a->run.idle_steps = 999;
+  a->run.cursor_hidden = 1;
+  a->state = 55;               // no screen has this id
+  a->return_menu = -3;
+  a->error_return_state = 1000;
+  memset(a->current_level_id, 'a', sizeof a->current_level_id);
+  memset(a->error_text, 'e', sizeof a->error_text);
+  memset(a->popup_text, 'p', sizeof a->popup_text);
+  memset(a->settings.name, 'n', sizeof a->settings.name);
+  memset(a->progress.achs[1].name, 'q', 32);
+  a->level.map.current_tile = -7;
+  a->slots[0].len = 1 << 30;
+  a->replay.len = -1;
+  a->progress.current_level = 5000;
+  game_save_to(a.get(), dir.path());
+
+  auto b = new_game();
+  ASSERT_TRUE(game_load_state(b.get(), dir.path()));
+  EXPECT_EQ(b->quit, 0);
+  EXPECT_EQ(b->run.idle_steps, 0);
+  EXPECT_EQ(b->run.cursor_hidden, 0);
+  EXPECT_EQ(b->state, STATE_MENUS_MAIN);
+  EXPECT_EQ(b->return_menu, STATE_MENUS_MAIN);
+  EXPECT_EQ(b->error_return_state, STATE_MENUS_MAIN);
+  EXPECT_EQ(strlen(b->current_level_id), 255u);
+  EXPECT_EQ(strlen(b->error_text), 255u);
+  EXPECT_EQ(strlen(b->popup_text), 127u);
+  EXPECT_EQ(strlen(b->settings.name), 63u);
+  EXPECT_EQ(strlen(b->progress.achs[1].name), 31u);
+  EXPECT_EQ(b->level.map.current_tile, TILE_NEW_CURRENT);
+  EXPECT_EQ(b->slots[0].len, 0);
+  EXPECT_EQ(b->replay.len, 0);
+  EXPECT_EQ(b->progress.current_level, 0);
+}
+
+TEST(SaveFiles, SettingsTextsAreTerminatedWhenRead) {
+  TempDir dir;
+  auto a = new_game();
+  a->settings.version = SETTINGS_VERSION;
+  memset(a->settings.passwd, 's', sizeof a->settings.passwd);
+  memset(a->settings.token, 't', sizeof a->settings.token);
+  dir.write("settings.dat", std::string(reinterpret_cast<char*>(&a->settings), sizeof a->settings));
+  auto b = new_game();
+  game_load_settings(b.get(), dir.path());
+  EXPECT_EQ(strlen(b->settings.passwd), 63u);
+  EXPECT_EQ(strlen(b->settings.token), 255u);
+}
+
+TEST(SaveFiles, VolumeSetToZeroSurvivesARestart) {
+  TempDir dir;
+  auto a = new_game();
+  settings_defaults(&a->settings);
+  a->settings.music = 0;
+  a->settings.sfx = 0;
+  game_save_to(a.get(), dir.path());
+  auto b = new_game();
+  game_load_settings(b.get(), dir.path());
+  settings_defaults(&b->settings);
+  EXPECT_EQ(b->settings.music, 0);
+  EXPECT_EQ(b->settings.sfx, 0);
+}
+
+TEST(SaveFiles, AFailedWriteKeepsThePreviousFile) {
+  TempDir dir;
+  ASSERT_TRUE(game_write_file(dir.file("f.dat"), "old", 3));
+  // The temporary file cannot be made: the old file stays whole.
+  ASSERT_EQ(mkdir(dir.file("f.dat.tmp").c_str(), 0700), 0);
+  EXPECT_FALSE(game_write_file(dir.file("f.dat"), "new", 3));
+  EXPECT_EQ(dir.read("f.dat"), "old");
+}

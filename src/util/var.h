@@ -11,11 +11,15 @@
 
 class var;
 
-// The polymorphic value behind a handle.
+enum var_kind { VAR_NONE, VAR_NUMBER, VAR_STRING, VAR_LIST, VAR_DICT };
+
+// The polymorphic value behind a handle. The reference count is not atomic:
+// values belong to the thread that made them.
 struct var_object {
   int refs = 0;
   virtual ~var_object() = default;
   virtual const char* type_name() const = 0;
+  virtual var_kind kind() const = 0;
 };
 
 struct _var_none;
@@ -44,13 +48,12 @@ class var_iter {
   var_iter& operator=(const var_iter&) = delete;
   ~var_iter() { delete it_; }
   bool next(var& key, var& value);
+  // The item of a list or string, the member value of a dict.
   bool next(var& value);
 
  private:
   var_iter_object* it_;
 };
-
-enum var_kind { VAR_NONE, VAR_NUMBER, VAR_STRING, VAR_LIST, VAR_DICT };
 
 class var {
  public:
@@ -83,6 +86,7 @@ class var {
   // negative index counts from the end); dicts: the member, none when absent.
   var operator[](long index) const;
   var operator[](int index) const { return (*this)[static_cast<long>(index)]; }
+  var operator[](size_t index) const { return (*this)[static_cast<long>(index)]; }
   var operator[](const char* key) const;
   var operator[](const std::string& key) const { return (*this)[key.c_str()]; }
   bool has(const std::string& key) const;

@@ -1,0 +1,32 @@
+// The SQLite wrapper: one open database per DBWrap, queries in and rows of
+// var out.
+#pragma once
+
+#include <string>
+
+#include "util/var.h"
+
+struct sqlite3;
+
+struct DBWrap {
+  sqlite3* db = nullptr;
+  std::string path;
+
+  DBWrap() = default;
+  DBWrap(const DBWrap&) = delete;
+  DBWrap& operator=(const DBWrap&) = delete;
+  ~DBWrap();  // closes the database
+};
+
+// Opens the database read-write, creating the file when missing; a DBWrap
+// that was open is closed first. Answers false, with an error line, when the
+// database cannot be opened.
+bool db_open(DBWrap& db, const std::string& path);
+void db_close(DBWrap& db);
+
+// Runs one statement. Every argument (the items of a list, or a single
+// non-list value; none means no arguments) is bound as text with its exact
+// byte length. Answers the rows as a list of dicts of column name to value:
+// NULL reads as none, anything else as the string of its bytes. On any error
+// it logs SQLite's message and answers an empty list.
+var db_query(DBWrap& db, const std::string& sql, const var& args = var());

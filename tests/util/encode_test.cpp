@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "util/encode.h"
+#include "util/error.h"
+
+TEST(Md5, KnownDigests) {
+  EXPECT_EQ(md5_hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(md5_hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(md5_hex("message digest"), "f96b697d7cb7938d525a2f31aaf161d0");
+  std::string with_nul("a\0b", 3);
+  EXPECT_NE(md5_hex(with_nul), md5_hex("a"));
+  EXPECT_EQ(md5_hex(with_nul), md5_hex(with_nul.data(), 3));
+}
+
+TEST(Base64, EncodesRfcVectors) {
+  const char* plain[] = {"", "f", "fo", "foo", "foob", "fooba", "foobar"};
+  const char* coded[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(base64_encode(plain[i]), coded[i]);
+    EXPECT_EQ(base64_decode(coded[i]), plain[i]);
+  }
+}
+
+TEST(Base64, RoundTripsEveryByteAndToleratesLayout) {
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7);
+  std::string text = base64_encode(bytes);
+  EXPECT_EQ(text.find_first_not_of(
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+            std::string::npos);
+  EXPECT_EQ(base64_decode(text), bytes);
+  EXPECT_EQ(base64_decode("Zm9v\r\nYmE"), "fooba");  // line breaks, no filling
+}
+
+TEST(Base64, RejectsForeignBytes) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(base64_decode("Zm9v*YmE="), "");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("ValueError: base64_decode"), std::string::npos);
+}
+
+TEST(UrlEscape, LettersAndDigitsOnlyStayPlain) {
+  EXPECT_EQ(url_escape("a-1_B."), "a%2d1%5fB%2e");
+  EXPECT_EQ(url_escape("\xc3\xa9"), "%c3%a9");
+  EXPECT_EQ(url_escape(""), "");
+  EXPECT_EQ(url_escape("a b&c~"), "a%20b%26c%7e");
+  EXPECT_EQ(url_escape(std::string("\0\t:", 3)), "%00%09%3a");
+  EXPECT_EQ(url_escape("xyz", 2), "xy");
+}
+
+TEST(UrlEncode, LengthAndBufferBounds) {
+  EXPECT_EQ(url_encode_len("a-1", 3), 6u);
+  EXPECT_EQ(url_encode_len("", 0), 1u);
+  char buf[8];
+  std::memset(buf, 'Z', sizeof buf);
+  EXPECT_EQ(url_encode("a b", 3, buf, sizeof buf), 5u);
+  EXPECT_STREQ(buf, "a%20b");
+  EXPECT_EQ(buf[7], 0);  // the rest is zero-filled
+  // Room for "ab" and "%" but not a whole escape: the escape is left out.
+  std::memset(buf, 'Z', sizeof buf);
+  EXPECT_EQ(url_encode("ab c", 4, buf, 5), 2u);
+  EXPECT_STREQ(buf, "ab");
+  EXPECT_EQ(url_encode("abc", 3, buf, 3), 2u);
+  EXPECT_STREQ(buf, "ab");
+  EXPECT_EQ(url_encode("abc", 3, buf, 0), 0u);
+}
+
+TEST(StrReplaceAll, ReplacesEveryOccurrence) {
+  EXPECT_EQ(str_replace_all("a b  c ", " ", ""), "abc");
+  EXPECT_EQ(str_replace_all("aaaa", "aa", "b"), "bb");
+  EXPECT_EQ(str_replace_all("abc", "x", "y"), "abc");
+  EXPECT_EQ(str_replace_all("abc", "", "y"), "abc");
+  EXPECT_EQ(str_replace_all("a.b", ".", "..."), "a...b");
+  EXPECT_EQ(str_replace_all("", "a", "b"), "");
+}

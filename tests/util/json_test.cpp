@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "util/error.h"
+#include "util/json.h"
+
+namespace {
+// Parses and hides the syntax-error line the parser writes.
+int parse_quiet(const std::string& text, var& out) {
+  testing::internal::CaptureStderr();
+  int rc = json_parse(text.data(), text.size(), out);
+  testing::internal::GetCapturedStderr();
+  return rc;
+}
+}  // namespace
+
+TEST(JsonParse, BuildsEveryKind) {
+  var v;
+  std::string text = R"( {"n": -12, "f": 0.1, "big": 12345678901234, "s": "a\"b\\c\u00e9\n",
+      "l": [1, [], {}], "t": true, "nul": null} )";
+  ASSERT_EQ(json_parse(text.data(), text.size(), v), 0);
+  EXPECT_TRUE(v.is_dict());
+  EXPECT_EQ(v["n"].num(), -12);
+  EXPECT_EQ(v["f"].num(), 0.1);
+  EXPECT_EQ(v["big"].num(), 12345678901234.0);
+  EXPECT_EQ(v["s"].str(), "a\"b\\c\xc3\xa9\n");
+  EXPECT_EQ(v["l"].len(), 3u);
+  EXPECT_TRUE(v["l"][1].is_list());
+  EXPECT_TRUE(v["l"][2].is_dict());
+  EXPECT_EQ(v["t"].num(), 1);
+  EXPECT_TRUE(v.has("nul"));
+  EXPECT_TRUE(v["nul"].is_none());
+}
+
+TEST(JsonParse, ScalarRootsAndEscapedNul) {
+  var v;
+  ASSERT_EQ(json_parse("7", 1, v), 0);
+  EXPECT_EQ(v.num(), 7);
+  std::string text = "\"a\\u0000b\"";
+  ASSERT_EQ(json_parse(text.data(), text.size(), v), 0);
+  EXPECT_EQ(v.str(), std::string("a\0b", 3));
+  // Only len bytes are read: the text need not end in NUL.
+  ASSERT_EQ(json_parse("[1]]]]", 3, v), 0);
+  EXPECT_EQ(v.len(), 1u);
+}
+
+TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
+  var v;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(json_parse("[1, {\"a\": 2, \"b\": [3, 4", 22, v), 1);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("SyntaxError: json_parse:"), std::string::npos);
+  EXPECT_EQ(tk_last_error().rfind("SyntaxError", 0), 0u);
+  ASSERT_TRUE(v.is_list());
+  EXPECT_EQ(v[0].num(), 1);
+  EXPECT_EQ(v[1]["a"].num(), 2);
+  EXPECT_EQ(v[1]["b"][0].num(), 3);
+
+  EXPECT_EQ(parse_quiet("", v), 1);
+  EXPECT_TRUE(v.is_none());
+  EXPECT_EQ(parse_quiet("{\"a\":1} x", v), 1);
+  EXPECT_EQ(v["a"].num(), 1);
+  EXPECT_EQ(parse_quiet(std::string("{}\0{}", 5), v), 1);
+  EXPECT_EQ(parse_quiet("[NaN]", v), 1);
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(json_load("nope").is_none());
+  EXPECT_EQ(json_load("[1,2,").len(), 2u);
+  testing::internal::GetCapturedStderr();
+}
+
+TEST(JsonParse, RefusesExcessiveNesting) {
+  var v;
+  std::string deep(100000, '[');
+  EXPECT_EQ(parse_quiet(deep, v), 1);
+  EXPECT_TRUE(v.is_list());  // the outer levels were kept and free cleanly
+  std::string ok(200, '[');
+  ok += std::string(200, ']');
+  EXPECT_EQ(parse_quiet(ok, v), 0);
+}
+
+TEST(JsonDump, CompactSortedAndNumberForms) {
+  var d = var_dict("b", var_list(1, 2.5, -0.125), "a", "x", "\xc3\xa9", var(), "B", 100000);
+  EXPECT_EQ(json_dump(d), "{\"B\":100000,\"a\":\"x\",\"b\":[1,2.5,-0.125],\"\xc3\xa9\":null}");
+  EXPECT_EQ(json_dump(var(1.0 / 3)), "0.333333");
+  EXPECT_EQ(json_dump(var(3.0)), "3");
+  EXPECT_EQ(json_dump(var(-7)), "-7");
+  EXPECT_EQ(json_dump(var(0.5)), "0.5");
+  EXPECT_EQ(json_dump(var(1e-9)), "0.0");
+  EXPECT_EQ(json_dump(var::new_dict()), "{}");
+  EXPECT_EQ(json_dump(var::new_list()), "[]");
+  EXPECT_EQ(json_dump(var()), "null");
+}
+
+TEST(JsonDump, AlwaysValidJson) {
+  double inf = std::numeric_limits<double>::infinity();
+  var l = var_list(std::nan(""), inf, -inf, 1e19, -1e300);
+  std::string text = json_dump(l);
+  EXPECT_EQ(text.substr(0, 20), "[null,null,null,1000");
+  EXPECT_NE(text.find("10000000000000000000.0"), std::string::npos);
+  var back;
+  ASSERT_EQ(json_parse(text.data(), text.size(), back), 0);
+  EXPECT_EQ(back[3].num(), 1e19);
+  EXPECT_EQ(back[4].num(), -1e300);
+
+  // A value that holds itself is cut off instead of recursing forever.
+  var self = var::new_list();
+  self.append(self);
+  testing::internal::CaptureStderr();
+  std::string cut = json_dump(self);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(tk_last_error().rfind("RecursionError", 0), 0u);
+  ASSERT_EQ(json_parse(cut.data(), cut.size(), back), 0);
+  self.set(0, var());  // break the cycle so the list is freed
+}
+
+TEST(JsonRoundTrip, BinaryStringsAndControlBytes) {
+  std::string bytes;
+  for (int c = 0; c < 256; ++c) bytes += static_cast<char>(c);
+  var d = var_dict("data", var(bytes), "k\"\n", 1);
+  std::string text = json_dump(d);
+  EXPECT_EQ(text.find('\n'), std::string::npos);
+  var back;
+  ASSERT_EQ(json_parse(text.data(), text.size(), back), 0);
+  EXPECT_EQ(back["data"].str(), bytes);
+  EXPECT_EQ(back["k\"\n"].num(), 1);
+  EXPECT_EQ(json_dump(back), text);
+}
+
+TEST(JsonRoundTrip, OutboxEntryText) {
+  var payload = var_dict("action", "scores", "post", var_dict("stars", "3", "lid", "x"));
+  var entry = var_dict("name", "web", "data", payload, "ts", 1700000000L, "n", 1);
+  EXPECT_EQ(json_dump(entry),
+            "{\"data\":{\"action\":\"scores\",\"post\":{\"lid\":\"x\",\"stars\":\"3\"}},"
+            "\"n\":1,\"name\":\"web\",\"ts\":1700000000}");
+}

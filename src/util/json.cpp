@@ -55,7 +55,13 @@ class Builder {
     if (_var_list* l = var_as_list(top)) {
       l->items.push_back(std::move(v));
     } else {
-      var_as_dict(top)->members[key_] = std::move(v);
+      // Keys usually come sorted (our own dumps are), so try the end first.
+      auto& m = var_as_dict(top)->members;
+      if (m.empty() || m.rbegin()->first < key_) {
+        m.emplace_hint(m.end(), key_, std::move(v));
+      } else {
+        m[key_] = std::move(v);
+      }
     }
     return true;
   }

@@ -18,6 +18,9 @@ var::var(var_object* o) : obj_(o) {
 var::var(int n) : var(static_cast<double>(n)) {}
 var::var(long n) : var(static_cast<double>(n)) {}
 var::var(long long n) : var(static_cast<double>(n)) {}
+var::var(unsigned n) : var(static_cast<double>(n)) {}
+var::var(unsigned long n) : var(static_cast<double>(n)) {}
+var::var(unsigned long long n) : var(static_cast<double>(n)) {}
 var::var(double n) : var(new _var_number(n)) {}
 var::var(const char* s) : var(s ? new _var_string(std::string(s)) : nullptr) {}
 var::var(const char* s, size_t len)

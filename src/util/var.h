@@ -61,6 +61,9 @@ class var {
   var(int n);
   var(long n);
   var(long long n);
+  var(unsigned n);
+  var(unsigned long n);
+  var(unsigned long long n);
   var(double n);
   var(const char* s);  // none when s is null
   var(const char* s, size_t len);

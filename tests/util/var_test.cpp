@@ -27,6 +27,7 @@ TEST(VarHandles, KindsAndEmptyHandleIsNone) {
   EXPECT_EQ(var(static_cast<const char*>(nullptr)).kind(), VAR_NONE);
   EXPECT_EQ(var(3).kind(), VAR_NUMBER);
   EXPECT_EQ(var(2.5).kind(), VAR_NUMBER);
+  EXPECT_EQ(var(sizeof(int)).num(), 4);
   EXPECT_EQ(var("x").kind(), VAR_STRING);
   EXPECT_EQ(var::new_list().kind(), VAR_LIST);
   EXPECT_EQ(var::new_dict().kind(), VAR_DICT);

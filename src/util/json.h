@@ -4,7 +4,9 @@
 #include "util/var.h"
 
 // Parses the text into out. Answers 0 on success, 1 on a syntax error, when
-// out keeps the part built so far.
+// out keeps the part built so far. true and false read as the numbers 1 and
+// 0; an escaped NUL stays in its string; nesting deeper than 512 levels is
+// refused as a syntax error.
 int json_parse(const char* text, size_t len, var& out);
 // json_parse with the status dropped.
 var json_load(const std::string& text);

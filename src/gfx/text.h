@@ -23,6 +23,3 @@ void text_size(int font, const std::string& text, float wrap, float* w,
 void text_draw_wrapped(int font, const std::string& text, float x, float y,
                        float wrap, int align);
 
-// A copy of the text with every occurrence of the pattern replaced.
-std::string str_replace_all(const std::string& text, const std::string& pattern,
-                            const std::string& replacement);

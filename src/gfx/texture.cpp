@@ -1,0 +1,235 @@
+// Textures and atlas images named in "data.json".
+#include <stb_image.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "gfx/gfx.h"
+#include "gfx/gl.h"
+
+bool gfx_texturing_on();
+
+namespace {
+struct Tex {
+  std::string name;
+  std::string file;      // data directory file; empty for program textures
+  bool nearest = false;
+  int w = 0, h = 0;
+  GLuint id = 0;
+  std::vector<uint8_t> pixels;  // kept until uploaded (program textures: kept)
+};
+struct Img {
+  std::string name;
+  int tex = 0;
+  float x = 0, y = 0, w = 0, h = 0;
+};
+std::vector<Tex> g_tex(1);
+std::vector<Img> g_img(1);
+
+var section(const char* name) {
+  return g_driver ? g_driver->data[name] : var();
+}
+
+bool decode(const std::string& file, std::vector<uint8_t>* out, int* w,
+            int* h) {
+  std::string bytes = data_read(file);
+  if (bytes.empty()) {
+    std::fprintf(stderr, "gfx_tex_load: cannot read %s\n", file.c_str());
+    return false;
+  }
+  int n = 0;
+  stbi_uc* px = stbi_load_from_memory(
+      reinterpret_cast<const stbi_uc*>(bytes.data()),
+      static_cast<int>(bytes.size()), w, h, &n, 4);
+  if (!px) {
+    std::fprintf(stderr, "gfx_tex_load: cannot decode %s: %s\n", file.c_str(),
+                 stbi_failure_reason());
+    return false;
+  }
+  out->assign(px, px + static_cast<size_t>(*w) * *h * 4);
+  stbi_image_free(px);
+  return true;
+}
+
+void upload(Tex& t) {
+  if (t.pixels.empty() && !t.file.empty()) {
+    int w = 0, h = 0;
+    if (!decode(t.file, &t.pixels, &w, &h)) return;
+    t.w = w;
+    t.h = h;
+  }
+  if (t.pixels.empty()) return;
+  glGenTextures(1, &t.id);
+  glBindTexture(GL_TEXTURE_2D, t.id);
+  GLint filter = t.nearest ? GL_NEAREST : GL_LINEAR;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, t.w, t.h, 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, t.pixels.data());
+  if (!t.file.empty()) {
+    t.pixels.clear();
+    t.pixels.shrink_to_fit();
+  }
+}
+}  // namespace
+
+void gfx_textures_lost() {
+  for (Tex& t : g_tex) {
+    if (t.id && gfx_gl_ready()) glDeleteTextures(1, &t.id);
+    t.id = 0;
+  }
+}
+
+int gfx_tex_load(const char* name) {
+  if (!name || !*name) return 0;
+  for (size_t i = 1; i < g_tex.size(); i++)
+    if (g_tex[i].name == name) return static_cast<int>(i);
+  std::fprintf(stderr, "trying load tex %s\n", name);
+  var entry = section("textures")[name];
+  if (!entry.is_dict() || !entry["file"].is_string()) {
+    std::fprintf(stderr, "gfx_tex_load: no texture %s\n", name);
+    return 0;
+  }
+  Tex t;
+  t.name = name;
+  t.file = entry["file"].str();
+  t.nearest = entry["filter"] == "nearest";
+  if (!decode(t.file, &t.pixels, &t.w, &t.h)) return 0;
+  g_tex.push_back(std::move(t));
+  int index = static_cast<int>(g_tex.size() - 1);
+  if (gfx_gl_ready()) upload(g_tex[index]);
+  return index;
+}
+
+int gfx_tex_from_pixels(const char* name, int w, int h, const uint8_t* rgba) {
+  Tex t;
+  t.name = name ? name : "";
+  t.w = w;
+  t.h = h;
+  t.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
+  g_tex.push_back(std::move(t));
+  int index = static_cast<int>(g_tex.size() - 1);
+  if (gfx_gl_ready()) upload(g_tex[index]);
+  return index;
+}
+
+bool gfx_tex_bind(int tex) {
+  if (!gfx_gl_ready()) return false;
+  if (tex <= 0 || tex >= static_cast<int>(g_tex.size())) {
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return false;
+  }
+  Tex& t = g_tex[tex];
+  if (!t.id) upload(t);
+  if (!t.id) return false;
+  glBindTexture(GL_TEXTURE_2D, t.id);
+  return true;
+}
+
+void gfx_tex_size(int tex, int* w, int* h) {
+  bool ok = tex > 0 && tex < static_cast<int>(g_tex.size());
+  *w = ok ? g_tex[tex].w : 0;
+  *h = ok ? g_tex[tex].h : 0;
+}
+
+int gfx_tex_count() { return static_cast<int>(g_tex.size() - 1); }
+
+int gfx_img_load(const char* name) {
+  if (!name || !*name) return 0;
+  for (size_t i = 1; i < g_img.size(); i++)
+    if (g_img[i].name == name) return static_cast<int>(i);
+  var entry = section("images")[name];
+  var rect = entry["rect"];
+  if (!entry.is_dict() || !rect.is_list() || rect.len() != 4) {
+    std::fprintf(stderr, "gfx_img_load: no image %s\n", name);
+    return 0;
+  }
+  int tex = gfx_tex_load(var_str(entry["tex"]).c_str());
+  if (!tex) {
+    std::fprintf(stderr, "gfx_img_load: image %s has no texture\n", name);
+    return 0;
+  }
+  Img img;
+  img.name = name;
+  img.tex = tex;
+  img.x = static_cast<float>(rect[0].num());
+  img.y = static_cast<float>(rect[1].num());
+  img.w = static_cast<float>(rect[2].num());
+  img.h = static_cast<float>(rect[3].num());
+  g_img.push_back(img);
+  return static_cast<int>(g_img.size() - 1);
+}
+
+int gfx_img_count() { return static_cast<int>(g_img.size() - 1); }
+
+static const Img* img_at(int img) {
+  if (img <= 0 || img >= static_cast<int>(g_img.size())) return nullptr;
+  return &g_img[img];
+}
+
+float gfx_img_aspect(int img) {
+  const Img* i = img_at(img);
+  if (!i) return 1.0f;
+  return std::max(1.0f, i->w) / std::max(1.0f, i->h);
+}
+
+void gfx_img_size(int img, int* w, int* h) {
+  const Img* i = img_at(img);
+  *w = i ? static_cast<int>(i->w) : 0;
+  *h = i ? static_cast<int>(i->h) : 0;
+}
+
+int gfx_img_tex(int img) {
+  const Img* i = img_at(img);
+  return i ? i->tex : 0;
+}
+
+// Texture coordinates of the part of the image.
+bool gfx_img_uv(int img, float u0, float v0, float u1, float v1, float uv[4]) {
+  const Img* i = img_at(img);
+  if (!i) return false;
+  int tw = 0, th = 0;
+  gfx_tex_size(i->tex, &tw, &th);
+  if (tw <= 0 || th <= 0) return false;
+  uv[0] = (i->x + u0 * i->w) / tw;
+  uv[1] = (i->y + v0 * i->h) / th;
+  uv[2] = (i->x + u1 * i->w) / tw;
+  uv[3] = (i->y + v1 * i->h) / th;
+  return true;
+}
+
+void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
+                       float v0, float u1, float v1) {
+  if (!gfx_gl_ready()) return;
+  if (!gfx_texturing_on()) {
+    gfx_rect(x, y, w, h);
+    return;
+  }
+  float uv[4];
+  if (!gfx_img_uv(img, u0, v0, u1, v1, uv) || !gfx_tex_bind(gfx_img_tex(img)))
+    return;
+  float c[4];
+  gfx_color_get(c);
+  glEnable(GL_TEXTURE_2D);
+  glColor4fv(c);
+  glBegin(GL_QUADS);
+  glTexCoord2f(uv[0], uv[1]);
+  glVertex2f(x, y);
+  glTexCoord2f(uv[2], uv[1]);
+  glVertex2f(x + w, y);
+  glTexCoord2f(uv[2], uv[3]);
+  glVertex2f(x + w, y + h);
+  glTexCoord2f(uv[0], uv[3]);
+  glVertex2f(x, y + h);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+}
+
+void gfx_img_draw(int img, float x, float y, float w, float h) {
+  gfx_img_draw_part(img, x, y, w, h, 0, 0, 1, 1);
+}

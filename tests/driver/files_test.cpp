@@ -1,0 +1,97 @@
+// Data and per-user directories, file reads and "data.json".
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "driver/driver.h"
+#include "gfx/test_env.h"
+
+using namespace tw_test;
+
+namespace {
+bool is_dir(const std::string& p) {
+  struct stat st;
+  return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+// Sets or clears an environment variable for the scope.
+struct EnvVar {
+  std::string name, old;
+  bool had;
+  EnvVar(const char* n, const char* v) : name(n) {
+    const char* o = std::getenv(n);
+    had = o != nullptr;
+    if (had) old = o;
+    if (v) setenv(n, v, 1); else unsetenv(n);
+  }
+  ~EnvVar() {
+    if (had) setenv(name.c_str(), old.c_str(), 1); else unsetenv(name.c_str());
+  }
+};
+}  // namespace
+
+TEST(Dirs, DataDirectoryDependsOnTheApplicationName) {
+  Driver d;
+  EXPECT_EQ(d.data_dir, "../data");
+  d.set_app_name("tunnelwick");
+  EXPECT_EQ(d.data_dir, "./data");
+}
+
+TEST(Dirs, UserDirectoryFromAppdataOrXdgOrHome) {
+  TempDir t;
+  Driver d;
+  g_driver = &d;
+  {
+    EnvVar a("APPDATA", nullptr);
+    EXPECT_STREQ(user_dir(), ".");  // no application name
+  }
+  d.set_app_name("tw-test");
+  {
+    EnvVar a("APPDATA", (t / "appdata").c_str());
+    EnvVar x("XDG_DATA_HOME", (t / "xdg").c_str());
+    EXPECT_EQ(std::string(user_dir()), t / "appdata/tw-test");
+    EXPECT_TRUE(is_dir(t / "appdata/tw-test"));
+  }
+  {
+    EnvVar a("APPDATA", nullptr);
+    EnvVar x("XDG_DATA_HOME", (t / "xdg/").c_str());
+    EXPECT_EQ(std::string(user_dir()), t / "xdg/tw-test");
+    EXPECT_TRUE(is_dir(t / "xdg/tw-test"));
+  }
+  {
+    EnvVar a("APPDATA", "");
+    EnvVar x("XDG_DATA_HOME", nullptr);
+    EnvVar h("HOME", t.path.c_str());
+    EXPECT_EQ(std::string(user_dir()), t / ".local/share/tw-test");
+    EXPECT_TRUE(is_dir(t / ".local/share/tw-test"));
+    // user_file_size answers the contents; a missing file is empty.
+    write_file(user_path("state.dat"), std::string("ab\0cd", 5));
+    EXPECT_TRUE(user_file_exists("state.dat"));
+    EXPECT_FALSE(user_file_exists("none.dat"));
+    EXPECT_EQ(user_file_size("state.dat"), std::string("ab\0cd", 5));
+    EXPECT_EQ(user_file_size("none.dat"), "");
+  }
+  g_driver = nullptr;
+}
+
+TEST(Dirs, DataReadAndDataJson) {
+  TempDir t;
+  Driver d;
+  g_driver = &d;
+  d.data_dir = make_data(t.path);
+  write_file(d.data_dir + "/blob.bin", std::string("\x00\xff\x01", 3));
+  EXPECT_EQ(data_read("blob.bin"), std::string("\x00\xff\x01", 3));
+  EXPECT_EQ(data_read("missing.bin"), "");
+  d.load_data();
+  EXPECT_TRUE(d.data["images"].has("red"));
+  // A corrupt or missing catalogue leaves an empty one.
+  write_file(d.data_dir + "/data.json", "{\"images\": {");
+  d.load_data();
+  EXPECT_TRUE(d.data.is_dict());
+  EXPECT_EQ(d.data.len(), 0u);
+  write_file(d.data_dir + "/data.json", "[1, 2]");
+  d.load_data();
+  EXPECT_TRUE(d.data.is_dict());
+  d.data_dir = t / "nowhere";
+  d.load_data();
+  EXPECT_EQ(d.data.len(), 0u);
+  g_driver = nullptr;
+}

@@ -111,3 +111,8 @@ static_assert(offsetof(Game, replay) == 359384, "replay offset");
 
 // The one Game object of the run (set by Game::init, cleared by deinit).
 extern Game* game_current;
+// Hands the event to Game::event of the one Game object.
+void game_send_event(Event e);
+// One frame of the main loop with the given number of fixed steps (what
+// Game::loop runs after asking the driver how many steps are owed).
+void game_frame(Game* g, int steps);

@@ -28,6 +28,7 @@ void level_map_sanitize(LevelMap* m, bool strip_bit7) {
     for (uint8_t& t : m->grid) t &= 0x7f;
   for (auto& slot : m->text) game_text_terminate(slot, sizeof slot);
   if (m->current_tile < 0 || m->current_tile > 255) m->current_tile = TILE_NEW_CURRENT;
-  if (!std::isfinite(m->zoom) || m->zoom <= 0.0f) m->zoom = 1.0f;
+  // 0 is a stored "unset" that the editor reads as 1.0; keep it as it is.
+  if (!std::isfinite(m->zoom) || m->zoom < 0.0f || m->zoom > 64.0f) m->zoom = 1.0f;
   for (float& c : m->camera) c = finite_or(c, 0.0f);
 }

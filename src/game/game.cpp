@@ -1,0 +1,3 @@
+#include "game/game.h"
+
+Game* game_current = nullptr;

@@ -1,0 +1,3 @@
+#include "game/hooks.h"
+
+GameHooks game_hooks;

@@ -1,0 +1,100 @@
+#include "game/levels_db.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "driver/audio.h"
+#include "game/game.h"
+#include "game/pack.h"
+#include "game/paths.h"
+#include "util/db.h"
+
+static DBWrap g_dbs[GAME_DB_COUNT];
+static DBWrap g_no_db;
+
+DBWrap& game_db(int index) {
+  if (index < 0 || index >= GAME_DB_COUNT) return g_no_db;
+  return g_dbs[index];
+}
+
+void game_db_open(bool steam_user) {
+  std::string main_db = game_data_path("main.db");
+  if (FILE* f = fopen(main_db.c_str(), "rb")) {
+    fclose(f);
+    db_open(g_dbs[GAME_DB_MAIN], main_db);
+  }
+  db_open(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"));
+  db_query(g_dbs[GAME_DB_USER],
+           "create table if not exists levels (id text primary key, data blob, ts text, "
+           "title text, author text, name text)");
+  db_open(g_dbs[GAME_DB_SHARED], game_user_path("shared.db"));
+}
+
+void game_db_close() {
+  for (DBWrap& db : g_dbs) db_close(db);
+}
+
+void levels_save(Game* g) {
+  fprintf(stderr, "saving: %s\n", g->current_level_id);
+  std::string packed = game_pack_level(g);
+  if (packed.empty()) return;  // keep the stored map rather than blank it
+  char ts[32];
+  snprintf(ts, sizeof ts, "%ld", (long)time(nullptr));
+  const LevelMap& m = g->level.map;
+  db_query(game_db(GAME_DB_USER),
+           "update levels set data = ?, ts = ?, title = ?, author = ?, name = ? where id = ?",
+           var_list(packed, ts, std::string(m.text[LEVEL_TEXT_TITLE]),
+                    std::string(m.text[LEVEL_TEXT_AUTHOR]), std::string(m.text[LEVEL_TEXT_NAME]),
+                    std::string(g->current_level_id)));
+}
+
+bool levels_load(Game* g, DBWrap& db) {
+  fprintf(stderr, "loading: %s\n", g->current_level_id);
+  var rows = db_query(db, "select * from levels where id = ?", var(g->current_level_id));
+  if (rows.len() == 0) {
+    fprintf(stderr, "0loading failed!\n");
+    return false;
+  }
+  if (!game_unpack_level(g, rows[0]["data"].str())) {
+    fprintf(stderr, "1loading failed!\n");
+    return false;
+  }
+  for (int y = MAP_MIN; y <= MAP_MAX; y++)
+    for (int x = MAP_MIN; x <= MAP_MAX; x++) g->level.map.grid[y * MAP_W + x] &= 0x7f;
+  return true;
+}
+
+void levels_delete(Game* g) {
+  fprintf(stderr, "deleting: %s\n", g->current_level_id);
+  db_query(game_db(GAME_DB_USER), "delete from levels where id = ?", var(g->current_level_id));
+}
+
+bool level_load_file(Game* g) {
+  fprintf(stderr, "main:loading: %s\n", g->current_level_id);
+  std::string bytes;
+  // The id names a file inside the data directory, never a path.
+  if (strchr(g->current_level_id, '/') ||
+      !game_read_file(game_data_path(g->current_level_id), &bytes, 1 << 20) || bytes.empty()) {
+    fprintf(stderr, "0main:loading failed!\n");
+    return false;
+  }
+  if (!game_unpack_level(g, bytes)) {
+    fprintf(stderr, "1main:loading failed!\n");
+    return false;
+  }
+  return true;
+}
+
+void level_music(Game* g) {
+  const char* music = game_text_terminate(g->level.map.text[LEVEL_TEXT_MUSIC], LEVEL_TEXT_SIZE);
+  for (int i = 1; i <= 6; i++) {
+    char name[16];
+    snprintf(name, sizeof name, "mus-play%d", i);
+    if (strcmp(music, name) == 0) {
+      music_play(name);
+      return;
+    }
+  }
+  music_play("");
+}

@@ -1,0 +1,36 @@
+// The game's databases and the player's own maps (the levels table).
+#pragma once
+#include <string>
+
+struct DBWrap;
+struct Game;
+
+enum {
+  GAME_DB_MAIN = 0,    // "main.db" in the data directory
+  GAME_DB_USER = 1,    // the player's maps: "user.db" with a Steam user, else "userns.db"
+  GAME_DB_SHARED = 2,  // "shared.db" in the per-user directory
+  GAME_DB_COUNT = 3,
+};
+
+// The DBWrap of one of the game's databases (an unopened one for an index
+// out of range).
+DBWrap& game_db(int index);
+// Opens "main.db" from the data directory (when it exists) and the player's
+// databases from the per-user directory, creating the levels table when it
+// is missing.
+void game_db_open(bool steam_user);
+void game_db_close();
+
+// Packs the map and stores it, with the time and the title, author and name
+// slots, in the row of current_level_id. A map that does not pack leaves the
+// row as it was.
+void levels_save(Game* g);
+// Loads the row of current_level_id from db into the Level; false when the
+// row is missing or its data does not unpack (the Level is then untouched).
+bool levels_load(Game* g, DBWrap& db);
+void levels_delete(Game* g);
+// Loads the built-in map named by current_level_id from the data directory.
+bool level_load_file(Game* g);
+// Plays the map's music (text slot 4) when it names one of "mus-play1" to
+// "mus-play6"; any other value fades the music out.
+void level_music(Game* g);

@@ -1,0 +1,136 @@
+// The player's map table and the built-in map files, on real SQLite files.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <memory>
+
+#include "game/game.h"
+#include "game/levels_db.h"
+#include "game/pack.h"
+#include "game/paths.h"
+#include "temp_dir.h"
+#include "util/db.h"
+
+namespace {
+
+struct LevelsDb : ::testing::Test {
+  TempDir data, user;
+  std::unique_ptr<Game> g = std::make_unique<Game>();
+  void SetUp() override {
+    game_set_dirs(data.path(), user.path());
+    game_db_open(false);
+  }
+  void TearDown() override {
+    game_db_close();
+    game_set_dirs("", "");
+  }
+  void make_map(const char* title) {
+    memset(static_cast<void*>(&g->level), 0, sizeof(Level));
+    for (int i = 0; i < MAP_W * MAP_H; i++) g->level.map.grid[i] = (i * 7) % 120;
+    strcpy(g->level.map.text[LEVEL_TEXT_TITLE], title);
+    strcpy(g->level.map.text[LEVEL_TEXT_AUTHOR], "ada");
+    strcpy(g->level.map.text[LEVEL_TEXT_NAME], "vault");
+    g->level.map.changes = 31;
+  }
+  var row(const char* id) {
+    return db_query(game_db(GAME_DB_USER), "select * from levels where id = ?", var(id))[0];
+  }
+};
+
+}  // namespace
+
+TEST_F(LevelsDb, TheTableIsCreatedInTheRightFile) {
+  EXPECT_TRUE(user.read("userns.db").size() > 0);
+  var cols = db_query(game_db(GAME_DB_USER), "select id, data, ts, title, author, name from levels");
+  EXPECT_EQ(cols.len(), 0u);
+  EXPECT_EQ(game_db(7).db, nullptr);
+  // Opening again keeps the rows.
+  db_query(game_db(GAME_DB_USER), "insert into levels (id) values (?)", var("1"));
+  game_db_close();
+  game_db_open(false);
+  EXPECT_EQ(db_query(game_db(GAME_DB_USER), "select id from levels").len(), 1u);
+}
+
+TEST_F(LevelsDb, SaveLoadAndDelete) {
+  db_query(game_db(GAME_DB_USER), "insert into levels (id) values (?)", var("1700000000"));
+  strcpy(g->current_level_id, "1700000000");
+  make_map("Deep Vault");
+  ::testing::internal::CaptureStderr();
+  levels_save(g.get());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "saving: 1700000000\n");
+
+  var r = row("1700000000");
+  EXPECT_EQ(r["title"].str(), "Deep Vault");
+  EXPECT_EQ(r["author"].str(), "ada");
+  EXPECT_EQ(r["name"].str(), "vault");
+  EXPECT_GT(r["ts"].num(), 1.6e9);
+  EXPECT_EQ(r["data"].str(), game_pack_level(g.get()));
+
+  auto copy = std::make_unique<LevelMap>(g->level.map);
+  make_map("other");
+  // The world may leave bit 7 on tiles; a stored map never brings it back.
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(levels_load(g.get(), game_db(GAME_DB_USER)));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "loading: 1700000000\n");
+  EXPECT_EQ(memcmp(copy.get(), &g->level.map, sizeof(LevelMap)), 0);
+
+  ::testing::internal::CaptureStderr();
+  levels_delete(g.get());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "deleting: 1700000000\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(levels_load(g.get(), game_db(GAME_DB_USER)));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "loading: 1700000000\n0loading failed!\n");
+}
+
+TEST_F(LevelsDb, ABadRowFailsAndKeepsTheLevel) {
+  db_query(game_db(GAME_DB_USER), "insert into levels (id, data) values (?, ?)",
+           var_list("9", "garbage"));
+  strcpy(g->current_level_id, "9");
+  make_map("kept");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(levels_load(g.get(), game_db(GAME_DB_USER)));
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("1loading failed!\n"), std::string::npos);
+  EXPECT_STREQ(g->level.map.text[LEVEL_TEXT_TITLE], "kept");
+
+  // Saving a row that does not exist changes nothing and says nothing more.
+  strcpy(g->current_level_id, "nope");
+  levels_save(g.get());
+  EXPECT_EQ(db_query(game_db(GAME_DB_USER), "select id from levels").len(), 1u);
+}
+
+TEST_F(LevelsDb, HostileTextsInARowAreHarmless) {
+  // An id of 300 characters in the Game field is cut, never overrun.
+  db_query(game_db(GAME_DB_USER), "insert into levels (id) values (?)", var(std::string(255, '7')));
+  game_text_set(g->current_level_id, sizeof g->current_level_id, std::string(300, '7').c_str());
+  make_map("t");
+  levels_save(g.get());
+  EXPECT_TRUE(levels_load(g.get(), game_db(GAME_DB_USER)));
+}
+
+TEST_F(LevelsDb, BuiltInMapFiles) {
+  make_map("Level One");
+  std::string packed = game_pack_level(g.get());
+  data.write("1.lev", packed);
+  data.write("empty.lev", "");
+  data.write("bad.lev", "xxxx");
+  make_map("before");
+
+  strcpy(g->current_level_id, "1.lev");
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(level_load_file(g.get()));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "main:loading: 1.lev\n");
+  EXPECT_STREQ(g->level.map.text[LEVEL_TEXT_TITLE], "Level One");
+
+  const char* cases[][2] = {{"missing.lev", "0main"}, {"empty.lev", "0main"},
+                            {"bad.lev", "1main"}, {"../1.lev", "0main"}};
+  for (auto& c : cases) {
+    strcpy(g->current_level_id, c[0]);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(level_load_file(g.get())) << c[0];
+    std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find(std::string(c[1]) + ":loading failed!\n"), std::string::npos) << log;
+  }
+  EXPECT_STREQ(g->level.map.text[LEVEL_TEXT_TITLE], "Level One");
+}

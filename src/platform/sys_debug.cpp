@@ -1,0 +1,9 @@
+#include "platform/sys_debug.h"
+
+#include <cstdio>
+
+void sys_output_debug_string(const char* text) {
+  if (!text) return;
+  fputs(text, stderr);
+  fflush(stderr);
+}

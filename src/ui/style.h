@@ -20,7 +20,8 @@
 //   4 vertical alignment (-1 top, 0 centre, 1 bottom)
 //   5 a label's text colour (0xRRGGBB)
 //   6 background colour of the frame rectangle (unset: none)
-//   8-11 border widths (top, right, bottom, left), drawn in colour 12
+//   8-11 border widths (top, right, bottom, left), drawn in colour 12 when
+//     it is set (else they only add space)
 //   12 border colour
 //   13-16 inner spacing (top, right, bottom, left) between frame and content
 //   17-20 outer spacing (top, right, bottom, left) outside the frame; a

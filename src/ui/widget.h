@@ -31,6 +31,7 @@ class Widget {
   float w = 0, h = 0;       // outer size
   float cx = 0, cy = 0, cw = 0, ch = 0;  // content rectangle
   float content_w = 0, content_h = 0;    // natural content size (measure)
+  float nat_w = 0, nat_h = 0;            // natural outer size (box_measure)
   float scroll_x = 0, scroll_y = 0;      // offsets of the children's origin
   Container* parent = nullptr;
   // Table cell.
@@ -47,6 +48,8 @@ class Widget {
   int no_input = 0;     // the parent hands it no events; not focusable
   int focusable = 0;
   int selected = 0;     // shows the selected style layer
+  int wants_arrows = 0; // while focused it takes Left and Right itself
+                        // (sliders), instead of the focus moving
   std::string tab_target;  // name of the widget Tab gives the focus to
 
   // State flags, kept by hover(), focus() and the pressed handling.

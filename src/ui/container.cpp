@@ -1,0 +1,309 @@
+// Container: children, hit-testing, hover and focus, the road of an event.
+#include <algorithm>
+#include <cmath>
+
+#include "gfx/gfx.h"
+#include "gfx/gl.h"
+#include "ui/widget.h"
+
+Container::Container() = default;
+
+Container::~Container() {
+  for (Widget* c : children) delete c;
+  children.clear();
+}
+
+Widget* Container::find(const std::string& n) {
+  if (n.empty()) return nullptr;
+  if (n == name) return this;
+  for (Widget* c : children)
+    if (Widget* r = c->find(n)) return r;
+  return nullptr;
+}
+
+int Container::focus(int on) {
+  int code = Widget::focus(on);
+  if (!on && focus_child) {
+    Widget* f = focus_child;
+    focus_child = nullptr;
+    f->focus(0);
+  }
+  return code;
+}
+
+int Container::hover(int on) {
+  int code = Widget::hover(on);
+  if (!on && hover_child) {
+    Widget* h = hover_child;
+    hover_child = nullptr;
+    int inner = h->hover(0);
+    if (!code) code = inner;
+  }
+  return code;
+}
+
+Widget* Container::get_focus() {
+  if (focused) return this;
+  return focus_child ? focus_child->get_focus() : nullptr;
+}
+
+void Container::collect_focusable(std::vector<Widget*>* out) {
+  if (no_input) return;
+  if (focusable) {
+    out->push_back(this);
+    return;
+  }
+  for (Widget* c : children) c->collect_focusable(out);
+}
+
+int Container::is_focused() {
+  return focused || (focus_child && focus_child->is_focused());
+}
+
+void Container::add(Widget* child, float cx0, float cy0) {
+  if (!child) return;
+  child->x = cx0;
+  child->y = cy0;
+  children.push_back(child);
+  child->parent = this;
+  child->restyle();
+  child->measure();
+}
+
+void Container::detach(Widget* child) {
+  auto it = std::find(children.begin(), children.end(), child);
+  if (it == children.end()) return;
+  children.erase(it);
+  // The hover, focus and press chains run through direct children only, so
+  // cutting them here leaves no pointer into the removed subtree.
+  if (hover_child == child) hover_child = nullptr;
+  if (focus_child == child) focus_child = nullptr;
+  if (press_child == child) press_child = nullptr;
+  child->parent = nullptr;
+}
+
+void Container::remove(Widget* child) {
+  if (!child || child->parent != this) return;
+  detach(child);
+  delete child;
+}
+
+void Container::reset() {
+  for (Widget* c : children) delete c;
+  children.clear();
+  hover_child = focus_child = press_child = nullptr;
+  name.clear();
+  x = y = w = h = cx = cy = cw = ch = content_w = content_h = 0;
+  scroll_x = scroll_y = 0;
+  col = row = 0;
+  col_span = row_span = 1;
+  click_code = enter_code = leave_code = focus_code = up_code = return_code = 0;
+  no_input = focusable = selected = hovered = focused = pressed = 0;
+  wants_arrows = 0;
+  tab_target.clear();
+  style = Style();
+  restyle();
+}
+
+int Container::set_focus(Widget* target) {
+  Container* r = dynamic_cast<Container*>(root());
+  if (r && r != this) return r->set_focus(target);
+  Widget* old = get_focus();
+  if (old == target && target) return 0;
+  if (focus_child) {
+    Widget* f = focus_child;
+    focus_child = nullptr;
+    f->focus(0);
+  }
+  if (focused && target != this) Widget::focus(0);
+  if (!target) return 0;
+  for (Widget* c = target; c->parent; c = c->parent) c->parent->focus_child = c;
+  return target->focus(1);
+}
+
+int Container::set_hover(Widget* target) {
+  Container* r = dynamic_cast<Container*>(root());
+  if (r && r != this) return r->set_hover(target);
+  if (hover_child) {
+    Widget* h = hover_child;
+    hover_child = nullptr;
+    h->hover(0);
+  }
+  if (!target || target == this) return target ? Widget::hover(1) : 0;
+  for (Widget* c = target; c->parent; c = c->parent) {
+    c->parent->hover_child = c;
+    if (c != target && c->parent) c->hover(1);
+  }
+  return target->hover(1);
+}
+
+Widget* Container::child_at(float px, float py) {
+  for (size_t i = children.size(); i-- > 0;) {
+    Widget* c = children[i];
+    if (c->no_input) continue;
+    if (c->contains(px - c->x, py - c->y)) return c;
+  }
+  return nullptr;
+}
+
+static bool is_pointer(int type) {
+  return type == EVT_MOTION || type == EVT_DOWN || type == EVT_UP ||
+         type == EVT_WHEEL;
+}
+
+int Container::event(Event* e) {
+  // A focusable or clickable container is a button: its children are only
+  // what it shows.
+  if ((focusable || click_code) && parent) return Widget::event(e);
+  if (is_pointer(e->type())) return pointer_event(e);
+  return key_event(e);
+}
+
+int Container::pointer_event(Event* e) {
+  float px = e->x() - cx + scroll_x, py = e->y() - cy + scroll_y;
+  Widget* hit = child_at(px, py);
+  int code = 0;
+  if (hit != hover_child) {
+    Widget* old = hover_child;
+    hover_child = hit;
+    int leave = old ? old->hover(0) : 0;
+    int enter = hit ? hit->hover(1) : 0;
+    code = enter ? enter : leave;
+  }
+  Widget* target = hit;
+  if (press_child && e->type() != EVT_DOWN) target = press_child;
+  if (e->type() == EVT_DOWN) press_child = hit;
+  if (e->type() == EVT_UP) press_child = nullptr;
+  if (target) {
+    Event local = *e;
+    local[EVW_X] = static_cast<int32_t>(std::floor(px - target->x));
+    local[EVW_Y] = static_cast<int32_t>(std::floor(py - target->y));
+    int c = target->event(&local);
+    if (c) code = c;
+  }
+  return code;
+}
+
+int Container::key_event(Event* e) {
+  bool top = parent == nullptr;
+  if (top && e->type() == EVT_KEYDOWN) {
+    int key = e->key();
+    Widget* f = get_focus();
+    bool own = f && f->wants_arrows && (key == GK_LEFT || key == GK_RIGHT);
+    if (key >= GK_UP && key <= GK_LEFT && !own) {
+      int code = move_focus(key);
+      if (code != -1) return code;
+    } else if (key == GK_TAB) {
+      Widget* f = get_focus();
+      if (f && !f->tab_target.empty()) {
+        Widget* t = find(f->tab_target);
+        if (t && t != f) return set_focus(t);
+      }
+      return 0;
+    }
+  }
+  int code = focus_child ? focus_child->event(e) : 0;
+  if (top && !code && e->type() == EVT_KEYDOWN &&
+      (e->key() == GK_SPACE || e->key() == GK_RETURN) && focus_child) {
+    // Space and Return activate the focused widget like a click, through
+    // its containers so that pickers see it.
+    Event click(EVT_CLICK);
+    code = focus_child->event(&click);
+  }
+  return code;
+}
+
+// Moves the focus to the nearest focusable widget in the arrow's direction
+// (within 45 degrees); answers its focus code, or -1 when nothing moved.
+int Container::move_focus(int key) {
+  std::vector<Widget*> list;
+  for (Widget* c : children) c->collect_focusable(&list);
+  if (list.empty()) return -1;
+  Widget* cur = get_focus();
+  if (!cur) return set_focus(list.front());
+  float ax, ay;
+  cur->abs_pos(&ax, &ay);
+  ax += cur->w / 2;
+  ay += cur->h / 2;
+  Widget* best = nullptr;
+  float best_score = 0;
+  for (Widget* c : list) {
+    if (c == cur) continue;
+    float bx, by;
+    c->abs_pos(&bx, &by);
+    float dx = bx + c->w / 2 - ax, dy = by + c->h / 2 - ay;
+    float primary = key == GK_RIGHT ? dx : key == GK_LEFT ? -dx : key == GK_DOWN ? dy : -dy;
+    float secondary = std::fabs(key == GK_RIGHT || key == GK_LEFT ? dy : dx);
+    if (primary < 1 || secondary > primary) continue;
+    float score = primary + 2 * secondary;
+    if (!best || score < best_score) {
+      best = c;
+      best_score = score;
+    }
+  }
+  if (!best) return -1;
+  return set_focus(best);
+}
+
+void Container::loop() {
+  Widget::loop();
+  for (size_t i = 0; i < children.size(); i++) children[i]->loop();
+}
+
+void Container::paint() {
+  glPushMatrix();
+  glTranslatef(cx - scroll_x, cy - scroll_y, 0);
+  for (size_t i = 0; i < children.size(); i++) {
+    Widget* c = children[i];
+    glPushMatrix();
+    glTranslatef(c->x, c->y, 0);
+    c->box_paint();
+    c->paint();
+    glPopMatrix();
+  }
+  glPopMatrix();
+}
+
+void Container::resize(float nw, float nh) {
+  Widget::resize(nw, nh);
+  layout_children();
+}
+
+void Container::measure() {
+  float mw = 0, mh = 0;
+  for (Widget* c : children) {
+    c->measure();
+    mw = std::max(mw, c->x + c->w);
+    mh = std::max(mh, c->y + c->h);
+  }
+  content_w = mw;
+  content_h = mh;
+  box_measure();
+  box_resize();
+  layout_children();
+}
+
+void Container::layout_children() {}
+
+bool widget_replace(Widget* old_w, Widget* new_w) {
+  if (!old_w || !new_w || !old_w->parent) return false;
+  Container* p = old_w->parent;
+  auto it = std::find(p->children.begin(), p->children.end(), old_w);
+  if (it == p->children.end()) return false;
+  new_w->col = old_w->col;
+  new_w->row = old_w->row;
+  new_w->col_span = old_w->col_span;
+  new_w->row_span = old_w->row_span;
+  new_w->x = old_w->x;
+  new_w->y = old_w->y;
+  size_t index = static_cast<size_t>(it - p->children.begin());
+  p->detach(old_w);
+  delete old_w;
+  p->children.insert(p->children.begin() + static_cast<long>(index), new_w);
+  new_w->parent = p;
+  new_w->restyle();
+  new_w->measure();
+  return true;
+}
+
+int select(Widget* w) { return w ? w->select() : 0; }

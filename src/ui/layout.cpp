@@ -1,0 +1,158 @@
+// Box, VBox and Table layout.
+#include "ui/layout.h"
+
+#include <algorithm>
+
+Box::Box(Widget* c) {
+  if (c) add(c, 0, 0);
+}
+
+Widget* Box::content() { return children.empty() ? nullptr : children[0]; }
+
+void Box::layout_children() {
+  for (Widget* c : children) {
+    c->resize(c->nat_w, c->nat_h);
+    int ha = style.get_or(SW_ALIGN, 0), va = style.get_or(SW_VALIGN, 0);
+    c->x = ha < 0 ? 0 : ha > 0 ? cw - c->w : (cw - c->w) / 2;
+    c->y = va < 0 ? 0 : va > 0 ? ch - c->h : (ch - c->h) / 2;
+  }
+}
+
+VBox::VBox() = default;
+
+void VBox::add(Widget* child, float, float) {
+  Container::add(child, 0, 0);
+}
+
+void VBox::measure() {
+  float mw = 0, mh = 0;
+  for (Widget* c : children) {
+    c->measure();
+    mw = std::max(mw, c->nat_w);
+    mh += c->nat_h;
+  }
+  content_w = mw;
+  content_h = mh;
+  box_measure();
+  box_resize();
+  layout_children();
+}
+
+void VBox::layout_children() {
+  float y0 = 0;
+  for (Widget* c : children) {
+    c->x = 0;
+    c->y = y0;
+    c->resize(cw, c->nat_h);
+    y0 += c->nat_h;
+  }
+}
+
+Table::Table() = default;
+
+void Table::new_row() {
+  cur_row++;
+  cur_col = 0;
+}
+
+int Table::rows() const {
+  int n = 0;
+  for (Widget* c : children) n = std::max(n, c->row + c->row_span);
+  return n;
+}
+
+int Table::cols() const {
+  int n = 0;
+  for (Widget* c : children) n = std::max(n, c->col + c->col_span);
+  return n;
+}
+
+void Table::add(Widget* child, float, float) {
+  if (!child) return;
+  if (cur_row < 0) new_row();
+  // The next column of the current row that no cell (or span) takes.
+  bool taken = true;
+  while (taken) {
+    taken = false;
+    for (Widget* c : children)
+      if (c->row <= cur_row && cur_row < c->row + c->row_span &&
+          c->col <= cur_col && cur_col < c->col + c->col_span) {
+        taken = true;
+        cur_col = c->col + c->col_span;
+      }
+  }
+  add_at(child, cur_col, cur_row, 1, 1);
+  cur_col++;
+}
+
+void Table::add_at(Widget* child, int c, int r, int cs, int rs) {
+  if (!child) return;
+  child->col = c;
+  child->row = r;
+  child->col_span = std::max(1, cs);
+  child->row_span = std::max(1, rs);
+  Container::add(child, 0, 0);
+}
+
+// Column widths and row heights from the cells' natural sizes; extra room
+// (total_w and total_h above the natural sums) is shared out evenly.
+void Table::grid(std::vector<float>* colw, std::vector<float>* rowh,
+                 float total_w, float total_h) {
+  colw->assign(cols(), 0);
+  rowh->assign(rows(), 0);
+  for (int pass = 0; pass < 2; pass++)
+    for (Widget* c : children) {
+      bool single_c = c->col_span == 1, single_r = c->row_span == 1;
+      if ((pass == 0) != single_c) {
+      } else if (single_c) {
+        (*colw)[c->col] = std::max((*colw)[c->col], c->nat_w);
+      } else {
+        float sum = 0;
+        for (int i = 0; i < c->col_span; i++) sum += (*colw)[c->col + i];
+        if (sum < c->nat_w) (*colw)[c->col + c->col_span - 1] += c->nat_w - sum;
+      }
+      if ((pass == 0) != single_r) {
+      } else if (single_r) {
+        (*rowh)[c->row] = std::max((*rowh)[c->row], c->nat_h);
+      } else {
+        float sum = 0;
+        for (int i = 0; i < c->row_span; i++) sum += (*rowh)[c->row + i];
+        if (sum < c->nat_h) (*rowh)[c->row + c->row_span - 1] += c->nat_h - sum;
+      }
+    }
+  auto share = [](std::vector<float>* v, float total) {
+    float sum = 0;
+    for (float f : *v) sum += f;
+    if (v->empty() || total <= sum) return;
+    float each = (total - sum) / v->size();
+    for (float& f : *v) f += each;
+  };
+  share(colw, total_w);
+  share(rowh, total_h);
+}
+
+void Table::measure() {
+  for (Widget* c : children) c->measure();
+  std::vector<float> colw, rowh;
+  grid(&colw, &rowh, 0, 0);
+  content_w = 0;
+  content_h = 0;
+  for (float f : colw) content_w += f;
+  for (float f : rowh) content_h += f;
+  box_measure();
+  box_resize();
+  layout_children();
+}
+
+void Table::layout_children() {
+  std::vector<float> colw, rowh;
+  grid(&colw, &rowh, cw, ch);
+  std::vector<float> colx(colw.size() + 1, 0), rowy(rowh.size() + 1, 0);
+  for (size_t i = 0; i < colw.size(); i++) colx[i + 1] = colx[i] + colw[i];
+  for (size_t i = 0; i < rowh.size(); i++) rowy[i + 1] = rowy[i] + rowh[i];
+  for (Widget* c : children) {
+    c->x = colx[c->col];
+    c->y = rowy[c->row];
+    c->resize(colx[c->col + c->col_span] - c->x, rowy[c->row + c->row_span] - c->y);
+  }
+}

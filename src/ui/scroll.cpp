@@ -1,0 +1,194 @@
+// ScrollBox, VSlider and ScrollBox2.
+#include "ui/scroll.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "gfx/gfx.h"
+
+ScrollBox::ScrollBox(Widget* c, float width, float height)
+    : view_w(width), view_h(height) {
+  st(SW_WIDTH, static_cast<int>(width));
+  st(SW_HEIGHT, static_cast<int>(height));
+  st(SW_FIXED, 1);
+  restyle();
+  if (c) add(c, 0, 0);
+}
+
+Widget* ScrollBox::content() { return children.empty() ? nullptr : children[0]; }
+
+float ScrollBox::max_scroll_x() const {
+  float m = 0;
+  for (Widget* c : children) m = std::max(m, c->x + c->w);
+  return std::max(0.0f, m - cw);
+}
+
+float ScrollBox::max_scroll_y() const {
+  float m = 0;
+  for (Widget* c : children) m = std::max(m, c->y + c->h);
+  return std::max(0.0f, m - ch);
+}
+
+void ScrollBox::clamp_scroll() {
+  scroll_x = std::min(std::max(scroll_x, 0.0f), max_scroll_x());
+  scroll_y = std::min(std::max(scroll_y, 0.0f), max_scroll_y());
+}
+
+void ScrollBox::scroll_into_view(float rx, float ry, float rw, float rh) {
+  if (ry < scroll_y) scroll_y = ry;
+  else if (ry + rh > scroll_y + ch) scroll_y = ry + rh - ch;
+  if (rx < scroll_x) scroll_x = rx;
+  else if (rx + rw > scroll_x + cw) scroll_x = rx + rw - cw;
+  clamp_scroll();
+}
+
+int ScrollBox::event(Event* e) {
+  int type = e->type();
+  bool inside = e->x() >= cx && e->y() >= cy && e->x() < cx + cw && e->y() < cy + ch;
+  if (type == EVT_WHEEL) {
+    if (!inside) return 0;
+    scroll_y += SCROLL_WHEEL_STEP * (e->w[EVW_WHEEL] < 0 ? -1 : 1);
+    clamp_scroll();
+    return 0;
+  }
+  if (type == EVT_DOWN && inside && e->button() == 1) {
+    dragging = 1;
+    drag_dist = 0;
+    drag_start_x = static_cast<float>(e->x());
+    drag_start_y = static_cast<float>(e->y());
+    drag_scroll_x = scroll_x;
+    drag_scroll_y = scroll_y;
+  } else if (type == EVT_MOTION && dragging) {
+    float dx = e->x() - drag_start_x, dy = e->y() - drag_start_y;
+    drag_dist = std::max(drag_dist, std::fabs(dx) + std::fabs(dy));
+    if (drag_dist > 8) {
+      scroll_x = drag_scroll_x - dx;
+      scroll_y = drag_scroll_y - dy;
+      clamp_scroll();
+      // A drag is no click: the pressed widget lets go.
+      for (Widget* p = press_child; p;) {
+        p->pressed = 0;
+        Container* c = dynamic_cast<Container*>(p);
+        p = c ? c->press_child : nullptr;
+      }
+    }
+  } else if (type == EVT_UP) {
+    dragging = 0;
+  }
+  // Outside the visible part only a held press goes on to the children.
+  if (!inside && !(press_child && type != EVT_DOWN)) {
+    if (hover_child) {
+      Widget* h = hover_child;
+      hover_child = nullptr;
+      return h->hover(0);
+    }
+    return 0;
+  }
+  return Container::event(e);
+}
+
+void ScrollBox::loop() {
+  Container::loop();
+  // Keep a focused widget (moved to with the keys) in view.
+  if (Widget* f = get_focus()) {
+    if (f != this && !dragging) {
+      float fx, fy, bx, by;
+      f->abs_pos(&fx, &fy);
+      abs_pos(&bx, &by);
+      float rx = fx - bx - cx + scroll_x, ry = fy - by - cy + scroll_y;
+      scroll_into_view(rx, ry, f->w, f->h);
+    }
+  }
+  clamp_scroll();
+}
+
+void ScrollBox::measure() {
+  for (Widget* c : children) c->measure();
+  content_w = view_w;
+  content_h = view_h;
+  box_measure();
+  box_resize();
+  layout_children();
+}
+
+void ScrollBox::layout_children() {
+  for (Widget* c : children) c->resize(std::max(c->nat_w, cw), c->nat_h);
+  clamp_scroll();
+}
+
+void ScrollBox::paint() {
+  gfx_clip_push(cx, cy, cw, ch);
+  Container::paint();
+  gfx_clip_pop();
+}
+
+VSlider::VSlider() {
+  st(SW_WIDTH, 20);
+  restyle();
+}
+
+float VSlider::knob_h() const {
+  return std::max(20.0f, ch * std::min(1.0f, std::max(0.0f, knob_frac)));
+}
+
+int VSlider::event(Event* e) {
+  float range = ch - knob_h();
+  float knob_y = cy + value * range;
+  if (e->type() == EVT_DOWN && contains(e->x(), e->y())) {
+    dragging = 1;
+    float py = static_cast<float>(e->y());
+    grab = (py >= knob_y && py < knob_y + knob_h()) ? py - knob_y : knob_h() / 2;
+  } else if (e->type() == EVT_UP) {
+    dragging = 0;
+    return 0;
+  }
+  if (dragging && (e->type() == EVT_DOWN || e->type() == EVT_MOTION) && range > 0) {
+    value = std::min(1.0f, std::max(0.0f, (e->y() - grab - cy) / range));
+  }
+  return 0;
+}
+
+void VSlider::paint() {
+  gfx_color(1, 1, 1, 0.15f);
+  gfx_rect(cx + cw / 2 - 2, cy, 4, ch);
+  if (knob_frac >= 1) {
+    gfx_color(1, 1, 1, 1);
+    return;
+  }
+  gfx_color(1, 0.67f, 0.33f, 0.8f);
+  gfx_rect(cx + 2, cy + value * (ch - knob_h()), cw - 4, knob_h());
+  gfx_color(1, 1, 1, 1);
+}
+
+ScrollBox2::ScrollBox2(ScrollBox* b) : box(b), slider(new VSlider) {
+  add(box);
+  add(slider);
+}
+
+void ScrollBox2::sync() {
+  float m = box->max_scroll_y();
+  slider->value = m > 0 ? box->scroll_y / m : 0;
+  float total = box->ch + m;
+  slider->knob_frac = total > 0 ? box->ch / total : 1;
+}
+
+int ScrollBox2::event(Event* e) {
+  int code = Table::event(e);
+  if (slider->dragging) {
+    box->scroll_y = slider->value * box->max_scroll_y();
+    box->clamp_scroll();
+  } else {
+    sync();
+  }
+  return code;
+}
+
+void ScrollBox2::loop() {
+  Table::loop();
+  if (!slider->dragging) sync();
+}
+
+void ScrollBox2::measure() {
+  Table::measure();
+  sync();
+}

@@ -1,0 +1,69 @@
+// The style block: layered words and animated alphas.
+#include "ui/style.h"
+
+#include <cmath>
+
+static bool is_alpha_word(int w) {
+  return w == SW_FRAME_ALPHA || w == SW_ICON_ALPHA || w == SW_FOCUS_ALPHA ||
+         w == SW_OVERLAY_ALPHA;
+}
+
+void Style::set(int layer, int w, int32_t value) {
+  if (layer < 0 || layer >= STYLE_LAYERS || w < 0 || w >= STYLE_WORDS) return;
+  word[layer][w] = value;
+  set_mask[layer] |= uint64_t(1) << w;
+}
+
+void Style::unset(int layer, int w) {
+  if (layer < 0 || layer >= STYLE_LAYERS || w < 0 || w >= STYLE_WORDS) return;
+  set_mask[layer] &= ~(uint64_t(1) << w);
+}
+
+bool Style::has_in(int layer, int w) const {
+  if (layer < 0 || layer >= STYLE_LAYERS || w < 0 || w >= STYLE_WORDS)
+    return false;
+  return (set_mask[layer] >> w) & 1;
+}
+
+void Style::update(bool hover, bool focus, bool down, bool selected,
+                   bool animate) {
+  int state = hover && focus ? STYLE_HOVER_FOCUS
+              : hover        ? STYLE_HOVER
+              : focus        ? STYLE_FOCUS
+                             : STYLE_NORMAL;
+  int order[4] = {STYLE_BASE, state, down ? STYLE_DOWN : -1,
+                  selected ? STYLE_SELECTED : -1};
+  cur_mask = 0;
+  for (int layer : order) {
+    if (layer < 0) continue;
+    for (int w = 0; w < STYLE_WORDS; w++)
+      if ((set_mask[layer] >> w) & 1) {
+        cur[w] = word[layer][w];
+        cur_mask |= uint64_t(1) << w;
+      }
+  }
+  if (!animate || !shown_valid) {
+    for (int w = 0; w < STYLE_WORDS; w++)
+      if (is_alpha_word(w)) shown[w] = has(w) ? static_cast<float>(cur[w]) : 255.0f;
+    shown_valid = true;
+  }
+}
+
+void Style::tick() {
+  for (int w = 0; w < STYLE_WORDS; w++) {
+    if (!is_alpha_word(w)) continue;
+    float target = has(w) ? static_cast<float>(cur[w]) : 255.0f;
+    if (shown[w] < target)
+      shown[w] = std::fmin(target, shown[w] + STYLE_ALPHA_STEP);
+    else if (shown[w] > target)
+      shown[w] = std::fmax(target, shown[w] - STYLE_ALPHA_STEP);
+  }
+}
+
+float Style::alpha(int w) const {
+  if (!has(w)) return 1.0f;
+  float a = shown_valid ? shown[w] : static_cast<float>(cur[w]);
+  if (a < 0) a = 0;
+  if (a > 255) a = 255;
+  return a / 255.0f;
+}

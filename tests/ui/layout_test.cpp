@@ -1,0 +1,169 @@
+// Layout figures: boxes, tables, spacing, labels and scrolling.
+#include <gtest/gtest.h>
+
+#include "ui_env.h"
+
+using namespace ui_test;
+
+TEST(Layout, SizesOfTheFactoriesAndBoxes) {
+  tw_test::env();
+  Stars stars(3.5f, gfx_img_load("stars"), 20);
+  stars.measure();
+  EXPECT_EQ(stars.w, 100);
+  EXPECT_EQ(stars.h, 20);
+  Table* small = gui_menu_button_small("A very long label indeed", "icon-play");
+  small->measure();
+  EXPECT_EQ(small->w, 120);
+  delete small;
+  // A 640 by 640 Box centres its content.
+  Container root;
+  Box* b = new Box(box(100, 50));
+  b->st(SW_WIDTH, 640);
+  b->st(SW_HEIGHT, 640);
+  root.add(b, 0, 0);
+  root.measure();
+  EXPECT_EQ(b->w, 640);
+  EXPECT_EQ(b->content()->x, 270);
+  EXPECT_EQ(b->content()->y, 295);
+  // Left alignment and exact sizes.
+  Box* left = new Box(box(100, 50));
+  left->st(SW_WIDTH, 300);
+  left->st(SW_ALIGN, -1);
+  root.add(left, 0, 0);
+  EXPECT_EQ(left->content()->x, 0);
+  Box* exact = new Box(box(100, 50));
+  exact->st(SW_WIDTH, 60);
+  exact->st(SW_FIXED, 1);
+  root.add(exact, 0, 0);
+  EXPECT_EQ(exact->w, 60);
+  Box* minimum = new Box(box(100, 50));
+  minimum->st(SW_WIDTH, 60);
+  root.add(minimum, 0, 0);
+  EXPECT_EQ(minimum->w, 100);
+}
+
+TEST(Layout, SpacingGroupsFrameAndContent) {
+  Widget* w = box(40, 40);
+  w->st4(SW_PAD, 5, 5, 5, 5);
+  w->st4(SW_MARGIN, -20, -20, -20, -20);
+  w->st4(SW_BORDER, 1, 2, 3, 4);
+  w->restyle();
+  w->measure();
+  EXPECT_EQ(w->w, 0);  // 40 frame less 20 on both sides
+  Box* b = new Box(w);
+  b->st4(SW_PAD, 10, 0, 10, 0);
+  b->restyle();
+  b->measure();
+  EXPECT_EQ(b->h, 20);
+  Widget* v = box(10, 10);
+  v->st4(SW_PAD, 1, 2, 3, 4);
+  v->st4(SW_BORDER, 1, 1, 1, 1);
+  v->st4(SW_MARGIN, 5, 6, 7, 8);
+  v->st(SW_WIDTH, 0);
+  v->st(SW_HEIGHT, 0);
+  v->restyle();
+  v->measure();
+  EXPECT_EQ(v->w, 2 + 4 + 2 + 6 + 8);
+  EXPECT_EQ(v->h, 1 + 3 + 2 + 5 + 7);
+  EXPECT_EQ(v->cx, 8 + 1 + 4);
+  EXPECT_EQ(v->cy, 5 + 1 + 1);
+  delete b;
+  delete v;
+}
+
+TEST(Layout, TablesRowsSpansAndWidth) {
+  Table t;
+  Widget* a = box(50, 10);
+  Widget* b = box(30, 20);
+  t.add(a);
+  t.add(b);
+  t.new_row();
+  Widget* c = box(100, 10);
+  t.add_at(c, 0, 1, 2, 1);
+  t.new_row();
+  Widget* spacer = box(0, 15, 0, 0);
+  t.add(spacer);
+  t.measure();
+  EXPECT_EQ(t.cols(), 2);
+  EXPECT_EQ(t.rows(), 3);
+  EXPECT_EQ(b->x, 50);
+  EXPECT_EQ(t.w, 100);  // the spanning cell widens the last column
+  EXPECT_EQ(b->w, 50);
+  EXPECT_EQ(c->y, 20);
+  EXPECT_EQ(t.h, 45);
+  EXPECT_EQ(a->h, 20);  // cells take the row's height
+  t.st(SW_WIDTH, 300);
+  t.restyle();
+  t.measure();
+  EXPECT_EQ(t.w, 300);
+  EXPECT_EQ(b->x, 150);
+  // add() skips the columns that a span from above takes.
+  Table u;
+  u.add_at(box(10, 10), 0, 0, 1, 2);
+  u.new_row();
+  Widget* d = box(10, 10);
+  u.add(d);
+  EXPECT_EQ(d->col, 1);
+}
+
+TEST(Layout, LabelsWrapAtTheirWidth) {
+  tw_test::env();
+  int f = font_load("font2");
+  Label one(f, "aa bb cc");
+  one.measure();
+  EXPECT_EQ(one.w, 80);
+  EXPECT_EQ(one.h, 16);
+  Label wrapped(f, "aa bb cc");
+  wrapped.st(SW_WIDTH, 50);
+  wrapped.restyle();
+  wrapped.measure();
+  EXPECT_EQ(wrapped.w, 50);
+  EXPECT_EQ(wrapped.h, 32);
+  MyLabel my(f, "x");
+  EXPECT_EQ(my.sv(SW_LABEL_COLOR), 0xffaa55);
+}
+
+TEST(Layout, ScrollBoxWheelDragAndSlider) {
+  tw_test::env();
+  Container root;
+  Table* list = new Table;
+  Widget* rows[10];
+  for (int i = 0; i < 10; i++) {
+    list->new_row();
+    rows[i] = box(100, 50, 0x10000 + i);
+    list->add(rows[i]);
+  }
+  ScrollBox* sb = new ScrollBox(list, 100, 120);
+  ScrollBox2* sb2 = new ScrollBox2(sb);
+  root.add(sb2, 0, 0);
+  EXPECT_EQ(sb2->slider->w, 20);
+  EXPECT_EQ(sb2->w, 120);
+  EXPECT_EQ(sb->max_scroll_y(), 380);
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = 1; return e; }());
+  EXPECT_EQ(sb->scroll_y, 30);
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = -1; return e; }());
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = -1; return e; }());
+  EXPECT_EQ(sb->scroll_y, 0);
+  // Clicks land on the scrolled content.
+  sb->scroll_y = 100;
+  EXPECT_EQ(click(root, 50, 10), 0x10000 + 2);
+  // Dragging scrolls and is no click.
+  send(root, pointer(EVT_DOWN, 50, 100));
+  send(root, pointer(EVT_MOTION, 50, 40, 1));
+  EXPECT_EQ(sb->scroll_y, 160);
+  EXPECT_EQ(send(root, pointer(EVT_UP, 50, 40)), 0);
+  // A subclass-style save and restore keeps the offset.
+  float saved = sb->scroll_y;
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = 1; return e; }());
+  sb->scroll_y = saved;
+  EXPECT_EQ(sb->scroll_y, 160);
+  // The slider follows the box, and dragging it moves the box.
+  root.loop();
+  EXPECT_NEAR(sb2->slider->value, 160.0 / 380, 1e-4);
+  float sx, sy;
+  sb2->slider->abs_pos(&sx, &sy);
+  send(root, pointer(EVT_DOWN, static_cast<int>(sx + 10), static_cast<int>(sy + 1)));
+  send(root, pointer(EVT_MOTION, static_cast<int>(sx + 10), static_cast<int>(sy + 500), 1));
+  EXPECT_EQ(sb->scroll_y, 380);
+  send(root, pointer(EVT_UP, static_cast<int>(sx + 10), static_cast<int>(sy + 500)));
+}

@@ -1,0 +1,84 @@
+// Frames, overlays and the selected layer drawn into the window.
+#include <gtest/gtest.h>
+
+#include "ui_env.h"
+
+using namespace ui_test;
+using namespace tw_test;
+
+namespace {
+void paint(Container& root) {
+  frame_start();
+  root.measure();
+  root.paint();
+}
+}  // namespace
+
+TEST(Paint, FrameOverlayAndSelectedLayer) {
+  env();
+  Container root;
+  Widget* w = box(100, 40);
+  w->st(SW_FRAME_IMG, gfx_img_load("red"));
+  w->st(SW_OVERLAY_IMG, gfx_img_load("green"));
+  w->st(SW_OVERLAY_ALPHA, 0);
+  w->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 255);
+  w->st(STYLE_SELECTED, SW_OVERLAY_IMG, gfx_img_load("blue"));
+  w->st(STYLE_SELECTED, SW_OVERLAY_ALPHA, 255);
+  w->restyle();
+  root.add(w, 50, 60);
+  paint(root);
+  EXPECT_EQ(pixel(55, 65), 0xff0000u);
+  EXPECT_EQ(pixel(149, 99), 0xff0000u);
+  EXPECT_EQ(pixel(151, 65), 0u);
+  // Hovered: the overlay fades in over the ticks.
+  send(root, pointer(EVT_MOTION, 60, 70, 0));
+  paint(root);
+  EXPECT_EQ(pixel(55, 65), 0xff0000u);
+  for (int i = 0; i < 5; i++) root.loop();
+  paint(root);
+  EXPECT_EQ(pixel(55, 65), 0x00ff00u);
+  w->selected = 1;
+  w->restyle();
+  paint(root);
+  EXPECT_EQ(pixel(55, 65), 0x0000ffu);
+}
+
+TEST(Paint, MarginsPlaceTheFrameAndBoxesCentre) {
+  env();
+  Container root;
+  Widget* w = box(40, 40, 0, 0);
+  w->st(SW_ICON_IMG, gfx_img_load("white"));
+  w->st4(SW_MARGIN, -20, -20, -20, -20);
+  w->st(SW_BG_COLOR, 0x0000ff);
+  w->restyle();
+  root.add(w, 100, 100);  // a 0 by 0 place: the frame reaches 20 around
+  Box* b = new Box(box(20, 20, 0, 0));
+  b->content()->st(SW_BG_COLOR, 0xff0000);
+  b->content()->restyle();
+  b->st(SW_WIDTH, 640);
+  b->st(SW_HEIGHT, 640);
+  root.add(b, 0, 0);
+  paint(root);
+  EXPECT_EQ(pixel(81, 81), 0xffffffu);
+  EXPECT_EQ(pixel(118, 118), 0xffffffu);
+  EXPECT_EQ(pixel(121, 100), 0u);
+  EXPECT_EQ(pixel(320, 320), 0xff0000u);
+  EXPECT_EQ(pixel(308, 320), 0u);
+}
+
+TEST(Paint, LabelsTogglesAndClipping) {
+  env();
+  Container root;
+  MyLabel* l = new MyLabel(font_load("font2"), "AB");
+  root.add(l, 10, 10);
+  ScrollBox* sb = new ScrollBox(box(200, 200, 0, 0), 50, 50);
+  sb->content()->st(SW_BG_COLOR, 0xffffff);
+  sb->content()->restyle();
+  root.add(sb, 300, 300);
+  paint(root);
+  EXPECT_EQ(pixel(11, 11), 0xffaa55u);
+  EXPECT_EQ(pixel(18, 11), 0u);
+  EXPECT_EQ(pixel(320, 320), 0xffffffu);
+  EXPECT_EQ(pixel(360, 320), 0u);  // clipped to 50 by 50
+  EXPECT_EQ(gfx_clip_depth(), 0);
+}

@@ -41,8 +41,10 @@ struct GameRun {
   int32_t steps;           // fixed steps run in this process
   int32_t key_repeat;      // 1 while key repeat is on
   int32_t reliable_done;   // 1 once the first outbox pass ran
-  int32_t reliable_last;   // seconds (time()) of the last outbox pass, low word
-  int32_t words[9];
+  int32_t reliable_last;   // monotonic seconds of the last outbox pass
+  int32_t reliable_pending;  // outbox entries left after that pass
+  int32_t stick[2];        // the stick's direction on axes 0 and 1: -1, 0, 1
+  int32_t words[6];
 };
 static_assert(sizeof(GameRun) == 64, "GameRun is 64 bytes");
 

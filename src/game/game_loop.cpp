@@ -1,0 +1,289 @@
+// Start-up, the per-frame loop, event dispatch, painting and shutdown of the
+// one Game object.
+#include <SDL/SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "driver/audio.h"
+#include "driver/driver.h"
+#include "game/game.h"
+#include "game/gameinfo.h"
+#include "game/hooks.h"
+#include "game/identity.h"
+#include "game/levels_db.h"
+#include "game/paths.h"
+#include "game/save_files.h"
+#include "game/state.h"
+#include "game/video.h"
+#include "gfx/gfx.h"
+#include "gfx/transition.h"
+#include "platform/steam_api.h"
+
+enum {
+  STEP_RATE = 60,
+  IDLE_CURSOR_STEPS = 300,
+  RELIABLE_PERIOD_S = 300,
+  STICK_THRESHOLD = 16384,
+  MOD_CTRL_ALT_META = 0xfc0,
+};
+
+// "alpha.dat", read whole at start-up.
+static std::string g_alpha;
+
+static void hook(void (*fn)(Game*), Game* g) {
+  if (fn) fn(g);
+}
+
+static long monotonic_s() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long>(ts.tv_sec);
+}
+
+static void paint_state_cb(void* ctx) { static_cast<Game*>(ctx)->paint_state(); }
+
+static const char* transition_sound(int type) {
+  switch (type) {
+    case TRANS_ZOOM: return "trans-zoom";
+    case TRANS_FADE: return "trans-fade";
+    case TRANS_BZOOM: return "trans-bzoom";
+    default: return nullptr;
+  }
+}
+
+void Game::init() {
+  fprintf(stderr, "Game::init ...\n");
+  memset(static_cast<void*>(this), 0, sizeof *this);
+  game_current = this;
+
+  hook(game_hooks.register_play_states, this);
+  hook(game_hooks.register_editor_states, this);
+  hook(game_hooks.register_menu_states, this);
+  hook(game_hooks.register_death_states, this);
+
+  if (!g_driver) {
+    g_driver = new Driver();
+    g_driver->set_app_name("Tunnelwick");
+  }
+  if (!game_headless) g_driver->init();
+  g_driver->caption = "Tunnelwick";
+  g_driver->icon_path = "icon32.bmp";
+  if (game_data_dir().empty() || game_user_dir().empty()) game_set_dirs(data_dir(), user_dir());
+  if (game_hooks.social_get) game_hooks.social_get();
+
+  // A missing or unusable image leaves the object zeroed.
+  game_load_state(this, game_user_dir());
+  game_load_settings(this, game_user_dir());
+  settings_defaults(&settings);
+  local_settings_defaults(&lsettings);
+  game_login_identity(this);
+  game_load_progress(this, game_user_dir());
+  Progress& p = progress;
+  if (!p.current_level) p.current_level = 1;
+  if (!p.current_sector) p.current_sector = 1;
+  if (!p.max_sector) p.max_sector = 1;
+
+  g_driver->set_step_rate(STEP_RATE);
+  g_driver->load_data();
+  game_video_init(this);
+  audio_init(game_hooks.audio_backend ? game_hooks.audio_backend() : nullptr);
+  sfx_play_here("silence");
+
+  if (state == STATE_NONE || !state_get(state)) state = STATE_MENUS_MAIN;
+  if (!current_level_id[0]) game_text_set(current_level_id, sizeof current_level_id, "1.lev");
+
+  game_load_gameinfo(this, game_data_path("gameinfo.db"));
+  game_read_file(game_data_path("alpha.dat"), &g_alpha);
+  game_db_open(SteamUser() != nullptr);
+
+  // The screen that was current when the last run ended, entered afresh.
+  int first = state;
+  state = STATE_NONE;
+  transition(TRANS_ZOOM, first);
+
+  hook(game_hooks.game_reliable_init, this);
+  hook(game_hooks.web_ping, this);
+  hook(game_hooks.web_friends, this);
+}
+
+void Game::transition(int type, int id) {
+  transition_start(1, type, paint_state_cb, this);
+  if (const char* sound = transition_sound(type)) sfx_play(sound, 0, 0);
+  if (State* old = state_get(state)) old->deinit();
+  state = id;
+  if (State* s = state_get(id)) s->init();
+  if (type != TRANS_NONE) transition_start(2, -1, paint_state_cb, this);
+}
+
+static void game_step(Game* g) {
+  g_audio.sfx_volume = g->settings.sfx;
+  music_loop(g->settings.music);
+  if (++g->run.idle_steps == IDLE_CURSOR_STEPS) {
+    g->run.cursor_hidden = 1;
+    if (g_driver) g_driver->show_cursor(false);
+  }
+  bool in_transition = transition_running();
+  transition_tick();
+  if (!in_transition)
+    if (State* s = state_get(g->state)) s->loop();
+  g->run.steps++;
+}
+
+// Runs the owed steps and the per-frame work; loop() asks the driver how many
+// steps are owed, the headless entry gives its own count.
+void game_frame(Game* g, int steps) {
+  for (int i = 0; i < steps && !g->quit; i++) game_step(g);
+
+  int repeat = g->state == STATE_EDIT_TEXT || g->state == STATE_MENUS_SETTINGS ||
+               g->state == STATE_MENUS_COMMUNITY;
+  if (repeat != g->run.key_repeat) {
+    g->run.key_repeat = repeat;
+    if (g_driver) g_driver->key_repeat(repeat != 0);
+  }
+
+  // The outbox: once on the first frame, then every few minutes while
+  // entries are pending.
+  long now = monotonic_s();
+  if (!g->run.reliable_done || (g->run.reliable_pending > 0 && now - g->run.reliable_last >= RELIABLE_PERIOD_S)) {
+    g->run.reliable_done = 1;
+    g->run.reliable_last = static_cast<int32_t>(now);
+    g->run.reliable_pending = game_hooks.game_reliable_loop ? game_hooks.game_reliable_loop(g) : 0;
+  }
+  hook(game_hooks.web_loop, g);
+  if (SteamUser()) SteamAPI_RunCallbacks();
+  g->run.frames++;
+}
+
+void Game::loop() {
+  if (!g_driver) return;
+  int steps = g_driver->steps_owed();
+  // With vertical sync the display paces the game: one step per frame.
+  if (lsettings.vsync == 1) steps = 1;
+  if (!game_headless && !g_driver->has_focus()) SDL_Delay(16);
+  game_frame(this, steps);
+}
+
+// Maps the joystick's stick onto the direction keys: a key goes down when
+// the stick leaves the centre band and up when it comes back or turns.
+static void stick_to_keys(Game* g, const Event& e) {
+  int axis = e[EVW_AXIS];
+  if (axis < 0 || axis > 1) return;
+  int v = e[EVW_AXIS_VALUE];
+  int dir = v < -STICK_THRESHOLD ? -1 : v > STICK_THRESHOLD ? 1 : 0;
+  int32_t& prev = g->run.stick[axis];
+  if (dir == prev) return;
+  static const int keys[2][2] = {{GK_LEFT, GK_RIGHT}, {GK_UP, GK_DOWN}};
+  if (prev) {
+    Event up(EVT_KEYUP);
+    up[EVW_DEVICE] = e[EVW_DEVICE];
+    up[EVW_KEY] = keys[axis][prev > 0];
+    up[EVW_JOY_ACTION] = up[EVW_KEY];
+    prev = 0;
+    g->event(up);
+  }
+  if (dir) {
+    Event down(EVT_KEYDOWN);
+    down[EVW_DEVICE] = e[EVW_DEVICE];
+    down[EVW_KEY] = keys[axis][dir > 0];
+    down[EVW_JOY_ACTION] = down[EVW_KEY];
+    prev = dir;
+    g->event(down);
+  }
+}
+
+void Game::event(Event e) {
+  int type = e.type();
+  if (type == EVT_LOGIN || type == EVT_LOGOUT) {
+    fprintf(stderr, "EVT_LOGIN\n");
+    return;
+  }
+  if (type == EVT_DOWN || type == EVT_UP || type == EVT_MOTION || type == EVT_WHEEL) {
+    run.idle_steps = 0;
+    if (run.cursor_hidden) {
+      run.cursor_hidden = 0;
+      if (g_driver) g_driver->show_cursor(true);
+    }
+  }
+  if (type == EVT_JOYDOWN || type == EVT_JOYUP) {
+    int button = e[EVW_BUTTON] & 0xff;
+    Event k = e;
+    k[EVW_TYPE] = type == EVT_JOYDOWN ? EVT_KEYDOWN : EVT_KEYUP;
+    k[EVW_KEY] = (settings.joys[ACT_ESCAPE] & 0xff) == button ? GK_ESCAPE : GK_SPACE;
+    k[EVW_JOY_ACTION] = 0;
+    for (int a = ACT_BATTERY; a <= ACT_ESCAPE; a++)
+      if ((settings.joys[a] & 0xff) == button) {
+        k[EVW_JOY_ACTION] = a;
+        break;
+      }
+    k[EVW_SYM] = 0;
+    event(k);
+  }
+  if (type == EVT_JOYAXIS) stick_to_keys(this, e);
+  if ((type == EVT_KEYDOWN || type == EVT_KEYUP) && e[EVW_SYM] != 0) {
+    for (int a = 1; a < ACT_COUNT; a++)
+      if (settings.keys[a] == e[EVW_SYM]) {
+        e[EVW_JOY_ACTION] = a;
+        break;
+      }
+  }
+  if (type == EVT_KEYDOWN && (e[EVW_MOD] & MOD_CTRL_ALT_META)) {
+    if (e[EVW_SYM] == SDLK_f) {
+      lsettings.vfull = lsettings.vfull == 1 ? -1 : 1;
+      event(Event(EVT_VIDEO));
+      return;
+    }
+    if (e[EVW_SYM] == SDLK_q) {
+      event(Event(EVT_EXIT));
+      quit = 1;
+      return;
+    }
+  }
+  if (type == EVT_QUIT) quit = 1;
+  if (type == EVT_EXIT) save();
+  if (type == EVT_VIDEO) {
+    game_video_init(this);
+    transition(TRANS_ZOOM, state);
+    return;
+  }
+  if (!game_headless) gfx_event_to_view(&e);
+  if (transition_running()) return;
+  if (State* s = state_get(state)) s->event(e);
+}
+
+void game_send_event(Event e) {
+  if (game_current) game_current->event(e);
+}
+
+void Game::paint_state() {
+  gfx_clear(0, 0, 0, 1);
+  if (State* s = state_get(state)) s->paint();
+}
+
+void Game::paint() {
+  if (game_headless) return;
+  if (transition_running()) {
+    gfx_clear(0, 0, 0, 1);
+    gfx_project();
+    transition_paint();
+  } else {
+    paint_state();
+  }
+  if (g_driver) g_driver->swap();
+}
+
+void Game::deinit() {
+  if (State* s = state_get(state)) s->deinit();
+  save();
+  state_table_clear();
+  game_db_close();
+  audio_shutdown();
+  if (game_hooks.audio_backend_free) game_hooks.audio_backend_free();
+  game_video_deinit();
+  if (game_hooks.social_shutdown) game_hooks.social_shutdown();
+  delete g_driver;
+  g_driver = nullptr;
+  game_set_dirs("", "");
+  if (game_current == this) game_current = nullptr;
+}

@@ -1,0 +1,42 @@
+#include "game/video.h"
+
+#include <cstdio>
+
+#include "driver/driver.h"
+#include "game/game.h"
+#include "gfx/gfx.h"
+#include "gfx/text.h"
+#include "gfx/transition.h"
+
+bool game_headless = false;
+
+static bool g_video_up = false;
+
+void game_video_init(Game* g) {
+  if (game_headless || !g_driver) return;
+  if (g_video_up) {
+    transition_deinit();
+    gfx_deinit();
+  }
+  const LocalSettings& l = g->lsettings;
+  if (g_driver->video_mode(l.vres, l.vfull, l.vsync) != 0) {
+    fprintf(stderr, "game_video_init: no video mode\n");
+    return;
+  }
+  gfx_init(g_driver->screen_w, g_driver->screen_h);
+  gfx_set_view(640, 640);
+  gfx_fit_view();
+  for (const char* f : {"font1", "font2", "font15", "font2s"}) font_load(f);
+  g_driver->key_repeat(g->run.key_repeat != 0);
+  gfx_img_load("boxart");
+  transition_init();
+  gfx_img_load("menu-background");
+  g_video_up = true;
+}
+
+void game_video_deinit() {
+  if (!g_video_up) return;
+  transition_deinit();
+  gfx_deinit();
+  g_video_up = false;
+}

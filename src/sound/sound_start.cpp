@@ -1,0 +1,20 @@
+#include "sound/sound_start.h"
+
+#include "platform/sys_audio_device.h"
+#include "sound/winmm_engine.h"
+
+namespace vavozovu {
+
+ISoundEngine* startSoundEngine(E_OUTPUT_SINK sink, uint32_t options) {
+  sys_audio_set_default_sink(static_cast<SysAudioSink>(sink));
+  return createSoundEngine(ESOD_AUTO_DETECT, options, nullptr, VAVOZOVU_SDK_VERSION);
+}
+
+E_OUTPUT_SINK getOutputSink(ISoundEngine* engine) {
+  CVavOzovuWinMMSoundEngine* e = dynamic_cast<CVavOzovuWinMMSoundEngine*>(engine);
+  return e ? static_cast<E_OUTPUT_SINK>(e->getSink()) : EOS_AUTO;
+}
+
+int32_t captureOutput(int16_t* out, int32_t frames) { return sys_audio_capture(out, frames); }
+
+}  // namespace vavozovu

@@ -1,0 +1,145 @@
+#include "menus/menus_main.h"
+
+#include <SDL/SDL.h>
+
+#include <string>
+
+#include "driver/audio.h"
+#include "driver/driver.h"
+#include "game/game.h"
+#include "game/identity.h"
+#include "gfx/gfx.h"
+#include "gfx/text.h"
+#include "gfx/transition.h"
+#include "menus/menus.h"
+#include "ui/ui.h"
+
+// Any Ctrl, Alt or Meta key.
+static const int MOD_CTRL_ALT_META = 0xfc0;
+static const int KEY_D = GK_A + ('d' - 'a');
+
+const char* const MENUS_FAN_PAGE = "http://tunnelwick.example.org/tunnelwick/like.php";
+
+// "Talvik presents ...": opens the credits when clicked.
+static Widget* presenter_line(int font) {
+  MyLabel* label = new MyLabel(font, "Talvik presents ...");
+  label->focusable = 1;
+  label->click_code = MAIN_ACT_CREDITS;
+  label->st4(SW_PAD, 5, 5, 5, 5);
+  label->st4(SW_MARGIN, 0, 0, 5, 0);
+  label->st(SW_OVERLAY_IMG, gfx_img_load("dialog-box2"));
+  label->st(SW_OVERLAY_ALPHA, 0);
+  label->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 85);
+  label->st(STYLE_FOCUS, SW_OVERLAY_ALPHA, 0);
+  label->st(STYLE_HOVER_FOCUS, SW_OVERLAY_ALPHA, 170);
+  label->st(SW_OVERLAY_MODE, 10);
+  label->restyle();
+  return new Box(label);
+}
+
+static Widget* logo() {
+  int img = gfx_img_load("logo");
+  Widget* w = new Widget;
+  w->st(SW_WIDTH, static_cast<int>(280 * gfx_img_aspect(img)));
+  w->st(SW_HEIGHT, 280);
+  w->st(SW_ICON_IMG, img);
+  w->st4(SW_MARGIN, -50, 0, -5, 0);
+  w->restyle();
+  return new Box(w);
+}
+
+static Widget* buttons() {
+  struct Entry {
+    const char* text;
+    const char* icon;
+    int code;
+    const char* name;
+  };
+  static const Entry entries[] = {
+      {"Play", "icon-play", MAIN_ACT_PLAY, "play"},
+      {"Build", "icon-build", MAIN_ACT_BUILD, nullptr},
+      {"Community Maps", "icon-community", MAIN_ACT_COMMUNITY, nullptr},
+      {"Settings", "icon-settings", MAIN_ACT_SETTINGS, nullptr},
+      {"Become a Fan", "icon-heart", MAIN_ACT_FAN, nullptr},
+      {"Quit", "icon-quit", MAIN_ACT_QUIT, nullptr},
+  };
+  Table* t = new Table;
+  for (const Entry& e : entries) {
+    t->new_row();
+    t->add(gui_menu_button(e.text, e.icon, e.code, 180, e.name));
+  }
+  return new Box(gui_menu_box(t, 75));
+}
+
+void MenusMain::init() {
+  music_play("mus-menus");
+  menus_reset_root(this);
+  font_load("font1");
+  font_load("font15");
+  int font2 = font_load("font2");
+
+  Table* column = new Table;
+  column->new_row();
+  column->add(presenter_line(font2));
+  column->new_row();
+  column->add(logo());
+  column->new_row();
+  column->add(buttons());
+  column->st(SW_WIDTH, 320);
+  column->restyle();
+
+  Box* view = new Box(column);
+  view->st(SW_WIDTH, 640);
+  view->st(SW_HEIGHT, 640);
+  view->restyle();
+  root.add(view, 0, 0);
+
+  Box* version = new Box(new Box(new MyLabel(font2, std::string(game_version()))));
+  version->st(SW_WIDTH, 640);
+  version->st(SW_HEIGHT, 20);
+  version->restyle();
+  root.add(version, 0, 620);
+
+  menus_select(root, "play");
+}
+
+void MenusMain::paint() { menus_paint(this); }
+void MenusMain::loop() { menus_loop(this); }
+
+void MenusMain::event(Event e) {
+  if (e.type() == EVT_KEYDOWN && e.key() == KEY_D &&
+      ((e[EVW_MOD] | SDL_GetModState()) & MOD_CTRL_ALT_META)) {
+    int32_t& debug = game->settings.debug;
+    debug = debug == 1 ? -1 : 1;
+    // Entered again so that the version text shows the new setting.
+    menus_switch(game, TRANS_FADE, STATE_MENUS_MAIN);
+    return;
+  }
+  switch (root.event(&e)) {
+    case MAIN_ACT_PLAY:
+      menus_switch(game, TRANS_ZOOM, STATE_MOVIE_INTRO);
+      break;
+    case MAIN_ACT_BUILD:
+      menus_switch(game, TRANS_ZOOM, STATE_MENUS_EDIT);
+      break;
+    case MAIN_ACT_COMMUNITY:
+      menus_switch(game, TRANS_ZOOM, STATE_MENUS_COMMUNITY);
+      break;
+    case MAIN_ACT_SETTINGS:
+      game->settings_return_state = STATE_MENUS_MAIN;
+      menus_switch(game, TRANS_ZOOM, STATE_MENUS_SETTINGS);
+      break;
+    case MAIN_ACT_FAN:
+      if (g_driver) g_driver->weblink(MENUS_FAN_PAGE, 0);
+      break;
+    case MAIN_ACT_QUIT:
+      game->quit = 1;
+      break;
+    case MAIN_ACT_CREDITS:
+      game->return_menu = STATE_MENUS_MAIN;
+      menus_switch(game, TRANS_ZOOM, STATE_MENUS_CREDITS);
+      break;
+    default:
+      break;
+  }
+}

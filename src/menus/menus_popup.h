@@ -1,0 +1,16 @@
+// The message popup (STATE_MENUS_POPUP).
+// For now the screen frame with the menu background and the way back to the
+// main menu.
+#pragma once
+
+#include "game/state.h"
+
+class MenusPopup : public State {
+ public:
+  explicit MenusPopup(Game* g) : State(g) {}
+  void init() override;
+  void deinit() override {}
+  void paint() override;
+  void event(Event e) override;
+  void loop() override;
+};

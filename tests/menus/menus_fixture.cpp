@@ -1,0 +1,155 @@
+#include "menus_fixture.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "driver/audio.h"
+#include "game/headless.h"
+#include "gfx/transition.h"
+#include "menus/menus.h"
+
+namespace menus_test {
+
+static void remove_tree(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return;
+  if (S_ISDIR(st.st_mode)) {
+    if (DIR* d = opendir(path.c_str())) {
+      while (dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") remove_tree(path + "/" + n);
+      }
+      closedir(d);
+    }
+    rmdir(path.c_str());
+  } else {
+    unlink(path.c_str());
+  }
+}
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/twmenus-XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back(0);
+  if (mkdtemp(buf.data())) path_ = buf.data();
+}
+
+TempDir::~TempDir() {
+  if (!path_.empty()) remove_tree(path_);
+}
+
+Label* find_label(Widget* w, const std::string& text) {
+  if (Label* l = dynamic_cast<Label*>(w))
+    if (l->text == text) return l;
+  if (Container* c = dynamic_cast<Container*>(w))
+    for (Widget* child : c->children)
+      if (Label* l = find_label(child, text)) return l;
+  return nullptr;
+}
+
+Widget* find_button(Widget* w, const std::string& text) {
+  for (Widget* b = find_label(w, text); b; b = b->parent)
+    if (b->focusable) return b;
+  return nullptr;
+}
+
+void centre(Widget* w, int* x, int* y) {
+  float ax, ay;
+  w->abs_pos(&ax, &ay);
+  *x = static_cast<int>(ax + w->w / 2);
+  *y = static_cast<int>(ay + w->h / 2);
+}
+
+// Keeps the names of the samples played, in order.
+struct SoundLog : AudioBackend {
+  std::vector<std::string> played;
+  void play_sample(int sample, const std::string&, float, float, float) override {
+    played.push_back(g_audio.samples[sample].name);
+  }
+  void stream_start(int, const std::string&, float) override {}
+  void stream_stop(int) override {}
+  void stream_volume(int, float) override {}
+};
+static SoundLog g_sound_log;
+
+static void register_stubs(Game* g) { state_put(STATE_MOVIE_INTRO, new StubScreen(g)); }
+
+void MenusGame::SetUp() {
+  game_hooks = GameHooks();
+  game_hooks.register_play_states = register_stubs;
+  game_hooks.register_menu_states = register_menu_states;
+  game_hooks.audio_backend = [] { return static_cast<AudioBackend*>(&g_sound_log); };
+  g_sound_log.played.clear();
+  g_transition = Transition();
+  // Web pages go to a program that does nothing.
+  setenv("TW_WEBLINK_OPENER", "true", 1);
+}
+
+void MenusGame::TearDown() {
+  if (g) stop();
+  game_hooks = saved_hooks;
+  unsetenv("TW_WEBLINK_OPENER");
+}
+
+void MenusGame::start() {
+  ::testing::internal::CaptureStderr();
+  g = game_headless_start(TW_DATA_DIR, tmp.path() + "/user");
+  ::testing::internal::GetCapturedStderr();
+}
+
+void MenusGame::stop() {
+  ::testing::internal::CaptureStderr();
+  game_headless_stop();
+  ::testing::internal::GetCapturedStderr();
+  g = nullptr;
+}
+
+void MenusGame::settle() { game_headless_run(15); }
+
+State* MenusGame::current() { return state_get(g->state); }
+
+StubScreen* MenusGame::movie() { return static_cast<StubScreen*>(state_get(STATE_MOVIE_INTRO)); }
+
+void MenusGame::click(Widget* w) {
+  ASSERT_NE(w, nullptr);
+  int x, y;
+  centre(w, &x, &y);
+  for (int type : {EVT_MOTION, EVT_DOWN, EVT_UP}) {
+    Event e(type);
+    e[EVW_X] = x;
+    e[EVW_Y] = y;
+    e[EVW_BUTTON] = type == EVT_MOTION ? 0 : 1;
+    game_headless_event(e);
+  }
+}
+
+void MenusGame::click(const std::string& label) {
+  Widget* b = find_button(&current()->root, label);
+  ASSERT_NE(b, nullptr) << label;
+  click(b);
+}
+
+void MenusGame::key(int game_key, int mod) {
+  Event down(EVT_KEYDOWN);
+  down[EVW_KEY] = game_key;
+  down[EVW_MOD] = mod;
+  game_headless_event(down);
+  Event up = down;
+  up[EVW_TYPE] = EVT_KEYUP;
+  game_headless_event(up);
+}
+
+std::vector<std::string> MenusGame::sounds() {
+  std::vector<std::string> out;
+  out.swap(g_sound_log.played);
+  return out;
+}
+
+Widget* MenusGame::focused() { return current()->root.get_focus(); }
+
+}  // namespace menus_test

@@ -73,6 +73,8 @@ class EngineBackend : public AudioBackend {
     streams_.erase(it);
   }
 
+  ISoundEngine* engine() { return engine_; }
+
   void stream_volume(int track, float volume) override {
     auto it = streams_.find(track);
     if (it != streams_.end()) it->second->setVolume(volume);
@@ -107,7 +109,12 @@ EngineBackend* g_backend = nullptr;
 
 AudioBackend* audio_engine_start() {
   if (g_backend) return g_backend;
-  ISoundEngine* engine = startSoundEngine(sink_from_env());
+  E_OUTPUT_SINK sink = sink_from_env();
+  // The capture sink is advanced by the test itself: no update thread, so
+  // that what is mixed depends only on the test's own steps.
+  uint32_t options = ESEO_DEFAULT_OPTIONS;
+  if (sink == EOS_CAPTURE) options &= ~static_cast<uint32_t>(ESEO_MULTI_THREADED);
+  ISoundEngine* engine = startSoundEngine(sink, options);
   if (!engine) {
     std::fprintf(stderr, "VavOzovu init error\n");
     return nullptr;
@@ -119,4 +126,12 @@ AudioBackend* audio_engine_start() {
 void audio_engine_stop() {
   delete g_backend;
   g_backend = nullptr;
+}
+
+void audio_engine_update() {
+  if (g_backend) g_backend->engine()->update();
+}
+
+int audio_engine_source_count() {
+  return g_backend ? g_backend->engine()->getSoundSourceCount() : 0;
 }

@@ -12,3 +12,8 @@ struct AudioBackend;
 AudioBackend* audio_engine_start();
 // Stops every sound and drops the engine.
 void audio_engine_stop();
+
+// For tests on the capture sink (single-threaded there): mixes what is due
+// and answers the number of registered sound sources (0 without engine).
+void audio_engine_update();
+int audio_engine_source_count();

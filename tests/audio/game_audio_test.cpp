@@ -1,0 +1,95 @@
+// The game heard through the sound engine: the engine's output is captured
+// sample by sample while the game runs its fixed steps.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <vector>
+
+#include "driver/audio.h"
+#include "driver/audio_engine.h"
+#include "game/game.h"
+#include "game/headless.h"
+#include "game/hooks.h"
+#include "menus/menus.h"
+#include "sound/sound_start.h"
+#include "support/temp_dir.h"
+#include "util/json.h"
+
+namespace {
+
+constexpr int kBlock = 8192;
+
+// Mixes one more block and answers its peak sample.
+int mix_block() {
+  std::vector<int16_t> out(kBlock * 2);
+  vavozovu::captureOutput(nullptr, kBlock);  // what was queued before now
+  audio_engine_update();
+  int n = vavozovu::captureOutput(out.data(), kBlock);
+  int peak = 0;
+  for (int i = 0; i < n * 2; i++) peak = std::max(peak, std::abs(static_cast<int>(out[i])));
+  return peak;
+}
+
+class GameAudio : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = game_hooks;
+    game_hooks = GameHooks();
+    game_hooks.register_menu_states = register_menu_states;
+    game_hooks.audio_backend = audio_engine_start;
+    game_hooks.audio_backend_free = audio_engine_stop;
+    setenv("TUNNELWICK_AUDIO", "capture", 1);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    g_ = game_headless_start(TW_DATA_DIR, tmp_.file("user"));
+  }
+  void TearDown() override {
+    game_headless_stop();
+    ::testing::internal::GetCapturedStderr();
+    ::testing::internal::GetCapturedStdout();
+    unsetenv("TUNNELWICK_AUDIO");
+    game_hooks = saved_;
+  }
+  TempDir tmp_;
+  GameHooks saved_;
+  Game* g_ = nullptr;
+};
+
+TEST_F(GameAudio, StartUpRegistersEveryFileOfTheCatalogue) {
+  ASSERT_NE(g_, nullptr);
+  std::FILE* f = std::fopen((std::string(TW_DATA_DIR) + "/data.json").c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  std::fclose(f);
+  var data = json_load(text);
+  std::set<std::string> files;
+  for (const char* section : {"samples", "music"})
+    for (const std::string& name : data[section].keys()) files.insert(data[section][name]["file"].str());
+  EXPECT_GT(files.size(), 10u);
+  EXPECT_EQ(audio_engine_source_count(), static_cast<int>(files.size()));
+}
+
+TEST_F(GameAudio, MenuMusicIsHeardAndVolumeZeroSilencesItWithinOneStep) {
+  ASSERT_NE(g_, nullptr);
+  g_->settings.music = 100;
+  game_headless_run(90);  // the opening transition, then the music fades in
+  ASSERT_EQ(g_->state, STATE_MENUS_MAIN);
+  int menus = music_find("mus-menus");
+  ASSERT_NE(menus, 0);
+  EXPECT_TRUE(g_audio.tracks[menus].playing);
+  // Let the start-up effects play out; the music goes on.
+  int peak = 0;
+  for (int i = 0; i < 12; i++) peak = mix_block();
+  EXPECT_GT(peak, 500);
+
+  g_->settings.music = 0;
+  game_headless_run(1);
+  EXPECT_FALSE(g_audio.tracks[menus].playing);
+  EXPECT_EQ(mix_block(), 0);
+}
+
+}  // namespace

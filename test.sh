@@ -10,7 +10,15 @@ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 run=(ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 300)
 if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}"
-else
-  "${run[@]}"
+  # A private X server; -displayfd picks a free display number without the
+  # race that several servers started at once can have; -noreset keeps it
+  # from refusing connections while it resets after its last client left.
+  xdir=$(mktemp -d)
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$xdir/display" >"$xdir/log" 2>&1 &
+  xpid=$!
+  trap 'kill $xpid 2>/dev/null; rm -rf "$xdir"' EXIT
+  for _ in $(seq 200); do [ -s "$xdir/display" ] && break; sleep 0.05; done
+  [ -s "$xdir/display" ] || { echo "Xvfb did not start:"; cat "$xdir/log"; exit 1; }
+  export DISPLAY=":$(cat "$xdir/display")"
 fi
+"${run[@]}"

@@ -162,6 +162,9 @@ void Game::loop() {
   // With vertical sync the display paces the game: one step per frame.
   if (lsettings.vsync == 1) steps = 1;
   if (!game_headless && !g_driver->has_focus()) SDL_Delay(16);
+  // Nothing owed yet: give the time back rather than paint the same frame
+  // again at once.
+  else if (!game_headless && steps == 0) SDL_Delay(1);
   game_frame(this, steps);
 }
 

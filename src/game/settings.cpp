@@ -40,7 +40,8 @@ void local_settings_defaults(LocalSettings* s) {
   s->version = LSETTINGS_VERSION;
   def(s->vres, -1);
   def(s->vfull, -1);
-  def(s->vsync, 1);
+  // Off unless the player asks: with it on the display paces the steps.
+  def(s->vsync, -1);
 }
 
 void settings_sanitize(Settings* s) {

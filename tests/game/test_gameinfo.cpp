@@ -10,7 +10,7 @@
 #include "game/hooks.h"
 #include "game/identity.h"
 #include "game/tile_info.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "util/db.h"
 #include "util/encode.h"
 

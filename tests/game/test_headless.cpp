@@ -14,7 +14,7 @@
 #include "game/levels_db.h"
 #include "game/state.h"
 #include "gfx/transition.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "util/db.h"
 
 namespace {

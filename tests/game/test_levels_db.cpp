@@ -9,7 +9,7 @@
 #include "game/levels_db.h"
 #include "game/pack.h"
 #include "game/paths.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "util/db.h"
 
 namespace {

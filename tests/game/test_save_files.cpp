@@ -8,7 +8,7 @@
 #include "game/game.h"
 #include "game/save_files.h"
 #include "game/state_table.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 static std::unique_ptr<Game> new_game() { return std::make_unique<Game>(); }
 

@@ -7,7 +7,7 @@
 #include "game/game.h"
 #include "game/paths.h"
 #include "game/sector.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -6,42 +6,12 @@
 #include <unistd.h>
 
 #include "content_util.h"
+#include "support/temp_dir.h"
 
 using namespace twtest;
 
 namespace {
 
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/twcontent.XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data())) path_ = buf.data();
-  }
-  ~TempDir() {
-    if (!path_.empty()) remove_tree(path_);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  static void remove_tree(const std::string& p) {
-    if (DIR* d = opendir(p.c_str())) {
-      while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n == "." || n == "..") continue;
-        std::string c = p + "/" + n;
-        struct stat st;
-        if (lstat(c.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) remove_tree(c);
-        else unlink(c.c_str());
-      }
-      closedir(d);
-    }
-    rmdir(p.c_str());
-  }
-  std::string path_;
-};
 
 int run(const std::string& cmd) { return std::system((cmd + " 2>&1").c_str()); }
 

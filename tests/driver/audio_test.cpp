@@ -34,7 +34,7 @@ struct AudioEnv {
   Recorder rec;
   AudioEnv() {
     g_driver = &driver;
-    driver.data_dir = make_data(dir.path);
+    driver.data_dir = make_data(dir.path());
     driver.load_data();
     audio_init(&rec);
   }

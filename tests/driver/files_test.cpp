@@ -59,7 +59,7 @@ TEST(Dirs, UserDirectoryFromAppdataOrXdgOrHome) {
   {
     EnvVar a("APPDATA", "");
     EnvVar x("XDG_DATA_HOME", nullptr);
-    EnvVar h("HOME", t.path.c_str());
+    EnvVar h("HOME", t.path().c_str());
     EXPECT_EQ(std::string(user_dir()), t / ".local/share/tw-test");
     EXPECT_TRUE(is_dir(t / ".local/share/tw-test"));
     // user_file_size answers the contents; a missing file is empty.
@@ -76,7 +76,7 @@ TEST(Dirs, DataReadAndDataJson) {
   TempDir t;
   Driver d;
   g_driver = &d;
-  d.data_dir = make_data(t.path);
+  d.data_dir = make_data(t.path());
   write_file(d.data_dir + "/blob.bin", std::string("\x00\xff\x01", 3));
   EXPECT_EQ(data_read("blob.bin"), std::string("\x00\xff\x01", 3));
   EXPECT_EQ(data_read("missing.bin"), "");

@@ -36,12 +36,12 @@ TEST(Netif, FirstRealAdapterAddressAsHex) {
     mkdir((t / name).c_str(), 0755);
     write_file(t / name + "/address", addr);
   };
-  EXPECT_EQ(netif_mac_hex_from(t.path.c_str()), "");
+  EXPECT_EQ(netif_mac_hex_from(t.path().c_str()), "");
   adapter("lo", "00:00:00:00:00:00\n");
   adapter("dummy0", "00:00:00:00:00:00\n");
-  EXPECT_EQ(netif_mac_hex_from(t.path.c_str()), "");
+  EXPECT_EQ(netif_mac_hex_from(t.path().c_str()), "");
   adapter("eth0", "52:54:00:AB:cd:0f\n");
-  EXPECT_EQ(netif_mac_hex_from(t.path.c_str()), "525400abcd0f");
+  EXPECT_EQ(netif_mac_hex_from(t.path().c_str()), "525400abcd0f");
   EXPECT_EQ(netif_mac_hex_from((t / "missing").c_str()), "");
   std::string real = netif_mac_hex();
   EXPECT_TRUE(real.empty() || real.size() == 12u);

@@ -17,7 +17,7 @@ TEST(Weblink, OpensWebAddressesAsOneArgumentAndRefusesTheRest) {
   setenv("TW_WEBLINK_OPENER", script.c_str(), 1);
   Driver d;
   std::string url_text =
-      "https://example.invalid/x?a=1&b=$(touch " + t.path + "/pwned);c d";
+      "https://example.invalid/x?a=1&b=$(touch " + t.path() + "/pwned);c d";
   const char* url = url_text.c_str();
   int pid = d.weblink(url, 1);
   ASSERT_GT(pid, 0);

@@ -15,44 +15,14 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "support/temp_dir.h"
 #include "gfx/gfx.h"
 #include "gfx/gl.h"
 
 namespace tw_test {
 
-inline void remove_tree(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return;
-  if (S_ISDIR(st.st_mode)) {
-    if (DIR* d = opendir(path.c_str())) {
-      while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..") remove_tree(path + "/" + n);
-      }
-      closedir(d);
-    }
-    rmdir(path.c_str());
-  } else {
-    unlink(path.c_str());
-  }
-}
-
-struct TempDir {
-  std::string path;
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/twtest-XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back(0);
-    path = mkdtemp(buf.data()) ? buf.data() : "";
-  }
-  ~TempDir() {
-    if (!path.empty()) remove_tree(path);
-  }
-  std::string operator/(const std::string& name) const {
-    return path + "/" + name;
-  }
-};
+// Paths inside a temporary directory: dir / "name".
+inline std::string operator/(const TempDir& d, const std::string& name) { return d.file(name); }
 
 inline void write_file(const std::string& path, const std::string& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -147,7 +117,7 @@ struct Env {
   Driver driver;
   explicit Env(bool video) {
     g_driver = &driver;
-    driver.data_dir = make_data(dir.path);
+    driver.data_dir = make_data(dir.path());
     driver.load_data();
     if (video) {
       driver.video_mode((640 << 16) | 640, -1, -1);

@@ -1,8 +1,5 @@
 #include "menus_fixture.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <vector>
@@ -13,35 +10,6 @@
 #include "menus/menus.h"
 
 namespace menus_test {
-
-static void remove_tree(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return;
-  if (S_ISDIR(st.st_mode)) {
-    if (DIR* d = opendir(path.c_str())) {
-      while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..") remove_tree(path + "/" + n);
-      }
-      closedir(d);
-    }
-    rmdir(path.c_str());
-  } else {
-    unlink(path.c_str());
-  }
-}
-
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/twmenus-XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back(0);
-  if (mkdtemp(buf.data())) path_ = buf.data();
-}
-
-TempDir::~TempDir() {
-  if (!path_.empty()) remove_tree(path_);
-}
 
 Label* find_label(Widget* w, const std::string& text) {
   if (Label* l = dynamic_cast<Label*>(w))

@@ -12,6 +12,7 @@
 #include "game/game.h"
 #include "game/hooks.h"
 #include "game/state.h"
+#include "support/temp_dir.h"
 #include "ui/ui.h"
 
 namespace menus_test {
@@ -23,17 +24,6 @@ class StubScreen : public State {
   int inits = 0;
   explicit StubScreen(Game* g) : State(g) {}
   void init() override { inits++; }
-};
-
-// A directory under $TMPDIR (or /tmp), removed with its contents.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 // The label of that text in the tree, or null.

@@ -1,7 +1,6 @@
 #include "sound_fixtures.h"
 
 #include <dumb.h>
-#include <ftw.h>
 #include <unistd.h>
 #include <vorbis/vorbisenc.h>
 #include <vorbis/vorbisfile.h>
@@ -13,20 +12,6 @@
 #include <ctime>
 
 namespace sndtest {
-
-TempDir::TempDir() {
-  const char* base = getenv("TMPDIR");
-  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tw-sound-XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back(0);
-  if (mkdtemp(buf.data())) path_ = buf.data();
-}
-
-static int removeEntry(const char* p, const struct stat*, int, struct FTW*) { return remove(p); }
-
-TempDir::~TempDir() {
-  if (!path_.empty()) nftw(path_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = fopen(path.c_str(), "wb");

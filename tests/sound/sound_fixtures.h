@@ -5,19 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace sndtest {
 
-// mkdtemp under $TMPDIR or /tmp; removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using ::TempDir;
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> readFile(const std::string& path);

@@ -12,6 +12,7 @@ GfxView g_view;
 
 namespace {
 bool g_ready = false;
+unsigned g_generation = 0;
 int g_win_w = 640, g_win_h = 640;
 float g_base_w = 640, g_base_h = 640;
 float g_color_state[4] = {1, 1, 1, 1};
@@ -23,6 +24,7 @@ std::vector<Clip> g_clips;
 }  // namespace
 
 bool gfx_gl_ready() { return g_ready; }
+unsigned gfx_gl_generation() { return g_generation; }
 bool gfx_texturing_on() { return g_texturing; }
 void gfx_textures_lost();  // texture.cpp
 
@@ -32,6 +34,7 @@ int gfx_init(int window_w, int window_h) {
   g_view.target_w = g_win_w;
   g_view.target_h = g_win_h;
   gfx_textures_lost();
+  ++g_generation;
   glewExperimental = GL_TRUE;
   GLenum err = glewInit();
   if (err != GLEW_OK) {
@@ -53,6 +56,7 @@ int gfx_init(int window_w, int window_h) {
 
 void gfx_deinit() {
   gfx_textures_lost();
+  ++g_generation;
   g_ready = false;
   g_clips.clear();
 }

@@ -25,7 +25,13 @@ struct Movie {
   std::vector<uint8_t> rgba;
   bool dirty = false;
   GLuint tex = 0;
+  unsigned tex_generation = 0;  // the renderer generation that made tex
 };
+
+// The texture, unless it died with an older GL context.
+static GLuint live_tex(const Movie* m) {
+  return m->tex && m->tex_generation == gfx_gl_generation() ? m->tex : 0;
+}
 
 static uint32_t le32(const std::string& b, size_t at) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(b.data()) + at;
@@ -74,7 +80,9 @@ Movie* movie_open(const char* name) {
 void movie_close(Movie* m) {
   if (!m) return;
   if (m->codec_up) vpx_codec_destroy(&m->codec);
-  if (m->tex && gfx_gl_ready()) glDeleteTextures(1, &m->tex);
+  // A name from an older context may belong to another texture by now.
+  GLuint tex = live_tex(m);
+  if (tex && gfx_gl_ready()) glDeleteTextures(1, &tex);
   delete m;
 }
 
@@ -158,8 +166,10 @@ const std::vector<uint8_t>& movie_pixels(const Movie* m) {
 
 void movie_paint(Movie* m, float x, float y, float w, float h) {
   if (!m || m->rgba.empty() || !gfx_gl_ready()) return;
+  m->tex = live_tex(m);
   if (!m->tex) {
     glGenTextures(1, &m->tex);
+    m->tex_generation = gfx_gl_generation();
     glBindTexture(GL_TEXTURE_2D, m->tex);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

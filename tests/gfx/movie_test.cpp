@@ -141,3 +141,23 @@ TEST(Movie, PaintsTheCurrentFrame) {
   EXPECT_EQ(pixel(100, 100), 0u);
   movie_close(m);
 }
+
+TEST(Movie, FrameSurvivesANewVideoMode) {
+  env();
+  Movie* m = movie_open_bytes(make_ivf(3, 30));
+  movie_advance(m, 0);
+  frame_start();
+  movie_paint(m, 0, 0, 64, 64);
+  // A new video mode takes every GL object of the old context with it.
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  ASSERT_NE(bound, 0);
+  GLuint old = static_cast<GLuint>(bound);
+  glDeleteTextures(1, &old);
+  gfx_deinit();
+  gfx_init(640, 640);
+  frame_start();
+  movie_paint(m, 0, 0, 64, 64);  // no new frame decoded since
+  EXPECT_NEAR(red(pixel(32, 32)), movie_pixels(m)[0], 4);
+  movie_close(m);
+}

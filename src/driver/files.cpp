@@ -56,7 +56,7 @@ static bool make_dirs(const std::string& path) {
 const char* user_dir() {
   std::string name = g_driver ? g_driver->app_name : std::string();
   if (name.empty()) {
-    g_user_dir_text = ".";
+    if (g_user_dir_text != ".") g_user_dir_text = ".";
     return g_user_dir_text.c_str();
   }
   std::string base;
@@ -71,7 +71,10 @@ const char* user_dir() {
     base = std::string(home && *home ? home : ".") + "/.local/share";
   }
   while (base.size() > 1 && base.back() == '/') base.pop_back();
-  g_user_dir_text = base + "/" + name;
+  // Callers may keep the answer while they call again: the text is only
+  // replaced when the directory changes.
+  std::string path = base + "/" + name;
+  if (path != g_user_dir_text) g_user_dir_text = path;
   if (!make_dirs(g_user_dir_text))
     std::fprintf(stderr, "user_dir: cannot create %s\n",
                  g_user_dir_text.c_str());

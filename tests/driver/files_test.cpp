@@ -47,8 +47,11 @@ TEST(Dirs, UserDirectoryFromAppdataOrXdgOrHome) {
   {
     EnvVar a("APPDATA", (t / "appdata").c_str());
     EnvVar x("XDG_DATA_HOME", (t / "xdg").c_str());
-    EXPECT_EQ(std::string(user_dir()), t / "appdata/tw-test");
+    const char* first = user_dir();
+    EXPECT_EQ(std::string(first), t / "appdata/tw-test");
     EXPECT_TRUE(is_dir(t / "appdata/tw-test"));
+    // An answer kept across another call stays readable.
+    EXPECT_STREQ(user_dir(), first);
   }
   {
     EnvVar a("APPDATA", nullptr);

@@ -30,6 +30,11 @@ struct GameHooks {
   void (*web_loop)(Game*) = nullptr;
   void (*web_ping)(Game*) = nullptr;
   void (*web_friends)(Game*) = nullptr;
+  // Score and rating submissions of a won level: the campaign level's score,
+  // a community map's score, and the player's stars for a community map.
+  void (*submit_scores)(Game*) = nullptr;
+  void (*submit_uscores)(Game*) = nullptr;
+  void (*submit_urate)(Game*, int stars) = nullptr;
 };
 
 extern GameHooks game_hooks;

@@ -64,11 +64,13 @@ struct RunStats {
   int32_t deaths;
   int32_t carts, total_carts;
   int32_t jewels, total_jewels;
-  int32_t bombs, keycards;
+  int32_t bombs;
+  int32_t keycards;         // bit n: the keycard of colour n (1 red, 2 blue, 3 green)
   int32_t cheat;            // nonzero once a cheat was used in this run
   int32_t replaying;        // nonzero while a replay plays back
-  int32_t exit_countdown;
-  int32_t words[4];
+  int32_t exit_countdown;   // steps left once the exit is reached
+  int32_t won;              // 1 once the level-won routine ran for this run
+  int32_t words[3];
   uint8_t ach[32];          // achievements earned in this run, by index
   uint8_t reserved[160];
 };

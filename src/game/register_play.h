@@ -1,0 +1,10 @@
+// Registration of the in-level and movie screens.
+#pragma once
+
+struct Game;
+
+// Creates the play intro (18), play (2), pause (3), results (13) and the two
+// movie screens (21 going on to the sector map, 22 going on to the credits)
+// and stores each in the state table. Game::init calls it (through
+// game_hooks) before the editor and menu screens.
+void register_play_states(Game* g);

@@ -275,16 +275,16 @@ void CVavOzovuSoundEngine::removeSoundSource(ISoundSource* source) {
 }
 
 void CVavOzovuSoundEngine::removeAllSoundSources() {
+  // The depth counter is read by the update thread's stop-event dispatch,
+  // so it only changes under the lock (which is re-entrant).
+  CLockGuard g(lock_);
   ++removalDepth_;
   stopAllSounds();
-  {
-    CLockGuard g(lock_);
-    for (size_t i = 0; i < sources_.size(); ++i) {
-      onSoundSourceRemoved(sources_[i]);
-      sources_[i]->drop();
-    }
-    sources_.clear();
+  for (size_t i = 0; i < sources_.size(); ++i) {
+    onSoundSourceRemoved(sources_[i]);
+    sources_[i]->drop();
   }
+  sources_.clear();
   --removalDepth_;
 }
 

@@ -59,6 +59,9 @@ CVavOzovuAudioStreamOGG::CVavOzovuAudioStreamOGG(IFileReader* reader)
       ogg_int64_t total = ov_pcm_total(file_, -1);
       format_.FrameCount = total < 0 ? -1 : (total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total));
       format_.SampleFormat = ESF_S16;
+      // Opening a chained file can leave the decoder at the start of a later
+      // link; a sound starts at its first frame.
+      if (ov_seekable(file_) && ov_streams(file_) > 1) ov_pcm_seek(file_, 0);
     } else {
       ov_clear(file_);
       ok = false;

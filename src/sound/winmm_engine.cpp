@@ -51,7 +51,7 @@ CVavOzovuWinMMSoundEngine::CVavOzovuWinMMSoundEngine(vz_internal::io::IFileSyste
     headers_[i].flags = SYS_WHDR_DONE;
   }
   device_ = device;
-  backendRecord_[2] = 1;  // the device is open (its handle lives in device_)
+  backendRecord_[2] = reinterpret_cast<uintptr_t>(device);
   startUpdateThread();
   vz_internal::logText("Using winMM driver");
 }

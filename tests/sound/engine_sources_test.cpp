@@ -1,7 +1,9 @@
 // Sources by name, the streaming rule, 3D attenuation and pan, and engine
 // creation and shutdown.
 #include <cmath>
+#include <atomic>
 #include <functional>
+#include <string>
 
 #include "engine_fixture.h"
 #include "sound/software_sound.h"
@@ -271,4 +273,44 @@ TEST(Creation, DriversDefaultsVersionAndShutdown) {
     t->drop();
   }
   vz_internal::setStdoutOutput(false);
+}
+
+namespace {
+// Stop events arrive on the update thread or on the caller's.
+struct CountingReceiver : IStopEventReceiver {
+  std::atomic<int> byCause[3] = {{0}, {0}, {0}};
+  void onStopped(ISound*, E_STOP_EVENT_CAUSE cause, void*) override { ++byCause[cause]; }
+};
+}  // namespace
+
+TEST(Creation, SourcesLeaveAThreadedEngineWhileItMixes) {
+  ISoundEngine* t = startSoundEngine(EOS_SILENT, ESEO_MULTI_THREADED);
+  ASSERT_NE(t, nullptr);
+  CountingReceiver stops;
+  std::vector<int16_t> s(4410, 300);
+  SAudioStreamFormat f;
+  f.ChannelCount = 1;
+  f.SampleRate = 22050;
+  f.SampleFormat = ESF_S16;
+  f.FrameCount = 4410;
+  for (int round = 0; round < 20; ++round) {
+    for (int i = 0; i < 4; ++i) {
+      std::string name = "r" + std::to_string(round) + "s" + std::to_string(i);
+      ISoundSource* src = t->addSoundSourceFromPCMData(s.data(), 8820, name.c_str(), f);
+      ASSERT_NE(src, nullptr);
+      ISound* snd = t->play2D(src, true, false, true);
+      ASSERT_NE(snd, nullptr);
+      snd->setSoundStopEventReceiver(&stops);
+      snd->setVolume(0.5f);
+      snd->getPlayPosition();
+      snd->drop();
+    }
+    // Looped sounds never finish: every one of them stops by the removal.
+    t->removeAllSoundSources();
+    EXPECT_EQ(t->getSoundSourceCount(), 0);
+    EXPECT_EQ(stops.byCause[ESEC_SOUND_STOPPED_BY_SOURCE_REMOVAL].load(), 4 * (round + 1));
+  }
+  EXPECT_EQ(stops.byCause[ESEC_SOUND_FINISHED_PLAYING].load(), 0);
+  EXPECT_EQ(stops.byCause[ESEC_SOUND_STOPPED_BY_USER].load(), 0);
+  t->drop();
 }

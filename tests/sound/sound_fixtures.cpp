@@ -144,6 +144,13 @@ static void encodeLink(std::vector<uint8_t>& out, int channels, int rate, int fr
   vorbis_info_clear(&vi);
 }
 
+std::vector<uint8_t> oggChainFile(int rate1, int rate2, int frames, double freq) {
+  std::vector<uint8_t> out;
+  encodeLink(out, 1, rate1, frames, freq, 1234);
+  encodeLink(out, 1, rate2, frames, freq, 5678);
+  return out;
+}
+
 std::vector<uint8_t> oggFile(int channels, int rate, int frames, double freq) {
   std::vector<uint8_t> out;
   encodeLink(out, channels, rate, frames, freq, 1234);

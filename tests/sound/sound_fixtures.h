@@ -31,6 +31,8 @@ std::vector<uint8_t> s16Bytes(const std::vector<int16_t>& samples);
 
 // A sine of the given length as Ogg Vorbis (quality 0.4).
 std::vector<uint8_t> oggFile(int channels, int rate, int frames, double freq);
+// Two mono links one after the other, at rate1 and then rate2.
+std::vector<uint8_t> oggChainFile(int rate1, int rate2, int frames, double freq);
 
 // A four-channel M.K. module: one looped square-wave sample, one pattern
 // that plays a note and ends after `rows` rows at speed 1.

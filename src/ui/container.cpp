@@ -184,43 +184,60 @@ int Container::pointer_event(Event* e) {
   return code;
 }
 
+static bool is_arrow(int key) { return key >= GK_UP && key <= GK_LEFT; }
+
 int Container::key_event(Event* e) {
   bool top = parent == nullptr;
-  if (top && e->type() == EVT_KEYDOWN) {
+  if (e->type() == EVT_KEYDOWN && is_arrow(e->key())) {
     int key = e->key();
     Widget* f = get_focus();
     bool own = f && f->wants_arrows && (key == GK_LEFT || key == GK_RIGHT);
-    if (key >= GK_UP && key <= GK_LEFT && !own) {
+    if (!own) {
+      // The innermost group that holds the focus moves it among its own
+      // widgets first, so that a container (a scrolled map of icons, a
+      // picker) sees the focus code of its child in its own event; only
+      // when nothing lies that way inside it does the group around it try.
+      Container* inner = dynamic_cast<Container*>(focus_child);
+      if (inner && inner != f && !inner->no_input) {
+        int code = inner->event(e);
+        if (get_focus() != f) return code;
+      }
       int code = move_focus(key);
       if (code != -1) return code;
-    } else if (key == GK_TAB) {
-      Widget* f = get_focus();
-      if (f && !f->tab_target.empty()) {
-        Widget* t = find(f->tab_target);
-        if (t && t != f) return set_focus(t);
-      }
-      return 0;
+      if (!top) return 0;
+      // Nothing in that direction: the focused widget has the key.
+      return f && f != this && !f->no_input ? f->event(e) : 0;
     }
   }
-  int code = focus_child ? focus_child->event(e) : 0;
+  if (top && e->type() == EVT_KEYDOWN && e->key() == GK_TAB) {
+    Widget* f = get_focus();
+    if (f && !f->tab_target.empty()) {
+      Widget* t = find(f->tab_target);
+      if (t && t != f) return set_focus(t);
+    }
+    return 0;
+  }
+  Widget* fc = focus_child && !focus_child->no_input ? focus_child : nullptr;
+  int code = fc ? fc->event(e) : 0;
   if (top && !code && e->type() == EVT_KEYDOWN &&
-      (e->key() == GK_SPACE || e->key() == GK_RETURN) && focus_child) {
+      (e->key() == GK_SPACE || e->key() == GK_RETURN) && fc) {
     // Space and Return activate the focused widget like a click, through
     // its containers so that pickers see it.
     Event click(EVT_CLICK);
-    code = focus_child->event(&click);
+    code = fc->event(&click);
   }
   return code;
 }
 
-// Moves the focus to the nearest focusable widget in the arrow's direction
-// (within 45 degrees); answers its focus code, or -1 when nothing moved.
+// Moves the focus to the nearest focusable widget of this container in the
+// arrow's direction (within 45 degrees); answers its focus code, or -1 when
+// nothing moved. With no focus anywhere the first focusable widget takes it.
 int Container::move_focus(int key) {
   std::vector<Widget*> list;
   for (Widget* c : children) c->collect_focusable(&list);
   if (list.empty()) return -1;
   Widget* cur = get_focus();
-  if (!cur) return set_focus(list.front());
+  if (!cur) return parent ? -1 : set_focus(list.front());
   float ax, ay;
   cur->abs_pos(&ax, &ay);
   ax += cur->w / 2;
@@ -246,6 +263,9 @@ int Container::move_focus(int key) {
 }
 
 void Container::loop() {
+  // The root lays the whole tree out before ticking it, so that hit-tests
+  // and the ticks see the sizes of what changed since the last paint.
+  if (!parent) measure();
   Widget::loop();
   for (size_t i = 0; i < children.size(); i++) children[i]->loop();
 }

@@ -168,6 +168,7 @@ TextInput* gui_text_input(const char* name, const char* text, int limit) {
   TextInput* t = new TextInput(font_load("font2"), initial, lim);
   if (name) t->name = name;
   t->st(SW_WIDTH, 320);
+  t->st(SW_FIXED, 1);  // a long text scrolls inside; the field keeps its width
   t->st4(SW_PAD, 5, 5, 5, 5);
   t->st(SW_FRAME_IMG, img("dialog-box1"));
   overlay(t, "dialog-box2", 0, 170, 85, 255);

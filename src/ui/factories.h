@@ -34,7 +34,7 @@ Box* gui_button_small(Widget* content, int action);
 // A button drawn on "backbutton" ("backbutton-focus" while focused), 45
 // high, with the text as a MyLabel in "font2".
 Box* gui_back_button(const char* text, int action);
-// A named TextInput in "font2", 320 wide, "dialog-box1" frame and
+// A named TextInput in "font2", 320 wide whatever its text, "dialog-box1" frame and
 // "dialog-box2" overlay; its limit is the larger of limit and the initial
 // text's length.
 TextInput* gui_text_input(const char* name, const char* text, int limit);

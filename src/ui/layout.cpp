@@ -87,8 +87,8 @@ void Table::add(Widget* child, float, float) {
 
 void Table::add_at(Widget* child, int c, int r, int cs, int rs) {
   if (!child) return;
-  child->col = c;
-  child->row = r;
+  child->col = std::max(0, c);
+  child->row = std::max(0, r);
   child->col_span = std::max(1, cs);
   child->row_span = std::max(1, rs);
   Container::add(child, 0, 0);

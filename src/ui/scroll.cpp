@@ -44,6 +44,10 @@ void ScrollBox::scroll_into_view(float rx, float ry, float rw, float rh) {
 
 int ScrollBox::event(Event* e) {
   int type = e->type();
+  // Keys and clicks made from keys carry no pointer position: they follow
+  // the focus, wherever the pointer is.
+  if (type != EVT_MOTION && type != EVT_DOWN && type != EVT_UP && type != EVT_WHEEL)
+    return Container::event(e);
   bool inside = e->x() >= cx && e->y() >= cy && e->x() < cx + cw && e->y() < cy + ch;
   if (type == EVT_WHEEL) {
     if (!inside) return 0;
@@ -111,9 +115,11 @@ void ScrollBox::measure() {
   layout_children();
 }
 
+// Layout leaves the offsets alone: a subclass may set them itself (a map
+// that scrolls a little past its end); the wheel, dragging and loop keep
+// them within the content.
 void ScrollBox::layout_children() {
   for (Widget* c : children) c->resize(std::max(c->nat_w, cw), c->nat_h);
-  clamp_scroll();
 }
 
 void ScrollBox::paint() {

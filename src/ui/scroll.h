@@ -6,7 +6,9 @@
 // Shows its content clipped to width by height; the wheel scrolls 30 units
 // a step and dragging with the pointer scrolls too. The offsets are
 // scroll_x and scroll_y of the Widget part: a subclass may save scroll_y
-// before ScrollBox::event and put it back afterwards.
+// before ScrollBox::event and put it back afterwards, or set it in its own
+// loop (layout never moves it; the wheel, dragging and ScrollBox::loop keep
+// it within the content).
 class ScrollBox : public Container {
  public:
   float view_w, view_h;

@@ -41,6 +41,14 @@ int Widget::hover(int on) {
 Widget* Widget::get_focus() { return focused ? this : nullptr; }
 
 int Widget::select() {
+  // A group that cannot take the focus itself (the Box that carries a menu
+  // button's name) selects the first widget inside it that can, so that
+  // Space and Return then activate it.
+  if (!focusable || no_input) {
+    std::vector<Widget*> inner;
+    collect_focusable(&inner);
+    if (!inner.empty() && inner.front() != this) return inner.front()->select();
+  }
   Container* r = dynamic_cast<Container*>(root());
   if (!r || r == this) {
     int a = hover(1);

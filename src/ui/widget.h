@@ -77,7 +77,8 @@ class Widget {
   // The focused widget of this subtree (itself when focused), or null.
   virtual Widget* get_focus();
   // Hovers, then focuses the widget through the whole tree; answers the
-  // first non-zero action code of the two steps.
+  // first non-zero action code of the two steps. A widget that cannot take
+  // the focus selects the first focusable widget inside it instead.
   virtual int select();
   virtual void collect_focusable(std::vector<Widget*>* out);
   virtual int is_focused();
@@ -119,6 +120,16 @@ class Widget {
 
 // A widget holding children, drawn and hit-tested in order (the last added
 // on top). Deleting a Container deletes its children.
+//
+// Keys. The root's event moves the focus with the arrow keys: the innermost
+// container that holds the focus looks among its own focusable widgets
+// first (its event answers the new widget's focus code), then the one
+// around it, up to the root; an arrow that moves nothing goes to the
+// focused widget, as does every other key. A focused widget with
+// wants_arrows keeps Left and Right. Tab gives the focus to the focused
+// widget's tab target; Space and Return that the focused widget leaves
+// unanswered reach it as an EVT_CLICK. The root's loop lays the tree out
+// before ticking it.
 class Container : public Widget {
  public:
   std::vector<Widget*> children;

@@ -139,6 +139,12 @@ TEST(TextField, NeverGrowsPastItsLimit) {
   EXPECT_EQ(t->get_value_s(), "abc");
   t->set_value_s("0123456789");
   EXPECT_EQ(t->get_value_s(), "01234");
+  // A long text stays inside the field's 320 units.
+  TextInput* wide = gui_text_input("wide", "", 255);
+  root.add(wide, 0, 100);
+  wide->set_value_s(std::string(200, 'W'));
+  root.measure();
+  EXPECT_EQ(wide->w, 320);
   // Return answers on its release only.
   EXPECT_EQ(send(root, key(EVT_KEYDOWN, GK_RETURN)), 0);
   EXPECT_EQ(send(root, key(EVT_KEYUP, GK_RETURN)), 14);

@@ -166,4 +166,12 @@ TEST(Layout, ScrollBoxWheelDragAndSlider) {
   send(root, pointer(EVT_MOTION, static_cast<int>(sx + 10), static_cast<int>(sy + 500), 1));
   EXPECT_EQ(sb->scroll_y, 380);
   send(root, pointer(EVT_UP, static_cast<int>(sx + 10), static_cast<int>(sy + 500)));
+  // An offset that a subclass sets past the end survives layout and paint;
+  // the plain box's loop pulls it back.
+  sb->scroll_y = 420;
+  root.measure();
+  EXPECT_EQ(sb->scroll_y, 420);
+  root.set_focus(nullptr);  // else the loop scrolls the focused row into view
+  root.loop();
+  EXPECT_EQ(sb->scroll_y, 380);
 }

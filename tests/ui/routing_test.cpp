@@ -2,6 +2,8 @@
 // focus movement, activation, Tab, and removal while hovered or focused.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "driver/audio.h"
 #include "ui_env.h"
 
@@ -73,6 +75,97 @@ TEST(Routing, ArrowsMoveTheFocusSpaceAndReturnActivate) {
   EXPECT_EQ(press(root, GK_RETURN), 21);
   EXPECT_TRUE(w[1]->is_focused());
   EXPECT_FALSE(w[0]->is_focused());
+}
+
+namespace {
+// A container that keeps the codes its own event answers, as a scrolled
+// map of level icons does to follow the focus.
+struct Recorder : ScrollBox {
+  std::vector<int> seen;
+  Recorder(Widget* content, float w, float h) : ScrollBox(content, w, h) {}
+  int event(Event* e) override {
+    int code = ScrollBox::event(e);
+    if (code) seen.push_back(code);
+    return code;
+  }
+};
+}  // namespace
+
+TEST(Routing, ArrowsMoveTheFocusInsideTheInnermostGroupFirst) {
+  Container root;
+  // A column of two buttons on the left; on the right a padded scrolled
+  // group with a row of three icons.
+  Table* left = new Table;
+  Widget* b1 = box(60, 30, 1);
+  Widget* b2 = box(60, 30, 2);
+  left->add(b1);
+  left->new_row();
+  left->add(b2);
+  root.add(left, 0, 0);
+  Table* icons = new Table;
+  Widget* icon[3];
+  for (int i = 0; i < 3; i++) {
+    icon[i] = box(40, 40, 512 + i);
+    icon[i]->focus_code = 256 + i;
+    icons->add(icon[i]);
+  }
+  Recorder* map = new Recorder(icons, 200, 60);
+  map->st4(SW_PAD, 10, 10, 10, 10);
+  map->restyle();
+  root.add(map, 100, 0);
+  select(icon[0]);
+  EXPECT_EQ(press(root, GK_RIGHT), 257);
+  EXPECT_EQ(press(root, GK_RIGHT), 258);
+  EXPECT_EQ(press(root, GK_LEFT), 257);
+  // The group saw the focus codes of its icons in its own event.
+  EXPECT_EQ(map->seen, (std::vector<int>{257, 258, 257}));
+  // Keys reach the focused icon inside the padded group wherever the
+  // pointer is: Return clicks it.
+  map->seen.clear();
+  EXPECT_EQ(press(root, GK_RETURN), 513);
+  EXPECT_EQ(map->seen, std::vector<int>{513});
+  // At the group's edge the focus leaves it for the widgets around it.
+  press(root, GK_LEFT);
+  EXPECT_EQ(root.get_focus(), icon[0]);
+  EXPECT_EQ(press(root, GK_LEFT), 0);
+  EXPECT_EQ(root.get_focus(), b1);
+  EXPECT_EQ(press(root, GK_DOWN), 0);
+  EXPECT_EQ(root.get_focus(), b2);
+  EXPECT_EQ(press(root, GK_DOWN), 0);  // nothing below: stays
+  EXPECT_EQ(root.get_focus(), b2);
+}
+
+TEST(Routing, SelectingANamedBoxSelectsTheButtonInside) {
+  tw_test::env();
+  Container root;
+  Table* col = new Table;
+  col->add(gui_menu_button("Build", "icon-build", 3, 180, nullptr));
+  col->new_row();
+  col->add(gui_menu_button("Play", "icon-play", 1, 180, "play"));
+  root.add(col, 0, 0);
+  Widget* named = root.find("play");
+  ASSERT_NE(named, nullptr);
+  select(named);
+  Widget* button = static_cast<Box*>(named)->content();
+  EXPECT_EQ(root.get_focus(), button);
+  EXPECT_TRUE(button->hovered);
+  EXPECT_EQ(press(root, GK_RETURN), 1);
+  EXPECT_EQ(press(root, GK_UP), 0);
+  EXPECT_EQ(press(root, GK_SPACE), 3);
+}
+
+TEST(Routing, TheRootLoopLaysOutWhatChanged) {
+  tw_test::env();
+  Container root;
+  Label* l = new Label(font_load("font2"), "a");
+  l->focusable = 1;
+  l->click_code = 9;
+  root.add(new Box(l), 0, 0);
+  float before = l->w;
+  l->set_value_s("a much longer text");
+  root.loop();
+  EXPECT_GT(l->w, before);
+  EXPECT_EQ(click(root, static_cast<int>(l->w) - 2, 5), 9);
 }
 
 TEST(Routing, TabGivesTheFocusToTheTabTarget) {

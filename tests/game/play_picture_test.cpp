@@ -136,3 +136,28 @@ TEST_F(PlayPicture, TheWorldAroundThePlayerAndTheHeader) {
   EXPECT_GT(changed(full, no_hud, 0, 0, 640, WORLD_HUD_H), 100);
   EXPECT_EQ(changed(full, no_hud, g_view.x0, WORLD_HUD_H + 1, g_view.w, 640 - WORLD_HUD_H - 1), 0);
 }
+
+// Every in-level screen and the movies paint something of their own.
+TEST_F(PlayPicture, EachScreenPaints) {
+  game_frame(g, 15);
+  game_text_set(g->current_level_id, sizeof g->current_level_id, "level02.map");
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(level_load_file(g));
+  ::testing::internal::GetCapturedStderr();
+  g->return_menu = STATE_MENUS_COMMUNITY;  // the results then offer the stars
+  level_start(g);
+  game_frame(g, 15);
+  std::vector<Picture> seen;
+  for (int id : {STATE_PLAY_INTRO, STATE_PLAY, STATE_PLAY_PAUSE, STATE_PLAY_WIN, STATE_MOVIE_INTRO}) {
+    SCOPED_TRACE(id);
+    g->transition(TRANS_NONE, id);
+    game_frame(g, 2);
+    Picture p = paint();
+    ASSERT_GT(p.w, 0);
+    EXPECT_GT(changed(p, Picture{p.w, p.h, std::vector<uint32_t>(p.px.size(), 0)}, g_view.x0, g_view.y0, g_view.w,
+                      g_view.h),
+              1000);
+    for (const Picture& q : seen) EXPECT_GT(changed(p, q, g_view.x0, g_view.y0, g_view.w, g_view.h), 1000);
+    seen.push_back(p);
+  }
+}

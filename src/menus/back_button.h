@@ -10,5 +10,6 @@ class State;
 // (20, 620 - the Box's height).
 void menus_add_back_button(State* s, const char* text);
 // Hands the event to the root; on the back code, or a key-down of Escape,
-// back-zooms to the main menu. Answers the root's action code.
-int menus_back_event(State* s, Event e);
+// back-zooms to the target screen (the main menu unless given). Answers the
+// root's action code.
+int menus_back_event(State* s, Event e, int target = -1);

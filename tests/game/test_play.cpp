@@ -329,7 +329,7 @@ TEST_F(PlayGame, CampaignLevelWalkedToTheExitIsRecordedAndShowsItsResults) {
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(g->settings_return_state, STATE_PLAY_WIN);
   settle();
-  g->transition(TRANS_ZOOM, g->settings_return_state);  // what the settings screen's "Done" does
+  press("Back");  // the settings screen goes back where it came from
   settle();
   EXPECT_EQ(g->state, STATE_PLAY_WIN);
   EXPECT_EQ(scores_calls, 1);
@@ -371,7 +371,7 @@ TEST_F(PlayGame, PauseKeepsThePlayersPlaceAndLeadsOn) {
   EXPECT_EQ(g->settings_return_state, STATE_PLAY);
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   settle();
-  g->transition(TRANS_ZOOM, g->settings_return_state);
+  press("Back");
   settle();
   EXPECT_EQ(g->state, STATE_PLAY);
   EXPECT_EQ(player()->x, x1);

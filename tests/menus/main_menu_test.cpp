@@ -111,7 +111,7 @@ TEST_F(MenusGame, EachButtonLeadsToItsScreen) {
     if (c.state == STATE_MENUS_CREDITS) {
       key(GK_ESCAPE);
     } else {
-      click("Main Menu");
+      click(c.state == STATE_MENUS_SETTINGS ? "Back" : "Main Menu");
     }
     EXPECT_EQ(g->state, STATE_MENUS_MAIN);
     EXPECT_EQ(trans_sounds(this), Sounds{"trans-bzoom"});
@@ -129,7 +129,7 @@ TEST_F(MenusGame, PlayIsSelectedOnEveryEntry) {
   EXPECT_EQ(focused(), find_button(&menu->root, "Community Maps"));
   click("Settings");
   settle();
-  click("Main Menu");
+  click("Back");
   settle();
   Widget* play = find_button(&menu->root, "Play");
   ASSERT_NE(play, nullptr);

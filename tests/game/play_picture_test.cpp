@@ -22,71 +22,14 @@
 #include "gfx/gl.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
-#include "support/temp_dir.h"
+#include "support/game_window.h"
 
 namespace {
 
-struct Picture {
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;  // top row first, 0xRRGGBB
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-};
-
-Picture grab() {
-  Picture p;
-  p.w = g_view.target_w;
-  p.h = g_view.target_h;
-  std::vector<unsigned char> raw(static_cast<size_t>(p.w) * p.h * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, p.w, p.h, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
-  p.px.resize(static_cast<size_t>(p.w) * p.h);
-  for (int y = 0; y < p.h; y++)
-    for (int x = 0; x < p.w; x++) {
-      const unsigned char* c = &raw[(static_cast<size_t>(p.h - 1 - y) * p.w + x) * 4];
-      p.px[static_cast<size_t>(y) * p.w + x] = (c[0] << 16) | (c[1] << 8) | c[2];
-    }
-  return p;
-}
-
-// Pixels that differ inside the view rectangle (view units).
-int changed(const Picture& a, const Picture& b, float x, float y, float w, float h) {
-  float sx = g_view.target_w / g_view.w, sy = g_view.target_h / g_view.h;
-  int x0 = std::max(0, static_cast<int>((x - g_view.x0) * sx));
-  int y0 = std::max(0, static_cast<int>((y - g_view.y0) * sy));
-  int x1 = std::min(a.w, static_cast<int>(std::ceil((x + w - g_view.x0) * sx)));
-  int y1 = std::min(a.h, static_cast<int>(std::ceil((y + h - g_view.y0) * sy)));
-  int n = 0;
-  for (int py = y0; py < y1; py++)
-    for (int px = x0; px < x1; px++) n += a.at(px, py) != b.at(px, py);
-  return n;
-}
-
-struct PlayPicture : ::testing::Test {
-  TempDir tmp;
-  GameHooks saved = game_hooks;
-  Game* g = nullptr;
-
-  void SetUp() override {
-    game_hooks = GameHooks();
+struct PlayPicture : WindowedGame {
+  void install_hooks() override {
     game_hooks.register_play_states = register_play_states;
     game_hooks.register_menu_states = register_menu_states;
-    setenv("APPDATA", tmp.path().c_str(), 1);
-    g_driver = new Driver();
-    g_driver->set_app_name("home");
-    g_driver->data_dir = TW_DATA_DIR;
-    game_set_dirs(TW_DATA_DIR, user_dir());
-    ::testing::internal::CaptureStderr();
-    g = new Game();
-    g->init();
-    ::testing::internal::GetCapturedStderr();
-  }
-  void TearDown() override {
-    ::testing::internal::CaptureStderr();
-    g->deinit();
-    ::testing::internal::GetCapturedStderr();
-    delete g;
-    game_hooks = saved;
-    unsetenv("APPDATA");
   }
   Picture paint() {
     g->paint_state();

@@ -25,7 +25,7 @@
 #include "gfx/movie.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
-#include "support/temp_dir.h"
+#include "support/game_window.h"
 #include "ui/ui.h"
 #include "util/db.h"
 
@@ -41,15 +41,6 @@ struct Cell {
   bool operator==(const Cell& o) const { return x == o.x && y == o.y; }
   bool operator!=(const Cell& o) const { return !(*this == o); }
 };
-
-Label* find_label(Widget* w, const std::string& text) {
-  if (Label* l = dynamic_cast<Label*>(w))
-    if (l->text == text) return l;
-  if (Container* c = dynamic_cast<Container*>(w))
-    for (Widget* child : c->children)
-      if (Label* l = find_label(child, text)) return l;
-  return nullptr;
-}
 
 struct PlayGame : ::testing::Test {
   TempDir tmp;

@@ -11,15 +11,6 @@
 
 namespace menus_test {
 
-Label* find_label(Widget* w, const std::string& text) {
-  if (Label* l = dynamic_cast<Label*>(w))
-    if (l->text == text) return l;
-  if (Container* c = dynamic_cast<Container*>(w))
-    for (Widget* child : c->children)
-      if (Label* l = find_label(child, text)) return l;
-  return nullptr;
-}
-
 Widget* find_button(Widget* w, const std::string& text) {
   for (Widget* b = find_label(w, text); b; b = b->parent)
     if (b->focusable) return b;

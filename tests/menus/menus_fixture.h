@@ -12,7 +12,7 @@
 #include "game/game.h"
 #include "game/hooks.h"
 #include "game/state.h"
-#include "support/temp_dir.h"
+#include "support/game_window.h"
 #include "ui/ui.h"
 
 namespace menus_test {
@@ -26,8 +26,6 @@ class StubScreen : public State {
   void init() override { inits++; }
 };
 
-// The label of that text in the tree, or null.
-Label* find_label(Widget* w, const std::string& text);
 // The focusable widget around the label of that text, or null.
 Widget* find_button(Widget* w, const std::string& text);
 // The centre of the widget in the root's coordinates.

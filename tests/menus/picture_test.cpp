@@ -22,6 +22,7 @@
 #include "menus/menus.h"
 #include "menus/menus_main.h"
 #include "menus_fixture.h"
+#include "support/game_window.h"
 
 using namespace menus_test;
 
@@ -38,70 +39,10 @@ Rect content_rect(Widget* w) {
   return {ax + w->cx, ay + w->cy, w->cw, w->ch};
 }
 
-// The window pixels, top row first, as 0xRRGGBB.
-struct Picture {
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-};
+int changed(const Picture& a, const Picture& b, Rect r) { return changed(a, b, r.x, r.y, r.w, r.h); }
 
-Picture grab() {
-  Picture p;
-  p.w = g_view.target_w;
-  p.h = g_view.target_h;
-  std::vector<unsigned char> raw(static_cast<size_t>(p.w) * p.h * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, p.w, p.h, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
-  p.px.resize(static_cast<size_t>(p.w) * p.h);
-  for (int y = 0; y < p.h; y++)
-    for (int x = 0; x < p.w; x++) {
-      const unsigned char* c = &raw[(static_cast<size_t>(p.h - 1 - y) * p.w + x) * 4];
-      p.px[static_cast<size_t>(y) * p.w + x] = (c[0] << 16) | (c[1] << 8) | c[2];
-    }
-  return p;
-}
-
-// How many pixels of the view rectangle differ between two pictures.
-int changed(const Picture& a, const Picture& b, Rect r) {
-  float sx = g_view.target_w / g_view.w, sy = g_view.target_h / g_view.h;
-  int x0 = static_cast<int>(std::floor((r.x - g_view.x0) * sx));
-  int y0 = static_cast<int>(std::floor((r.y - g_view.y0) * sy));
-  int x1 = static_cast<int>(std::ceil((r.x + r.w - g_view.x0) * sx));
-  int y1 = static_cast<int>(std::ceil((r.y + r.h - g_view.y0) * sy));
-  int n = 0;
-  for (int y = std::max(0, y0); y < std::min(a.h, y1); y++)
-    for (int x = std::max(0, x0); x < std::min(a.w, x1); x++)
-      if (a.at(x, y) != b.at(x, y)) n++;
-  return n;
-}
-
-struct MainMenuPicture : ::testing::Test {
-  TempDir tmp;
-  GameHooks saved = game_hooks;
-  Game* g = nullptr;
-
-  void SetUp() override {
-    game_hooks = GameHooks();
-    game_hooks.register_menu_states = register_menu_states;
-    std::string home = tmp.path() + "/home";
-    setenv("APPDATA", tmp.path().c_str(), 1);
-    g_driver = new Driver();
-    g_driver->set_app_name("home");
-    g_driver->data_dir = TW_DATA_DIR;
-    game_set_dirs(TW_DATA_DIR, user_dir());
-    ::testing::internal::CaptureStderr();
-    g = new Game();
-    g->init();
-    ::testing::internal::GetCapturedStderr();
-  }
-  void TearDown() override {
-    ::testing::internal::CaptureStderr();
-    g->deinit();
-    ::testing::internal::GetCapturedStderr();
-    delete g;
-    game_hooks = saved;
-    unsetenv("APPDATA");
-  }
+struct MainMenuPicture : WindowedGame {
+  void install_hooks() override { game_hooks.register_menu_states = register_menu_states; }
   // Paints the current screen as the main loop does, without swapping,
   // frame after frame until the layout has settled after a change.
   Picture paint() {

@@ -1,0 +1,41 @@
+// The game in a real window for picture tests, and finding widgets by the
+// text they show.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "game/hooks.h"
+#include "support/temp_dir.h"
+#include "ui/ui.h"
+
+// The label showing exactly that text in the tree, or null.
+Label* find_label(Widget* w, const std::string& text);
+
+// The window pixels, top row first, as 0xRRGGBB.
+struct Picture {
+  int w = 0, h = 0;
+  std::vector<uint32_t> px;
+  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+};
+Picture grab();
+// How many pixels of the view rectangle (view units) differ between two
+// pictures.
+int changed(const Picture& a, const Picture& b, float x, float y, float w, float h);
+
+// Starts the game as the program does (video mode, renderer, the box-art
+// fade) with the real content and a temporary per-user directory. A test
+// sets the hooks it needs in install_hooks().
+struct WindowedGame : ::testing::Test {
+  TempDir tmp;
+  GameHooks saved = game_hooks;
+  Game* g = nullptr;
+
+  virtual void install_hooks() {}
+  void SetUp() override;
+  void TearDown() override;
+};

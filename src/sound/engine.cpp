@@ -168,16 +168,28 @@ int32_t CVavOzovuSoundEngine::getSoundSourceCount() {
   return static_cast<int32_t>(sources_.size());
 }
 
+bool CVavOzovuSoundEngine::isNameTaken(const char* name, E_STREAM_MODE mode) {
+  if (!findSoundSource(name, false, mode)) return false;
+  vz_internal::logTextWithName("Cannot add sound source, it exists already", name);
+  return true;
+}
+
+bool CVavOzovuSoundEngine::canAddMemorySource(const void* memory, int32_t size, const char* name) {
+  if (isNameTaken(name, ESM_AUTO_DETECT)) return false;
+  if (!memory || size < 1) {
+    vz_internal::logTextWithName("Cannot add sound source from empty memory", name);
+    return false;
+  }
+  return true;
+}
+
 ISoundSource* CVavOzovuSoundEngine::addSoundSourceFromFile(const char* fileName, E_STREAM_MODE mode,
                                                           bool preload) {
   if (!fileName) return nullptr;
   CVavOzovuSoundSource* s;
   {
     CLockGuard g(lock_);
-    if (findSoundSource(fileName, false, mode)) {
-      vz_internal::logTextWithName("Cannot add sound source, it exists already", fileName);
-      return nullptr;
-    }
+    if (isNameTaken(fileName, mode)) return nullptr;
     s = new CVirtualUnknown<CVavOzovuSoundSource>(fileName, mode, this);
     addSource(s);
   }
@@ -189,14 +201,7 @@ ISoundSource* CVavOzovuSoundEngine::addSoundSourceFromMemory(void* memory, int32
                                                             const char* name, bool copyMemory) {
   if (!name) return nullptr;
   CLockGuard g(lock_);
-  if (findSoundSource(name, false, ESM_AUTO_DETECT)) {
-    vz_internal::logTextWithName("Cannot add sound source, it exists already", name);
-    return nullptr;
-  }
-  if (!memory || size < 1) {
-    vz_internal::logTextWithName("Cannot add sound source from empty memory", name);
-    return nullptr;
-  }
+  if (!canAddMemorySource(memory, size, name)) return nullptr;
   CVavOzovuSoundSource* s =
       new CVirtualUnknown<CVavOzovuMemorySoundSource>(memory, size, name, this, copyMemory);
   addSource(s);
@@ -209,14 +214,7 @@ ISoundSource* CVavOzovuSoundEngine::addSoundSourceFromPCMData(void* memory, int3
                                                              bool copyMemory) {
   if (!name) return nullptr;
   CLockGuard g(lock_);
-  if (findSoundSource(name, false, ESM_AUTO_DETECT)) {
-    vz_internal::logTextWithName("Cannot add sound source, it exists already", name);
-    return nullptr;
-  }
-  if (!memory || size < 1) {
-    vz_internal::logTextWithName("Cannot add sound source from empty memory", name);
-    return nullptr;
-  }
+  if (!canAddMemorySource(memory, size, name)) return nullptr;
   if (format.ChannelCount < 1 || format.ChannelCount > 2 || format.SampleRate < 1 ||
       (format.SampleFormat != ESF_U8 && format.SampleFormat != ESF_S16)) {
     vz_internal::logTextWithName("Cannot add sound source with an unsupported format", name);
@@ -231,10 +229,7 @@ ISoundSource* CVavOzovuSoundEngine::addSoundSourceFromPCMData(void* memory, int3
 ISoundSource* CVavOzovuSoundEngine::addSoundSourceAlias(ISoundSource* base, const char* alias) {
   if (!base || !alias) return nullptr;
   CLockGuard g(lock_);
-  if (findSoundSource(alias, false, ESM_AUTO_DETECT)) {
-    vz_internal::logTextWithName("Cannot add sound source, it exists already", alias);
-    return nullptr;
-  }
+  if (isNameTaken(alias, ESM_AUTO_DETECT)) return nullptr;
   CVavOzovuSoundSource* s = new CVirtualUnknown<CVavOzovuSoundSourceAlias>(base, alias, this);
   addSource(s);
   return s;

@@ -91,6 +91,10 @@ class CVavOzovuSoundEngine : public ISoundEngine, private vz_internal::IThread {
   ISound* playSource(ISoundSource* source, const vec3df* position, bool looped, bool startPaused,
                      bool track, bool effects);
   ISoundSource* findSoundSource(const char* name, bool add, E_STREAM_MODE mode);
+  // Logs and answers true when a source of that name exists already.
+  bool isNameTaken(const char* name, E_STREAM_MODE mode);
+  // The checks shared by the sources made from memory.
+  bool canAddMemorySource(const void* memory, int32_t size, const char* name);
   void addSource(CVavOzovuSoundSource* source);
   void retireSound(CVavOzovuSound* sound);
   void dispatchStopEvents();

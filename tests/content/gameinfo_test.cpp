@@ -1,5 +1,6 @@
 // The game data in "gameinfo.db" and the campaign maps it names.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -93,6 +94,34 @@ std::set<int> reachable(const std::string& m, int start) {
     }
   }
   return seen;
+}
+
+// How many lines the text takes in the font when wrapped greedily at the
+// width, as the labels lay it out.
+int wrapped_lines(const char* font, const std::string& text, int width) {
+  const rapidjson::Value& glyphs = catalogue()["fonts"][font]["glyphs"];
+  auto advance = [&](const std::string& s) {
+    int w = 0;
+    for (unsigned char c : s) {
+      std::string key = std::to_string(c);
+      w += glyphs.HasMember(key.c_str()) ? glyphs[key.c_str()][6].GetInt() : glyphs["63"][6].GetInt();
+    }
+    return w;
+  };
+  int lines = 1;
+  std::string line;
+  for (size_t i = 0; i <= text.size();) {
+    size_t sp = std::min(text.find(' ', i), text.size());
+    std::string word = text.substr(i, sp - i), cand = line.empty() ? word : line + " " + word;
+    if (!line.empty() && advance(cand) > width) {
+      ++lines;
+      line = word;
+    } else {
+      line = cand;
+    }
+    i = sp + 1;
+  }
+  return lines;
 }
 
 }  // namespace
@@ -215,6 +244,13 @@ TEST(Campaign, EveryMapUnpacksAndCanBeWon) {
     EXPECT_GT(guards, 0);
     EXPECT_GT(lights, 0);
     EXPECT_EQ(carts, l.total_carts);
+    // The level panel of the sector screen is 240 wide: one 80-wide cell per
+    // cartridge, and the intro in a 220-wide label with room for four lines
+    // of "font2" in its 102-high text area.
+    EXPECT_LE(carts, 3);
+    ASSERT_TRUE(catalogue()["fonts"].HasMember("font2"));
+    EXPECT_LE(wrapped_lines("font2", &m[16388 + 2 * 256], 220) * catalogue()["fonts"]["font2"]["height"].GetInt(), 92)
+        << "the intro overflows the level panel";
     EXPECT_EQ(jewels > 0, l.has_jewels == 1);
     // The camera opens on the player.
     float cam[2];

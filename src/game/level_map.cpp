@@ -29,6 +29,14 @@ void level_map_sanitize(LevelMap* m, bool strip_bit7) {
   for (auto& slot : m->text) game_text_terminate(slot, sizeof slot);
   if (m->current_tile < 0 || m->current_tile > 255) m->current_tile = TILE_NEW_CURRENT;
   // 0 is a stored "unset" that the editor reads as 1.0; keep it as it is.
-  if (!std::isfinite(m->zoom) || m->zoom < 0.0f || m->zoom > 64.0f) m->zoom = 1.0f;
+  // Anything else must be a usable scale: a vanishing zoom would put whole
+  // continents of cells on the screen.
+  if (!std::isfinite(m->zoom) || m->zoom < 0.0f || m->zoom > 64.0f ||
+      (m->zoom != 0.0f && m->zoom < 1.0f / 64.0f))
+    m->zoom = 1.0f;
   for (float& c : m->camera) c = finite_or(c, 0.0f);
+  // The view is centred on the camera (a map without a player keeps the
+  // map's own camera in play): far beyond the grid the cell arithmetic of
+  // the painters overflows.
+  for (int i = 0; i < 2; i++) m->camera[i] = std::fmin(std::fmax(m->camera[i], -MAP_W), 2.0f * MAP_W);
 }

@@ -74,9 +74,11 @@ int tile_at_or(int x, int y, const uint8_t* grid, int def);
 
 // Makes a map that came from outside (a file, a database row, the web, a
 // save file) safe to use: every text slot ends with a NUL, the current tile
-// stays within 0..255 and the zoom and camera are finite (a zoom that is
-// negative or beyond 64 becomes 1.0; 0 stays, the editor reads it as 1.0). With strip_bit7 the tile bytes also lose bit 7, which
-// only the world sets while a level runs.
+// stays within 0..255, the camera is finite and its centre within a map's
+// width of the grid, and the zoom is finite and within 1/64..64 (anything
+// else becomes 1.0; 0 stays, the editor reads it as 1.0). With strip_bit7
+// the tile bytes also lose bit 7, which only the world sets while a level
+// runs.
 void level_map_sanitize(LevelMap* m, bool strip_bit7 = true);
 
 // Copies src into the fixed-size text field dst of cap bytes, cut to cap - 1

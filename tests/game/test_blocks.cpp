@@ -81,6 +81,8 @@ TEST(Blocks, MapSanitizeBoundsEverythingFromOutside) {
   m->current_tile = 9999;
   m->zoom = -3.0f;
   m->camera[0] = 1.0f / 0.0f;
+  m->camera[1] = -3.7e28f;  // finite, but no painter can count cells that far
+  m->camera[2] = 9e30f;
   level_map_sanitize(m.get());
   EXPECT_EQ(m->grid[0], 0x05);
   EXPECT_EQ(m->grid[sizeof m->grid - 1], 0x05);
@@ -88,6 +90,14 @@ TEST(Blocks, MapSanitizeBoundsEverythingFromOutside) {
   EXPECT_EQ(m->current_tile, TILE_NEW_CURRENT);
   EXPECT_EQ(m->zoom, 1.0f);
   EXPECT_EQ(m->camera[0], 0.0f);
+  EXPECT_EQ(m->camera[1], -(float)MAP_W);
+  EXPECT_EQ(m->camera[2], 9e30f);  // the editor's own view float, only kept finite
+  m->zoom = 1e-30f;
+  level_map_sanitize(m.get());
+  EXPECT_EQ(m->zoom, 1.0f);
+  m->zoom = 0.0f;  // unset: the editor reads it as 1.0
+  level_map_sanitize(m.get());
+  EXPECT_EQ(m->zoom, 0.0f);
 
   m->grid[0] = 0x90;
   m->zoom = 2.5f;

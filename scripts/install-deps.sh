@@ -7,7 +7,7 @@ pkgs=(
   zlib1g-dev libsqlite3-dev libstb-dev libvpx-dev libmd-dev libdumb1-dev
   libogg-dev libvorbis-dev libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev
   libglew-dev rapidjson-dev googletest libgtest-dev
-  xvfb xauth libgl1-mesa-dri fonts-dejavu-core
+  xvfb xauth libgl1-mesa-dri fonts-dejavu-core fonts-dejavu-extra
   clang libclang-rt-14-dev
 )
 missing=()

@@ -8,6 +8,8 @@
 #include <rapidjson/reader.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "util/error.h"
@@ -27,12 +29,19 @@ class Builder {
 
   bool Null() { return add(var()); }
   bool Bool(bool b) { return add(var(b ? 1 : 0)); }
+  // Numbers arrive as their text (the tokenizer has checked the grammar)
+  // and are converted by strtod, which rounds correctly.
   bool Int(int i) { return add(var(static_cast<double>(i))); }
   bool Uint(unsigned u) { return add(var(static_cast<double>(u))); }
   bool Int64(int64_t i) { return add(var(static_cast<double>(i))); }
   bool Uint64(uint64_t u) { return add(var(static_cast<double>(u))); }
   bool Double(double d) { return add(var(d)); }
-  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+  bool RawNumber(const char* text, rapidjson::SizeType len, bool) {
+    std::string number(text, len);
+    double d = std::strtod(number.c_str(), nullptr);
+    if (!std::isfinite(d)) return false;  // too large for a double
+    return add(var(d));
+  }
   bool String(const char* s, rapidjson::SizeType len, bool) { return add(var(s, len)); }
   bool StartObject() { return open(var::new_dict()); }
   bool Key(const char* s, rapidjson::SizeType len, bool) {
@@ -85,7 +94,7 @@ class Builder {
   bool too_deep_ = false;
 };
 
-constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag;
+constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag;
 
 void dump_string(const std::string& s, std::string& out) {
   static const char hex[] = "0123456789abcdef";

@@ -64,6 +64,14 @@ TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
   EXPECT_EQ(v["a"].num(), 1);
   EXPECT_EQ(parse_quiet(std::string("{}\0{}", 5), v), 1);
   EXPECT_EQ(parse_quiet("[NaN]", v), 1);
+  // A number beyond a double is an error, not an infinity; zero with any
+  // exponent is zero.
+  EXPECT_EQ(parse_quiet("[2, 1e400]", v), 1);
+  EXPECT_EQ(v.len(), 1u);
+  ASSERT_EQ(parse_quiet("[0e91, -0.0e-400, 5e-324]", v), 0);
+  EXPECT_EQ(v[0].num(), 0);
+  EXPECT_EQ(v[1].num(), 0);
+  EXPECT_EQ(v[2].num(), 5e-324);
   testing::internal::CaptureStderr();
   EXPECT_TRUE(json_load("nope").is_none());
   EXPECT_EQ(json_load("[1,2,").len(), 2u);

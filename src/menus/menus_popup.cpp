@@ -1,13 +1,19 @@
 #include "menus/menus_popup.h"
 
-#include "menus/back_button.h"
+#include "game/game.h"
+#include "gfx/transition.h"
 #include "menus/menus.h"
+#include "menus/menus_error.h"
 
 void MenusPopup::init() {
-  menus_reset_root(this);
-  menus_add_back_button(this, "Main Menu");
+  menus_message_build(this, "MESSAGE", menus_message_text(game->popup_text, sizeof game->popup_text),
+                      false);
 }
 
 void MenusPopup::paint() { menus_paint(this); }
 void MenusPopup::loop() { menus_loop(this); }
-void MenusPopup::event(Event e) { menus_back_event(this, e); }
+
+void MenusPopup::event(Event e) {
+  if (menus_message_code(this, &e) == MESSAGE_ACT_CONTINUE)
+    menus_switch(game, TRANS_FADE, menus_message_return(game->popup_return_state));
+}

@@ -1,6 +1,6 @@
-// The message popup (STATE_MENUS_POPUP).
-// For now the screen frame with the menu background and the way back to the
-// main menu.
+// The message screen (STATE_MENUS_POPUP): "MESSAGE", the text the web
+// service sent, and "Continue" back to the screen that was current when it
+// came. Built like the error screen (menus_error.h).
 #pragma once
 
 #include "game/state.h"

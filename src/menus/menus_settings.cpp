@@ -13,6 +13,7 @@
 #include "game/video.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
+#include "ui/binding_cells.h"
 #include "ui/ui.h"
 
 const char* const SETTINGS_SIGNUP_PAGE = "http://tunnelwick.example.org/forums/login/new.php";
@@ -77,6 +78,10 @@ void MenusSettings::video_change(int32_t* field, int value) {
 }
 
 namespace {
+bool is_key_cell(const Widget* w) {
+  return dynamic_cast<const WKeyCode*>(w) && !dynamic_cast<const WJoyCode*>(w);
+}
+
 // The 64-byte account fields: zero-filled, at most 63 bytes, always ending
 // with a NUL.
 void store_text(char (&field)[64], const std::string& v) {
@@ -137,7 +142,15 @@ void MenusSettings::loop() {
 }
 
 void MenusSettings::event(Event e) {
+  const Widget* before = root.get_focus();  // compared only, never used
   int code = root.event(&e);
+  // The back button sits below the page's left edge, out of reach of the
+  // arrows from most of the page: Down that finds nothing further down
+  // goes to it, so that keyboard and gamepad players can always leave.
+  // A keyboard cell keeps Down: it binds it.
+  if (!code && e.type() == EVT_KEYDOWN && e.key() == GK_DOWN && before &&
+      root.get_focus() == before && !is_key_cell(before))
+    if (Widget* back = root.find(SETTINGS_BACK_NAME)) code = root.set_focus(back);
   if (code >= SETTINGS_ACT_TAB && code < 2 * SETTINGS_ACT_TAB) {
     // A name or password typed on the Options page counts from now on.
     game_login_identity(game);

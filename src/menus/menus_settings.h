@@ -23,6 +23,9 @@ enum {
   SETTINGS_ACT_TAB = 0x100,   // + page number: a tab took the focus
 };
 
+// The widget name of the back button.
+constexpr const char* SETTINGS_BACK_NAME = "back";
+
 // Pages by number, as settings_tab holds them.
 enum { PAGE_CONTROLS = 0, PAGE_AUDIO = 1, PAGE_VIDEO = 2, PAGE_OPTIONS = 3 };
 

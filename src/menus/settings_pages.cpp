@@ -131,7 +131,9 @@ void MenusSettings::build_tabs(int tab) {
   frame->add(gui_menu_box(square, 50));
   frame->new_row();
   bool from_main = game->settings_return_state == STATE_MENUS_MAIN;
-  Box* back = new Box(gui_back_button(from_main ? "Main Menu" : "Done", SETTINGS_ACT_BACK));
+  Box* back_button = gui_back_button(from_main ? "Main Menu" : "Done", SETTINGS_ACT_BACK);
+  back_button->name = SETTINGS_BACK_NAME;
+  Box* back = new Box(back_button);
   back->st(SW_ALIGN, -1);
   back->restyle();
   frame->add(back);

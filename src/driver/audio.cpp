@@ -42,6 +42,12 @@ void audio_shutdown() {
 
 void audio_set_backend(AudioBackend* backend) { g_audio.backend = backend; }
 
+static AudioBackend* g_installed = nullptr;
+
+void audio_install_backend(AudioBackend* backend) { g_installed = backend; }
+
+AudioBackend* audio_installed_backend() { return g_installed; }
+
 int res_sample_load(const char* name) {
   if (!name || !*name) return 0;
   if (g_audio.samples.empty()) g_audio.samples.assign(1, AudioSample());

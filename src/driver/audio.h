@@ -56,6 +56,10 @@ extern Audio g_audio;
 void audio_init(AudioBackend* backend);
 void audio_shutdown();
 void audio_set_backend(AudioBackend* backend);
+// A back-end that Game::init plays through instead of starting the sound
+// engine (tests install one that records what is played); null: none.
+void audio_install_backend(AudioBackend* backend);
+AudioBackend* audio_installed_backend();
 
 // The sample number of that name, loaded on first use; 0 when none.
 int res_sample_load(const char* name);

@@ -123,8 +123,8 @@ static void game_step(Game* g) {
 void game_frame(Game* g, int steps) {
   for (int i = 0; i < steps && !g->quit; i++) game_step(g);
 
-  int repeat = g->state == STATE_EDIT_TEXT || g->state == STATE_MENUS_SETTINGS ||
-               g->state == STATE_MENUS_COMMUNITY;
+  State* current = state_get(g->state);
+  int repeat = current && current->wants_key_repeat() ? 1 : 0;
   if (repeat != g->run.key_repeat) {
     g->run.key_repeat = repeat;
     if (g_driver) g_driver->key_repeat(repeat != 0);

@@ -13,4 +13,5 @@ class MenusCommunity : public State {
   void paint() override;
   void event(Event e) override;
   void loop() override;
+  bool wants_key_repeat() const override { return true; }
 };

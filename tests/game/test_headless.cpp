@@ -24,8 +24,10 @@ namespace {
 class FakeState : public State {
  public:
   int inits = 0, deinits = 0, loops = 0;
+  bool repeat = false;
   std::vector<Event> events;
-  explicit FakeState(Game* g) : State(g) {}
+  explicit FakeState(Game* g, bool key_repeat = false) : State(g), repeat(key_repeat) {}
+  bool wants_key_repeat() const override { return repeat; }
   void init() override { inits++; }
   void deinit() override { deinits++; }
   void loop() override { loops++; }
@@ -36,7 +38,7 @@ FakeState* fake(int id) { return static_cast<FakeState*>(state_get(id)); }
 
 void register_fakes(Game* g) {
   for (int id : {STATE_MENUS_MAIN, STATE_MENUS_SETTINGS, STATE_MENUS_PLAY, STATE_EDIT_TEXT})
-    state_put(id, new FakeState(g));
+    state_put(id, new FakeState(g, id == STATE_MENUS_SETTINGS || id == STATE_EDIT_TEXT));
 }
 
 struct Headless : ::testing::Test {

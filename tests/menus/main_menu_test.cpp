@@ -107,6 +107,8 @@ TEST_F(MenusGame, EachButtonLeadsToItsScreen) {
     }
     // Every screen behind the menu has a way back, by button or Escape.
     settle();
+    // Keys repeat where values are typed or stepped.
+    EXPECT_EQ(g->run.key_repeat, c.state == STATE_MENUS_SETTINGS || c.state == STATE_MENUS_COMMUNITY);
     sounds();
     if (c.state == STATE_MENUS_CREDITS) {
       key(GK_ESCAPE);

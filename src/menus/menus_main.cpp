@@ -71,9 +71,8 @@ static Widget* buttons() {
   return new Box(gui_menu_box(t, 75));
 }
 
-void MenusMain::init() {
+void MenusMain::build() {
   music_play("mus-menus");
-  menus_reset_root(this);
   font_load("font1");
   font_load("font15");
   int font2 = font_load("font2");
@@ -103,9 +102,6 @@ void MenusMain::init() {
   menus_select(root, "play");
 }
 
-void MenusMain::paint() { menus_paint(this); }
-void MenusMain::loop() { menus_loop(this); }
-
 void MenusMain::event(Event e) {
   if (e.type() == EVT_KEYDOWN && e.key() == KEY_D &&
       ((e[EVW_MOD] | SDL_GetModState()) & MOD_CTRL_ALT_META)) {
@@ -115,7 +111,11 @@ void MenusMain::event(Event e) {
     menus_switch(game, TRANS_FADE, STATE_MENUS_MAIN);
     return;
   }
-  switch (root.event(&e)) {
+  MenuScreen::event(e);
+}
+
+void MenusMain::action(int code) {
+  switch (code) {
     case MAIN_ACT_PLAY:
       menus_switch(game, TRANS_ZOOM, STATE_MOVIE_INTRO);
       break;

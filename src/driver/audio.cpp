@@ -88,9 +88,9 @@ void sfx_play(const char* name, float x, float y) {
 void sfx_play_here(const char* name) { sfx_play(name, 0, 0); }
 
 void gui_sound(int n) {
-  static const char* const names[] = {nullptr, "gui-change", "gui-click",
-                                      "gui-down", "gui-enter", "map-enter"};
-  if (n >= 1 && n <= 5) sfx_play_here(names[n]);
+  static const char* const names[GUI_SOUND_COUNT] = {nullptr, "gui-change", "gui-click",
+                                                     "gui-down", "gui-enter", "map-enter"};
+  if (n > GUI_SOUND_NONE && n < GUI_SOUND_COUNT) sfx_play_here(names[n]);
 }
 
 int music_find(const char* name) {

@@ -69,8 +69,18 @@ void sfx_play(const char* name, float x, float y);
 void sfx_play_here(const char* name);
 // Plays a sample by its catalogue number (0 plays nothing).
 void sfx_play_index(int sample, float x, float y);
-// GUI sounds: 1 "gui-change", 2 "gui-click", 3 "gui-down", 4 "gui-enter",
-// 5 "map-enter"; other numbers play nothing.
+// The GUI sounds, by the numbers that widgets carry in their sound style
+// words (0: none).
+enum GuiSound {
+  GUI_SOUND_NONE = 0,
+  GUI_SOUND_CHANGE = 1,     // "gui-change"
+  GUI_SOUND_CLICK = 2,      // "gui-click"
+  GUI_SOUND_DOWN = 3,       // "gui-down"
+  GUI_SOUND_ENTER = 4,      // "gui-enter"
+  GUI_SOUND_MAP_ENTER = 5,  // "map-enter"
+  GUI_SOUND_COUNT = 6,
+};
+// Plays the GUI sound of that number; other numbers play nothing.
 void gui_sound(int n);
 
 // Makes the named track the one that plays: it fades in, the others fade

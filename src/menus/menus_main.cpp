@@ -12,6 +12,7 @@
 #include "gfx/text.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
+#include "ui/looks.h"
 #include "ui/ui.h"
 
 // Any Ctrl, Alt or Meta key.
@@ -27,12 +28,8 @@ static Widget* presenter_line(int font) {
   label->click_code = MAIN_ACT_CREDITS;
   label->st4(SW_PAD, 5, 5, 5, 5);
   label->st4(SW_MARGIN, 0, 0, 5, 0);
-  label->st(SW_OVERLAY_IMG, gfx_img_load("dialog-box2"));
-  label->st(SW_OVERLAY_ALPHA, 0);
-  label->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 85);
-  label->st(STYLE_FOCUS, SW_OVERLAY_ALPHA, 0);
-  label->st(STYLE_HOVER_FOCUS, SW_OVERLAY_ALPHA, 170);
-  label->st(SW_OVERLAY_MODE, 10);
+  look_overlay(label, "dialog-box2", OVERLAY_MENU);
+  label->st(SW_OVERLAY_MODE, FRAME_EDGE_10);
   label->restyle();
   return new Box(label);
 }

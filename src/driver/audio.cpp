@@ -73,9 +73,6 @@ void sfx_play_index(int sample, float x, float y) {
   }
   const AudioSample& s = g_audio.samples[sample];
   float volume = s.volume * g_audio.sfx_volume / 100.0f;
-  g_audio.last_sample = s.name;
-  g_audio.last_sample_volume = volume;
-  g_audio.samples_played++;
   if (g_audio.backend && volume > 0)
     g_audio.backend->play_sample(sample, s.path, volume, x, y);
 }

@@ -1,7 +1,7 @@
 // The audio driver: the sample and music catalogue of "data.json", sound
 // effects, GUI sounds and the music fader. Playing goes through an
-// AudioBackend, which the sound engine implements; without one every call
-// still updates the observable state below and stays silent.
+// AudioBackend, which the sound engine implements; without one the game is
+// silent.
 #pragma once
 
 #include <string>
@@ -43,10 +43,6 @@ struct Audio {
   std::vector<AudioSample> samples;  // index 0 unused
   std::vector<AudioTrack> tracks;    // index 0 unused; the whole "music" catalogue
   int sfx_volume = 100;              // Settings sfx volume, percent
-  // Observable state.
-  std::string last_sample;  // name of the sample played last
-  float last_sample_volume = 0.0f;
-  int samples_played = 0;
 };
 
 extern Audio g_audio;

@@ -26,7 +26,6 @@ enum {
   STEP_RATE = 60,
   IDLE_CURSOR_STEPS = 300,
   STICK_THRESHOLD = 16384,
-  MOD_CTRL_ALT_META = 0xfc0,
 };
 
 // "alpha.dat", read whole at start-up.

@@ -15,8 +15,6 @@
 #include "ui/looks.h"
 #include "ui/ui.h"
 
-// Any Ctrl, Alt or Meta key.
-static const int MOD_CTRL_ALT_META = 0xfc0;
 static const int KEY_D = GK_A + ('d' - 'a');
 
 const char* const MENUS_FAN_PAGE = "http://tunnelwick.example.org/tunnelwick/like.php";

@@ -113,8 +113,6 @@ void MenusCredits::init() {
   root.add(column, 0, VIEW_H);
 }
 
-void MenusCredits::paint() { menus_paint(this); }
-
 void MenusCredits::loop() {
   root.loop();
   tick_count++;

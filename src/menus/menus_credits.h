@@ -4,16 +4,15 @@
 // and after the outro movie; any key or click goes to the main menu.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusCredits : public State {
+class MenusCredits : public MenuScreen {
  public:
   int tick_count = 0;  // ticks since the last init; drives the scroll
 
-  explicit MenusCredits(Game* g) : State(g) {}
+  explicit MenusCredits(Game* g) : MenuScreen(g, nullptr) {}
+  // Over black: no menu background.
   void init() override;
-  void deinit() override {}
-  void paint() override;
   void event(Event e) override;
   void loop() override;
 };

@@ -23,7 +23,6 @@ int menus_message_return(int id) {
 }
 
 void menus_message_build(State* s, const char* title, const std::string& text, bool settings) {
-  menus_reset_root(s);
   int font1 = font_load("font1");
   int font2 = font_load("font2");
 
@@ -65,13 +64,10 @@ int menus_message_code(State* s, Event* e) {
   return code;
 }
 
-void MenusError::init() {
+void MenusError::build() {
   menus_message_build(this, "ERROR!!", menus_message_text(game->error_text, sizeof game->error_text),
                       true);
 }
-
-void MenusError::paint() { menus_paint(this); }
-void MenusError::loop() { menus_loop(this); }
 
 void MenusError::event(Event e) {
   int back = menus_message_return(game->error_return_state);

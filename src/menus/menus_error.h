@@ -6,19 +6,19 @@
 #include <cstddef>
 #include <string>
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
 // Action codes of the two screens.
 enum { MESSAGE_ACT_SETTINGS = 2, MESSAGE_ACT_CONTINUE = 6 };
 
-class MenusError : public State {
+class MenusError : public MenuScreen {
  public:
-  explicit MenusError(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
+  explicit MenusError(Game* g) : MenuScreen(g, nullptr) {}
+  // Escape counts as "Continue", which fades rather than zooms back.
   void event(Event e) override;
-  void loop() override;
+
+ protected:
+  void build() override;
 };
 
 // The text of a fixed field as it is shown: at most size - 1 bytes even
@@ -29,8 +29,9 @@ std::string menus_message_text(const char* field, size_t size);
 // one of those two screens or no screen at all (a damaged "state.dat"),
 // when it is the main menu.
 int menus_message_return(int id);
-// Builds the screen: the background, the title over its glow, the text
-// wrapped at 213 units, then "Settings" (when asked for) and "Continue".
+// Adds the screen's widgets to its root (over the background): the title
+// over its glow, the text wrapped at 213 units, then "Settings" (when asked
+// for) and "Continue".
 void menus_message_build(State* s, const char* title, const std::string& text, bool settings);
 // The action code of the event on a message screen: the root's code, with
 // Escape counting as "Continue".

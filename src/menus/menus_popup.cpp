@@ -5,13 +5,10 @@
 #include "menus/menus.h"
 #include "menus/menus_error.h"
 
-void MenusPopup::init() {
+void MenusPopup::build() {
   menus_message_build(this, "MESSAGE", menus_message_text(game->popup_text, sizeof game->popup_text),
                       false);
 }
-
-void MenusPopup::paint() { menus_paint(this); }
-void MenusPopup::loop() { menus_loop(this); }
 
 void MenusPopup::event(Event e) {
   if (menus_message_code(this, &e) == MESSAGE_ACT_CONTINUE)

@@ -3,14 +3,14 @@
 // came. Built like the error screen (menus_error.h).
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusPopup : public State {
+class MenusPopup : public MenuScreen {
  public:
-  explicit MenusPopup(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
+  explicit MenusPopup(Game* g) : MenuScreen(g, nullptr) {}
+  // Escape counts as "Continue", which fades rather than zooms back.
   void event(Event e) override;
-  void loop() override;
+
+ protected:
+  void build() override;
 };

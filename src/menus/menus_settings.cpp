@@ -48,8 +48,6 @@ void MenusSettings::init() {
   build_tabs(settings_tab);
 }
 
-void MenusSettings::paint() { menus_paint(this); }
-
 // Stores the new video value and re-creates the mode; when the window
 // cannot show it, the old values come back and the old mode with them, so
 // no later start tries the refused one again. Either way the screen is

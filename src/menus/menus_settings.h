@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
 class GridPicker;
 class Table;
@@ -29,17 +29,18 @@ constexpr const char* SETTINGS_BACK_NAME = "back";
 // Pages by number, as settings_tab holds them.
 enum { PAGE_CONTROLS = 0, PAGE_AUDIO = 1, PAGE_VIDEO = 2, PAGE_OPTIONS = 3 };
 
-class MenusSettings : public State {
+class MenusSettings : public MenuScreen {
  public:
   int settings_tab = PAGE_CONTROLS;  // kept between visits
   // Set when the last change of video mode could not be made and the old
   // mode came back; the Video page says so until the page is left.
   int video_refused = 0;
 
-  explicit MenusSettings(Game* g) : State(g) {}
+  // The screen's back button stands in its own frame, not the shared one.
+  explicit MenusSettings(Game* g) : MenuScreen(g, nullptr) {}
+  bool wants_key_repeat() const override { return true; }
   void init() override;
-  void deinit() override {}
-  void paint() override;
+  // Escape does not leave: only the back button does.
   void event(Event e) override;
   // The write-back: every settings widget that exists stores its value.
   void loop() override;
@@ -50,6 +51,9 @@ class MenusSettings : public State {
   Table* page_audio();
   Table* page_video();
   Table* page_options();
+
+ protected:
+  void build() override;
 
  private:
   void video_change(int32_t* field, int value);

@@ -74,7 +74,11 @@ std::vector<std::pair<int, int>> settings_listed_modes() {
 
 void MenusSettings::build_tabs(int tab) {
   settings_tab = tab;
-  menus_reset_root(this);
+  MenuScreen::init();  // an empty root with the background, then build()
+}
+
+void MenusSettings::build() {
+  const int tab = settings_tab;
   font_load("font1");
   font_load("font2");
   font_load("font3");

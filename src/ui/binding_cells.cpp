@@ -8,6 +8,7 @@
 #include "driver/driver.h"
 #include "gfx/gfx.h"
 #include "gfx/text.h"
+#include "ui/looks.h"
 
 WKeyCode::WKeyCode(int f, int v) : font(f) {
   WKeyCode::set_value_i(v);
@@ -29,7 +30,7 @@ int WKeyCode::event(Event* e) {
   if ((type == EVT_KEYDOWN || type == EVT_KEYUP) && e->sym() == 0) return Widget::event(e);
   if (type == EVT_KEYDOWN) {
     set_value_i(e->sym());
-    sfx_play("gui-change", 0, 0);
+    gui_sound(GUI_SOUND_CHANGE);
     return 0;
   }
   if (type == EVT_KEYUP) return 0;
@@ -61,7 +62,7 @@ void WJoyCode::set_value_i(int v) {
 int WJoyCode::event(Event* e) {
   if (e->type() == EVT_JOYDOWN) {
     set_value_i(e->button());
-    sfx_play("gui-change", 0, 0);
+    gui_sound(GUI_SOUND_CHANGE);
   }
   return Widget::event(e);
 }
@@ -73,16 +74,11 @@ static Box* binding_cell(WKeyCode* w, const char* name) {
   w->st(SW_HEIGHT, 30);
   w->st(SW_TEXT_COLOR, 0xffffff);
   w->st(SW_FRAME_IMG, gfx_img_load("dialog-box3"));
-  w->st(SW_FRAME_MODE, 10);
-  w->st(SW_OVERLAY_IMG, gfx_img_load("dialog-box2"));
-  w->st(SW_OVERLAY_MODE, 10);
-  w->st(SW_OVERLAY_ALPHA, 0);
-  w->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 170);
-  w->st(STYLE_FOCUS, SW_OVERLAY_ALPHA, 85);
-  w->st(STYLE_HOVER_FOCUS, SW_OVERLAY_ALPHA, 255);
+  w->st(SW_FRAME_MODE, FRAME_EDGE_10);
+  w->st(SW_OVERLAY_MODE, FRAME_EDGE_10);
+  look_overlay(w, "dialog-box2", OVERLAY_BUTTON);
   w->st4(SW_MARGIN, 5, 5, 5, 5);
-  w->st(SW_SOUND_DOWN, 3);
-  w->st(SW_SOUND_FOCUS, 4);
+  look_sounds(w, SOUNDS_FIELD);
   w->restyle();
   return new Box(w);
 }

@@ -10,7 +10,6 @@
 #include "driver/audio.h"
 #include "driver/driver.h"
 #include "game/headless.h"
-#include "game/movie_states.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
 #include "menus/menus_credits.h"
@@ -338,14 +337,7 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
 }
 
-namespace {
-void register_outro(Game* g) {
-  state_put(STATE_MOVIE_OUTRO, new MovieState(g, "outro.ivf", STATE_MENUS_CREDITS, "mus-outro"));
-}
-}  // namespace
-
 TEST_F(SettingsScreen, CreditsRollAfterTheOutroAndFromTheMenu) {
-  game_hooks.register_play_states = register_outro;
   EXPECT_EQ(CREDITS_LINE_COUNT, 76);
   start();
   settle();

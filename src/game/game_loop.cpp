@@ -24,7 +24,6 @@
 enum {
   STEP_RATE = 60,
   IDLE_CURSOR_STEPS = 300,
-  RELIABLE_PERIOD_S = 300,
   STICK_THRESHOLD = 16384,
   MOD_CTRL_ALT_META = 0xfc0,
 };
@@ -34,12 +33,6 @@ static std::string g_alpha;
 
 static void hook(void (*fn)(Game*), Game* g) {
   if (fn) fn(g);
-}
-
-static long monotonic_s() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long>(ts.tv_sec);
 }
 
 static void paint_state_cb(void* ctx) { static_cast<Game*>(ctx)->paint_state(); }
@@ -143,14 +136,8 @@ void game_frame(Game* g, int steps) {
     if (g_driver) g_driver->key_repeat(repeat != 0);
   }
 
-  // The outbox: once on the first frame, then every few minutes while
-  // entries are pending.
-  long now = monotonic_s();
-  if (!g->run.reliable_done || (g->run.reliable_pending > 0 && now - g->run.reliable_last >= RELIABLE_PERIOD_S)) {
-    g->run.reliable_done = 1;
-    g->run.reliable_last = static_cast<int32_t>(now);
-    g->run.reliable_pending = game_hooks.game_reliable_loop ? game_hooks.game_reliable_loop(g) : 0;
-  }
+  // The outbox keeps its own clock and decides when to send again.
+  if (game_hooks.game_reliable_loop) game_hooks.game_reliable_loop(g);
   hook(game_hooks.web_loop, g);
   if (SteamUser()) SteamAPI_RunCallbacks();
   g->run.frames++;

@@ -99,10 +99,11 @@ void game_reliable_init(Game*) {
   if (!b.db.db || b.db.path != path) {
     // Another per-user directory: a new outbox altogether.
     b.unstored.clear();
-    b.in_flight.clear();
     b.seq = 0;
     db_open(b.db, path);
   }
+  // A new run: no request of an earlier one is still waiting for its reply.
+  b.in_flight.clear();
   b.looped = false;
   b.last_loop = 0;
   if (b.db.db) db_query(b.db, kCreate);

@@ -27,6 +27,10 @@ struct Outbox {
   long seq = 0;
   long last_loop = 0;
   bool looped = false;
+  // What the last pass counted, and whether an entry came since: a pass
+  // is due only when either says something is pending.
+  int counted = 0;
+  bool added = false;
   // Entries whose insert failed: carried for the run and stored later.
   std::map<std::string, Unstored> unstored;
   // Entries with a live request: a pass does not send them a second time.
@@ -125,6 +129,7 @@ std::string game_reliable_add(const std::string& name, const var& payload) {
     fprintf(stderr, "game_reliable_add: %s kept in memory until it can be stored\n", id.c_str());
     box().unstored[id] = {name, payload, now};
   }
+  box().added = true;
   fprintf(stderr, "game_reliable_add: %s,%s\n", id.c_str(), name.c_str());
   _game_reliable_do(id, name, payload);
   return id;
@@ -180,7 +185,9 @@ int game_reliable_loop() {
     if (now - u.second.ts >= RELIABLE_RESEND_AGE) due.push_back({u.first, u.second.name, u.second.payload});
   for (const Due& d : due)
     if (!b.in_flight.count(d.id)) _game_reliable_do(d.id, d.name, d.payload);
-  return game_reliable_pending();
+  b.added = false;
+  b.counted = game_reliable_pending();
+  return b.counted;
 }
 
 int game_reliable_frame(Game*) {
@@ -188,7 +195,7 @@ int game_reliable_frame(Game*) {
   long now = game_reliable_now();
   // A clock set back counts as time passed rather than as a long wait.
   bool period = now - b.last_loop >= RELIABLE_RESEND_AGE || now < b.last_loop;
-  if (b.looped && !(period && game_reliable_pending() > 0)) return -1;
+  if (b.looped && !(period && (b.counted > 0 || b.added))) return -1;
   b.looped = true;
   b.last_loop = now;
   return game_reliable_loop();

@@ -267,14 +267,6 @@ void WebService::run() {
       (void)!read(wake_[0], buf, sizeof buf);
     }
     for (auto& h : to_release) respond(h.first, h.second);
-    if (fds[0].revents & POLLIN) {
-      int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd >= 0) {
-        timeval tv{5, 0};  // a client that stops reading must not hang the service
-        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-        conns.push_back({fd, std::string()});
-      }
-    }
     std::vector<Conn> still;
     for (size_t i = 0; i < conns.size(); i++) {
       Conn& c = conns[i];
@@ -314,6 +306,14 @@ void WebService::run() {
                              "\r\nX-Type: popup\r\n\r\n\x01\x02");
           close(c.fd);
           break;
+      }
+    }
+    if (fds[0].revents & POLLIN) {
+      int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) {
+        timeval tv{5, 0};  // a client that stops reading must not hang the service
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+        still.push_back({fd, std::string()});
       }
     }
     conns.swap(still);

@@ -10,7 +10,17 @@
 namespace {
 
 void social_get_hook() { social_get(); }
-int reliable_frame_hook(Game* g) { return game_reliable_frame(g); }
+
+void online_start(Game* g) {
+  game_reliable_init(g);
+  web_ping(g);
+  web_friends(g);
+}
+
+void online_frame(Game* g) {
+  game_reliable_frame(g);
+  web_loop(g);
+}
 
 }  // namespace
 
@@ -19,11 +29,8 @@ void online_install_hooks(GameHooks* h) {
   h->social_uuid = social_uuid;
   h->social_name = social_name;
   h->social_shutdown = social_shutdown;
-  h->game_reliable_init = game_reliable_init;
-  h->game_reliable_loop = reliable_frame_hook;
-  h->web_loop = web_loop;
-  h->web_ping = web_ping;
-  h->web_friends = web_friends;
+  h->online_start = online_start;
+  h->online_frame = online_frame;
   h->submit_scores = submit_scores;
   h->submit_uscores = submit_uscores;
   h->submit_urate = submit_urate;

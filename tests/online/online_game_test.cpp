@@ -17,7 +17,6 @@
 #include "game/hooks.h"
 #include "game/level_won.h"
 #include "game/levels_db.h"
-#include "game/register_play.h"
 #include "game/state.h"
 #include "game/world.h"
 #include "gfx/transition.h"
@@ -63,7 +62,6 @@ struct Online : ::testing::Test {
   void SetUp() override {
     setenv("TUNNELWICK_SERVICE", svc.address().c_str(), 1);
     game_hooks = GameHooks();
-    game_hooks.register_play_states = register_play_states;
     game_hooks.register_menu_states = register_recorders;
     online_install_hooks(&game_hooks);
     game_reliable_set_clock(fake_clock);

@@ -13,13 +13,10 @@
 #include "game/video.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
+#include "online/web_actions.h"
+#include "online/web_config.h"
 #include "ui/binding_cells.h"
 #include "ui/ui.h"
-
-const char* const SETTINGS_SIGNUP_PAGE = "http://tunnelwick.example.org/forums/login/new.php";
-
-void (*settings_web_valid)(Game* g) = nullptr;
-void (*settings_web_valid_popup)(Game* g) = nullptr;
 
 // Whether the window shows the mode that the LocalSettings ask for. A mode
 // SDL could not set leaves no video surface; a full screen it could not
@@ -173,15 +170,16 @@ void MenusSettings::event(Event e) {
           target == STATE_MENUS_POPUP || !state_get(target))
         target = STATE_MENUS_MAIN;
       menus_switch(game, TRANS_BZOOM, target);
-      if (game->settings.name[0] && settings_web_valid) settings_web_valid(game);
+      // The service checks the account; an empty name has nothing to check.
+      if (game->settings.name[0]) web_valid(game);
       break;
     }
     case SETTINGS_ACT_NEW_ACCOUNT:
-      if (g_driver) g_driver->weblink(SETTINGS_SIGNUP_PAGE, 0);
+      if (g_driver) g_driver->weblink(web_page_url(WEB_PAGE_SIGNUP).c_str(), 0);
       break;
     case SETTINGS_ACT_SIGN_IN:
-      // An empty account name has nothing to check.
-      if (game->settings.name[0] && settings_web_valid_popup) settings_web_valid_popup(game);
+      // The service answers with a message or an error screen.
+      if (game->settings.name[0]) web_valid_popup(game);
       break;
     default:
       break;

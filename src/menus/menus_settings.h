@@ -72,12 +72,3 @@ std::vector<std::pair<int, int>> settings_listed_modes();
 // answers false; tests may point it elsewhere.
 extern bool (*settings_video_apply)(Game* g);
 
-// The web service's account checks, sent when the account name is not
-// empty: a silent one after "Done" and one that answers with a message on
-// "Sign In". The program's entry points them at the web-service client;
-// left null they send nothing.
-extern void (*settings_web_valid)(Game* g);
-extern void (*settings_web_valid_popup)(Game* g);
-
-// The account sign-up page on the web service's host.
-extern const char* const SETTINGS_SIGNUP_PAGE;

@@ -2,8 +2,11 @@
 // walked through the game's headless entry as a player would.
 #include <SDL/SDL_keysym.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,10 @@
 #include "menus/menus_error.h"
 #include "menus/menus_settings.h"
 #include "menus_fixture.h"
+#include "online/online.h"
+#include "online/web_loop.h"
+#include "online/web_request.h"
+#include "support/web_service.h"
 #include "ui/binding_cells.h"
 
 using namespace menus_test;
@@ -30,14 +37,10 @@ int32_t word_at(const std::string& bytes, size_t offset) {
 
 struct SettingsScreen : MenusGame {
   bool (*saved_apply)(Game*) = settings_video_apply;
-  void (*saved_valid)(Game*) = settings_web_valid;
-  void (*saved_valid_popup)(Game*) = settings_web_valid_popup;
 
   void TearDown() override {
     MenusGame::TearDown();
     settings_video_apply = saved_apply;
-    settings_web_valid = saved_valid;
-    settings_web_valid_popup = saved_valid_popup;
   }
   // From the main menu to the settings screen.
   void open() {
@@ -230,36 +233,87 @@ TEST_F(SettingsScreen, ResolutionChoicesFromThePlatformList) {
 }
 
 namespace {
-int g_valid = 0, g_valid_popup = 0;
+// Frames until done() holds, waiting briefly on the loopback socket between
+// them; false after 5 s.
+bool pump(const std::function<bool()>& done) {
+  for (int i = 0; i < 5000; i++) {
+    game_headless_run(1);
+    if (done()) return true;
+    poll(nullptr, 0, 1);
+  }
+  return false;
+}
 }  // namespace
 
-TEST_F(SettingsScreen, AccountFieldsAndTheirChecks) {
-  g_valid = g_valid_popup = 0;
-  settings_web_valid = [](Game*) { g_valid++; };
-  settings_web_valid_popup = [](Game*) { g_valid_popup++; };
+TEST_F(SettingsScreen, TheAccountIsCheckedWithTheService) {
+  WebService svc;
+  setenv("TUNNELWICK_SERVICE", svc.address().c_str(), 1);
+  online_install_hooks(&game_hooks);
   open();
   tab(PAGE_OPTIONS);
   EXPECT_EQ(find("name")->tab_target, "passwd");
+  auto sent = [&](const char* action) { return svc.requests(action).size(); };
+  auto idle = [] { return web_requests.empty(); };
 
   click("Sign In");  // an empty name checks nothing
-  EXPECT_EQ(g_valid_popup, 0);
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid_popup"), 0u);
 
-  dynamic_cast<TextInput*>(find("name"))->text = std::string(70, 'n');
-  find("passwd")->set_value_s("secret");
+  find("name")->set_value_s(std::string(70, 'n'));
   frame();
   EXPECT_EQ(std::string(g->settings.name), std::string(63, 'n'));
-  EXPECT_STREQ(g->settings.passwd, "secret");
   find("name")->set_value_s("miner");
+  find("passwd")->set_value_s("secret");
   frame();
-  EXPECT_STREQ(g->settings.name, "miner");
 
+  // Valid: the service's message.
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Type: popup"}, "Welcome back, miner."});
   click("Sign In");
-  EXPECT_EQ(g_valid_popup, 1);
-  tab(PAGE_AUDIO);  // a tab switch takes up the typed identity
-  EXPECT_EQ(std::string(g->settings.uid), "g:miner");
+  ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_POPUP; }));
+  EXPECT_EQ(svc.requests("valid_popup")[0].query["_uid"], "g:miner");
+  EXPECT_NE(find_label(&current()->root, "Welcome back, miner."), nullptr);
+  settle();
+  click("Continue");
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_STREQ(g->settings.passwd, "secret");
+
+  // Invalid: the service's error, and back by its Settings button.
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Error: Wrong password"}, ""});
+  click("Sign In");
+  ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; }));
+  EXPECT_NE(find_label(&current()->root, "Wrong password"), nullptr);
+  settle();
+  click("Settings");
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_EQ(g->settings_return_state, STATE_MENUS_MAIN);
+
+  // The service down: nothing comes, the screen stays.
+  svc.set_mode(WebService::DROP);
+  click("Sign In");
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid_popup"), 3u);
+  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
+
+  // Done checks the account quietly; with an empty name it only saves.
+  svc.set_mode(WebService::SERVE);
   click("Main Menu");
-  EXPECT_EQ(g_valid, 1);
-  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid"), 1u);
+  settle();
+  click("Settings");
+  settle();
+  tab(PAGE_OPTIONS);
+  find("name")->set_value_s("");
+  frame();
+  click("Main Menu");
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid"), 1u);
+  EXPECT_EQ(std::string(tmp.read("user/settings.dat"), 4, 1), std::string(1, '\0'));
+  unsetenv("TUNNELWICK_SERVICE");
+  web_requests_clear();
+  web_messages_clear();
 }
 
 TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {

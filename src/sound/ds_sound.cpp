@@ -82,7 +82,8 @@ CVavOzovuDSSound::CVavOzovuDSSound(CVavOzovuSoundSource* source, CVavOzovuBuffer
     return;
   }
   if (effects || !source) return;
-  int slot = buffer3D_ ? 1 : 0;
+  // A buffer made for 3D has no pan control: 2D sounds never duplicate it.
+  int slot = (buffer_->flags() & DSBCAPS_CTRL3D) ? 1 : 0;
   if (!cache) {
     // The source keeps one reference, this sound another.
     cache = new CReusableDSSoundBuffers();

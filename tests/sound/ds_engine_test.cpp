@@ -140,6 +140,16 @@ TEST_F(DsEngine, LoopedStreamIsSeamlessAcrossTheRingForThirtySeconds) {
   EXPECT_EQ(out[0], 0);
   EXPECT_TRUE(sound->isFinished());
   sound->drop();
+
+  // An 8-bit stream is padded with its own silence (0x80), not with zeros.
+  std::string path = tmp_.file("u8.wav");
+  sndtest::writeFile(path, sndtest::pcmWav(1, 44100, 8, std::vector<uint8_t>(2205, 0xC0)));
+  sound = e->play2D(e->addSoundSourceFromFile(path.c_str(), ESM_STREAMING), false, false, true);
+  out = play(e, 4410, 4410);
+  EXPECT_EQ(out[2 * 2204], 64 * 256);
+  EXPECT_EQ(out[2 * 2205], 0);
+  EXPECT_EQ(out[2 * 4409], 0);
+  sound->drop();
   e->drop();
 }
 

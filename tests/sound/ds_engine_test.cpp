@@ -306,6 +306,14 @@ TEST_F(DsEngine, SharedBuffersHardware3DAndStereoFoldedToMono) {
   ASSERT_TRUE(first && second);
   EXPECT_TRUE(second->getBuffer()->sharesMemoryWith(first->getBuffer()));
   EXPECT_TRUE(first->usesCache() && second->usesCache());
+  ds_set_faults(DS_FAULT_DUPLICATE);  // no duplicate: the samples are copied anew
+  auto* copied = dynamic_cast<CVavOzovuDSSound*>(e->play2D(src, false, false, true));
+  ds_set_faults(0);
+  ASSERT_NE(copied->getBuffer(), nullptr);
+  EXPECT_FALSE(copied->getBuffer()->sharesMemoryWith(first->getBuffer()));
+  EXPECT_FALSE(copied->usesCache());
+  copied->stop();
+  copied->drop();
 
   // A 3D sound of the stereo source gets its own mono buffer holding the
   // first channel, placed by the hardware listener: five units to the

@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "gfx/gfx.h"
 #include "menus/lev_map.h"
+#include "ui/looks.h"
 
 bool level_number_valid(const Game* g, int n) {
   if (n < 1 || n >= PROGRESS_LEVELS) return false;
@@ -25,18 +26,18 @@ Widget* level_icon(const LevelInfo& l) {
   w->focusable = 1;
   w->st(SW_WIDTH, 80);
   w->st(SW_HEIGHT, 80);
-  w->st(SW_SOUND_FOCUS, 5);  // "map-enter"
+  w->st(SW_SOUND_FOCUS, GUI_SOUND_MAP_ENTER);
   w->st4(SW_PAD, 0, 0, 0, 0);
   w->st4(SW_MARGIN, -20, -20, -20, -20);
   std::snprintf(name, sizeof name, "%s%s", base, suffix);
   w->st(SW_ICON_IMG, gfx_img_load(name));
   std::snprintf(name, sizeof name, "%s%s-focus", base, suffix);
   w->st(SW_FOCUS_IMG, gfx_img_load(name));
-  w->st(SW_FOCUS_ALPHA, 0);
-  w->st(STYLE_HOVER, SW_FOCUS_ALPHA, 85);
-  w->st(STYLE_FOCUS, SW_FOCUS_ALPHA, 0);
-  w->st(STYLE_HOVER_FOCUS, SW_FOCUS_ALPHA, 170);
-  w->st(STYLE_SELECTED, SW_FOCUS_ALPHA, 255);
+  w->st(SW_FOCUS_ALPHA, ALPHA_NONE);
+  w->st(STYLE_HOVER, SW_FOCUS_ALPHA, ALPHA_THIRD);
+  w->st(STYLE_FOCUS, SW_FOCUS_ALPHA, ALPHA_NONE);
+  w->st(STYLE_HOVER_FOCUS, SW_FOCUS_ALPHA, ALPHA_TWO_THIRDS);
+  w->st(STYLE_SELECTED, SW_FOCUS_ALPHA, ALPHA_FULL);
   w->restyle();
   return w;
 }

@@ -8,6 +8,7 @@
 #include "gfx/gfx.h"
 #include "gfx/text.h"
 #include "util/encode.h"
+#include "ui/looks.h"
 #include "ui/ui.h"
 
 namespace {
@@ -64,12 +65,12 @@ Widget* achievements(Game* g, const LevelInfo& l) {
     char image[sizeof g->progress.achs[a].image + 1] = {};
     std::memcpy(image, g->progress.achs[a].image, sizeof g->progress.achs[a].image);
     w->st(SW_ICON_IMG, gfx_img_load(image));
-    w->st(SW_ICON_ALPHA, l.earned[a] ? 255 : 85);
+    w->st(SW_ICON_ALPHA, l.earned[a] ? ALPHA_FULL : ALPHA_THIRD);
     w->focusable = 1;
     w->enter_code = PANEL_ACT_ACH + a;
     w->leave_code = PANEL_ACT_ACH;
-    w->st(SW_SOUND_DOWN, 3);   // "gui-down"
-    w->st(SW_SOUND_FOCUS, 4);  // "gui-enter"
+    w->st(SW_SOUND_DOWN, GUI_SOUND_DOWN);
+    w->st(SW_SOUND_FOCUS, GUI_SOUND_ENTER);
     w->st4(SW_BORDER, 2, 2, 2, 2);
     w->st(SW_BORDER_COLOR, PANEL_DARK);
     w->st(STYLE_HOVER, SW_BORDER_COLOR, PANEL_ACH_HOVER);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "gfx/gfx.h"
+#include "ui/looks.h"
 #include "ui/ui.h"
 
 Box* gui_map_arrow(const char* direction, int action) {
@@ -18,13 +19,13 @@ Box* gui_map_arrow(const char* direction, int action) {
   for (int i = SW_PAD; i < SW_MARGIN + 4; i++) w->st(i, 0);
   std::snprintf(name, sizeof name, "map-arrow-%s-on", direction);
   w->st(SW_FOCUS_IMG, gfx_img_load(name));
-  w->st(SW_FOCUS_ALPHA, 0);
-  w->st(STYLE_HOVER, SW_FOCUS_ALPHA, 85);
-  w->st(STYLE_FOCUS, SW_FOCUS_ALPHA, 0);
-  w->st(STYLE_HOVER_FOCUS, SW_FOCUS_ALPHA, 170);
+  w->st(SW_FOCUS_ALPHA, ALPHA_NONE);
+  w->st(STYLE_HOVER, SW_FOCUS_ALPHA, ALPHA_THIRD);
+  w->st(STYLE_FOCUS, SW_FOCUS_ALPHA, ALPHA_NONE);
+  w->st(STYLE_HOVER_FOCUS, SW_FOCUS_ALPHA, ALPHA_TWO_THIRDS);
   // Pressed, it sounds like every other button: a GUI sound number goes in
   // the press word, never a sample number.
-  w->st(SW_SOUND_DOWN, 3);  // "gui-down"
+  w->st(SW_SOUND_DOWN, GUI_SOUND_DOWN);
   w->restyle();
   return new Box(w);
 }

@@ -14,7 +14,6 @@
 #include "gfx/gfx.h"
 #include "gfx/text.h"
 #include "gfx/transition.h"
-#include "menus/back_button.h"
 #include "menus/lev_map.h"
 #include "menus/lev_scroller.h"
 #include "menus/level_panel.h"
@@ -27,8 +26,6 @@
 
 namespace {
 
-// Any Ctrl, Alt or Meta key.
-const int MOD_CTRL_ALT_META = 0xfc0;
 const int KEY_R = GK_A + ('r' - 'a');
 const int KEY_W = GK_A + ('w' - 'a');
 
@@ -74,7 +71,11 @@ void MenusPlay::init() {
   game->return_menu = STATE_MENUS_PLAY;
   sector_tally(game);
   music_play("mus-select");
-  menus_reset_root(this);
+  MenuScreen::init();
+  std::fprintf(stderr, "m:sectors: max:%d cur:%d\n", game->progress.max_sector, game->progress.current_sector);
+}
+
+void MenusPlay::build() {
   font_load("font1");
   font_load("font2");
   font_load("font3");
@@ -114,13 +115,7 @@ void MenusPlay::init() {
   connector->no_input = 1;
   connector->restyle();
   root.add(connector, 277, 307);
-
-  menus_add_back_button(this, "Main Menu");
-  std::fprintf(stderr, "m:sectors: max:%d cur:%d\n", game->progress.max_sector, game->progress.current_sector);
 }
-
-void MenusPlay::paint() { menus_paint(this); }
-void MenusPlay::loop() { menus_loop(this); }
 
 void MenusPlay::level_panel() { ::level_panel(game, root); }
 void MenusPlay::level_details(int ach) { ::level_details(game, root, ach); }
@@ -218,7 +213,7 @@ void MenusPlay::event(Event e) {
       }
       break;
     case MENUS_ACT_BACK:
-      menus_switch(game, TRANS_BZOOM, STATE_MENUS_MAIN);
+      menus_switch(game, TRANS_BZOOM, back_state());
       return;
     case PLAY_MENU_ACT_LEADERBOARD:
       open_score_page();
@@ -229,5 +224,5 @@ void MenusPlay::event(Event e) {
     default:
       break;
   }
-  if (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE) menus_switch(game, TRANS_BZOOM, STATE_MENUS_MAIN);
+  if (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE) menus_switch(game, TRANS_BZOOM, back_state());
 }

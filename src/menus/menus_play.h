@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
 // Action codes of the screen (besides the level icons' 256 + n and 512 + n
 // and the achievement icons' 1024 + a).
@@ -22,19 +22,22 @@ enum {
 // when the map file cannot be read.
 bool menus_play_score_url(Game* g, std::string* url);
 
-class MenusPlay : public State {
+class MenusPlay : public MenuScreen {
  public:
-  explicit MenusPlay(Game* g) : State(g) {}
+  explicit MenusPlay(Game* g) : MenuScreen(g) {}
+  // Recounts the sectors (which saves the game) before building.
   void init() override;
-  void deinit() override {}
-  void paint() override;
+  // Level icons, the wheel and the developer keys besides the frame's way
+  // back.
   void event(Event e) override;
-  void loop() override;
 
   // The left panel of the selected level, and its text area (ach: the
   // achievement under the pointer, 0 for none).
   void level_panel();
   void level_details(int ach);
+
+ protected:
+  void build() override;
 
  private:
   void select_level(int n);

@@ -12,7 +12,6 @@
 
 #include "driver/driver.h"
 #include "game/game.h"
-#include "game/register_play.h"
 #include "game/state.h"
 #include "game/tile_info.h"
 #include "game/world.h"
@@ -32,7 +31,6 @@ struct Cell {
 
 struct CampaignWindow : WindowedGame {
   void install_hooks() override {
-    game_hooks.register_play_states = register_play_states;
     game_hooks.register_menu_states = register_menu_states;
   }
   Container& root() { return state_get(g->state)->root; }

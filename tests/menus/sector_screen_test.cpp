@@ -9,10 +9,10 @@
 #include "driver/audio.h"
 #include "driver/driver.h"
 #include "game/headless.h"
-#include "game/register_play.h"
 #include "gfx/transition.h"
 #include "menus/lev_map.h"
 #include "menus/lev_scroller.h"
+#include "menus/menus.h"
 #include "menus/menus_main.h"
 #include "menus/menus_play.h"
 #include "menus_fixture.h"
@@ -25,7 +25,7 @@ namespace {
 struct SectorScreen : MenusGame {
   void SetUp() override {
     MenusGame::SetUp();
-    game_hooks.register_play_states = register_play_states;
+    game_hooks.register_menu_states = register_menu_states;  // with the real intro
   }
   // Enters the sector screen and lets the map glide to its sector.
   void enter() {

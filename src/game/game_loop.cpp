@@ -58,6 +58,7 @@ void Game::init() {
   g_driver->caption = "Tunnelwick";
   g_driver->icon_path = "icon32.bmp";
   if (game_data_dir().empty() || game_user_dir().empty()) game_set_dirs(data_dir(), user_dir());
+  if (game_hooks.social_get) game_hooks.social_get();
 
   // A missing or unusable image leaves the object zeroed.
   game_load_state(this, game_user_dir());
@@ -92,6 +93,8 @@ void Game::init() {
   int first = state;
   state = STATE_NONE;
   transition(TRANS_ZOOM, first);
+
+  if (game_hooks.online_start) game_hooks.online_start(this);
 }
 
 void Game::transition(int type, int id) {
@@ -129,6 +132,7 @@ void game_frame(Game* g, int steps) {
     if (g_driver) g_driver->key_repeat(repeat != 0);
   }
 
+  if (game_hooks.online_frame) game_hooks.online_frame(g);
   if (SteamUser()) SteamAPI_RunCallbacks();
   g->run.frames++;
 }
@@ -261,6 +265,7 @@ void Game::deinit() {
   audio_shutdown();
   audio_engine_stop();
   game_video_deinit();
+  if (game_hooks.social_shutdown) game_hooks.social_shutdown();
   delete g_driver;
   g_driver = nullptr;
   game_set_dirs("", "");

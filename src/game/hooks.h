@@ -9,12 +9,31 @@
 // says who fills it and where the core calls it; the call at that place,
 // harmless when the slot is null; the assignment in src/main/main.cpp.
 #pragma once
+#include <string>
 
 struct Game;
 
 struct GameHooks {
   // src/menus fills it; Game::init calls it after the play screens, before the first screen is entered.
   void (*register_menu_states)(Game*) = nullptr;
+  // src/online fills it; Game::init calls it once the directories are set, before the save files are read (social login).
+  void (*social_get)() = nullptr;
+  // src/online fills it; game_login_identity calls it for the social login's uuid (empty: nobody signed in).
+  std::string (*social_uuid)() = nullptr;
+  // src/online fills it; game_login_identity calls it for the social login's display name.
+  std::string (*social_name)() = nullptr;
+  // src/online fills it; Game::deinit calls it near its end (stores the social document, signs out).
+  void (*social_shutdown)() = nullptr;
+  // src/online fills it; Game::init calls it last, once the databases are open (opens the outbox, sends ping and friends).
+  void (*online_start)(Game*) = nullptr;
+  // src/online fills it; game_frame calls it every frame after the fixed steps (outbox resend rule, then web_loop).
+  void (*online_frame)(Game*) = nullptr;
+  // src/online fills it; the level-won routine calls it for a campaign level won without a cheat, not in a replay.
+  void (*submit_scores)(Game*) = nullptr;
+  // src/online fills it; the level-won routine calls it for a community map won without a cheat, not in a replay.
+  void (*submit_uscores)(Game*) = nullptr;
+  // src/online fills it; PlayWin::event calls it when the player leaves a community map's results with stars given.
+  void (*submit_urate)(Game*, int stars) = nullptr;
 };
 
 extern GameHooks game_hooks;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/game.h"
+#include "game/hooks.h"
 #include "platform/netif_mac.h"
 #include "platform/steam_api.h"
 #include "util/encode.h"
@@ -20,10 +21,15 @@ void game_login_identity(Game* g) {
     snprintf(s.udid, sizeof s.udid, "%s-%ld", mac.c_str(), (long)time(nullptr));
   }
   std::string name, uid, token;
+  std::string uuid = game_hooks.social_uuid ? game_hooks.social_uuid() : std::string();
   if (s.name[0]) {
     name = s.name;
     uid = "g:" + name;
     token = md5_hex(name + "|" + md5_hex(std::string(s.passwd)));
+  } else if (!uuid.empty()) {
+    name = game_hooks.social_name ? game_hooks.social_name() : std::string();
+    uid = uuid;
+    token = md5_hex(name + "|" + uuid);
   } else {
     name = "Anonymous";
     uid = "a:" + std::string(s.udid);

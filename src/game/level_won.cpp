@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "game/game.h"
+#include "game/hooks.h"
 #include "game/levels_db.h"
 #include "game/world.h"
 #include "gfx/transition.h"
@@ -79,6 +80,7 @@ void level_won(Game* g) {
   copy_last_run(g);
   g->last_record = 0;
   if (!s.replaying) {
+    bool clean = !s.cheat;
     if (g->return_menu == STATE_MENUS_PLAY) {
       int index = level_record_index(g);
       if (index) {
@@ -88,6 +90,9 @@ void level_won(Game* g) {
         fprintf(stderr, "level_won: no level record for %s\n", g->current_level_id);
       }
       g->save();
+      if (clean && game_hooks.submit_scores) game_hooks.submit_scores(g);
+    } else if (g->return_menu == STATE_MENUS_COMMUNITY) {
+      if (clean && game_hooks.submit_uscores) game_hooks.submit_uscores(g);
     } else if (g->return_menu == STATE_EDIT_MAIN) {
       mark_play_test(g);
     }

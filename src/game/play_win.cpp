@@ -5,6 +5,7 @@
 
 #include "driver/audio.h"
 #include "game/game.h"
+#include "game/hooks.h"
 #include "game/play_states.h"
 #include "gfx/gfx.h"
 #include "gfx/text.h"
@@ -126,6 +127,7 @@ void PlayWin::event(Event e) {
     Widget* stars = root.find("stars");
     int value = stars ? stars->get_value_i() : 0;
     if (value != 0) {
+      if (game_hooks.submit_urate) game_hooks.submit_urate(game, value);
       game->map_rating = value;
     }
   }

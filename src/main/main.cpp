@@ -3,8 +3,10 @@
 #include "game/game_main.h"
 #include "game/hooks.h"
 #include "menus/menus.h"
+#include "online/online.h"
 
 int main(int argc, char** argv) {
   game_hooks.register_menu_states = register_menu_states;
+  online_install_hooks(&game_hooks);
   return game_main(argc, argv);
 }

@@ -19,7 +19,7 @@
 #include "menus/level_panel.h"
 #include "menus/map_arrow.h"
 #include "menus/menus.h"
-#include "menus/menus_main.h"
+#include "online/web_config.h"
 #include "platform/steam_api.h"
 #include "ui/ui.h"
 #include "util/encode.h"
@@ -28,16 +28,6 @@ namespace {
 
 const int KEY_R = GK_A + ('r' - 'a');
 const int KEY_W = GK_A + ('w' - 'a');
-
-const char* const SCORE_PAGE = "/tunnelwick/scores.php";
-
-// The web service's site: the fan page's address up to its path.
-std::string service_site() {
-  std::string fan = MENUS_FAN_PAGE;
-  size_t scheme = fan.find("://");
-  size_t path = fan.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-  return fan.substr(0, path);
-}
 
 // "%s.map" of the record's name into current_level_id.
 void set_level_id(Game* g, const LevelInfo& l) {
@@ -63,7 +53,7 @@ bool menus_play_score_url(Game* g, std::string* url) {
     return false;
   }
   std::string uid = game_text_terminate(g->settings.uid, sizeof g->settings.uid);
-  *url = service_site() + SCORE_PAGE + "?lid=" + url_escape(md5_hex(bytes)) + "&uid=" + url_escape(uid);
+  *url = web_scores_url(WEB_PAGE_SCORES, md5_hex(bytes), uid);
   return true;
 }
 

@@ -21,6 +21,7 @@
 #include "menus/menus.h"
 #include "menus_fixture.h"
 #include "support/game_window.h"
+#include "window_input.h"
 
 namespace {
 
@@ -29,58 +30,8 @@ struct Cell {
   bool operator==(const Cell& o) const { return x == o.x && y == o.y; }
 };
 
-struct CampaignWindow : WindowedGame {
-  void install_hooks() override {
-    game_hooks.register_menu_states = register_menu_states;
-  }
-  Container& root() { return state_get(g->state)->root; }
-
-  // The main loop's frame: pending window events, one fixed step, a
-  // picture now and then.
-  void frames(int n, int paint_every = 1) {
-    for (int i = 0; i < n; i++) {
-      Event e;
-      while (g_driver->poll(&e))
-        if (e.type() != EVT_NONE) g->event(e);
-      game_frame(g, 1);
-      if (i % paint_every == 0) g->paint();
-    }
-  }
-  void push_key(int type, int sym) {
-    SDL_Event s = {};
-    s.type = static_cast<Uint8>(type);
-    s.key.type = s.type;
-    s.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    s.key.keysym.sym = static_cast<SDLKey>(sym);
-    SDL_PushEvent(&s);
-  }
-  void tap(int sym) {
-    push_key(SDL_KEYDOWN, sym);
-    push_key(SDL_KEYUP, sym);
-    frames(1);
-  }
-  // A left click at the widget's centre, in window pixels.
-  void click(Widget* w) {
-    ASSERT_NE(w, nullptr);
-    int vx, vy;
-    menus_test::centre(w, &vx, &vy);
-    Uint16 px = static_cast<Uint16>((vx + 0.5f - g_view.x0) * g_driver->screen_w / g_view.w);
-    Uint16 py = static_cast<Uint16>((vy + 0.5f - g_view.y0) * g_driver->screen_h / g_view.h);
-    SDL_Event s = {};
-    s.type = SDL_MOUSEMOTION;
-    s.motion.x = px;
-    s.motion.y = py;
-    SDL_PushEvent(&s);
-    for (Uint8 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-      s = {};
-      s.type = type;
-      s.button.button = SDL_BUTTON_LEFT;
-      s.button.x = px;
-      s.button.y = py;
-      SDL_PushEvent(&s);
-    }
-    frames(1);
-  }
+struct CampaignWindow : WindowInput {
+  void install_hooks() override { game_hooks.register_menu_states = register_menu_states; }
 
   Cell player_cell() {
     Entity* p = world_player(g);

@@ -123,7 +123,8 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
   serve(R"([{"type":"button","text":"Far","action":"query","value":")" + std::string(300, 'q') + R"("},
             {"type":"level","title":"Moat","uname":"ann","id":"m 1","stars":3},
             {"type":"button","text":"Web","action":"olink","value":"http://example.org/x"},
-            {"type":"button","text":"File","action":"link","value":"file:///etc/passwd"}])");
+            {"type":"button","text":"File","action":"link","value":"file:///etc/passwd"},
+            {"type":"button","text":"Ask","action":"qlink","value":"k&1"}])");
   click(current()->root.find("home"));
   ASSERT_TRUE(replied());
   click("Web");
@@ -132,6 +133,10 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
   click("File");
   ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(g_driver->last_weblink, "http://example.org/x");
+  click("Ask");
+  ASSERT_TRUE(replied());
+  ASSERT_EQ(svc.requests("qlink").size(), 1u);
+  EXPECT_EQ(svc.requests("qlink")[0].form.at("q"), "k&1");
   click("Leaderboard");
   EXPECT_EQ(g_driver->last_weblink, web_scores_url(WEB_PAGE_USCORES, "m 1", g->settings.uid));
   EXPECT_NE(g_driver->last_weblink.find("lid=m%201&"), std::string::npos);

@@ -1,8 +1,11 @@
 // What the editor screens share: the dirty flag, saving, the state switch,
 // the play-test and the save-and-switch operations.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "driver/audio.h"
+#include "driver/driver.h"
 #include "editor/edit_limits.h"
 #include "editor/editor.h"
 #include "game/game.h"
@@ -76,4 +79,19 @@ void edit_open_help(Game* g) {
 int edit_help_return(const Game* g) {
   int id = g->help_return_state;
   return id == STATE_EDIT_MAIN || id == STATE_EDIT_MENU ? id : STATE_EDIT_MENU;
+}
+
+const char* const EDIT_TUTORIAL_PAGE = "http://tunnelwick.example.org/tunnelwick/tutorial.php";
+
+void edit_open_tutorials(Game*) {
+  if (g_driver) g_driver->weblink(EDIT_TUTORIAL_PAGE, 0);
+}
+
+void edit_text_to_slot(char* slot, const std::string& text) {
+  size_t n = std::min(text.size(), static_cast<size_t>(LEVEL_TEXT_SIZE - 1));
+  // Back off continuation bytes so that no character is cut in half.
+  if (n < text.size())
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80) n--;
+  memset(slot, 0, LEVEL_TEXT_SIZE);
+  memcpy(slot, text.data(), n);
 }

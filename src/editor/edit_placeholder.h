@@ -1,28 +1,19 @@
-// Stand-ins for the editor screens that are not built yet (title form,
-// editor menu, share, delete, help, export, import): each shows its heading
-// and the map's id, and offers the ways on that the editor needs, so every
-// path through the editor can be walked. Escape takes the last way.
+// A stand-in for the share dialog until the web-service client can upload
+// maps: it shows its heading and the map's id and leads back to the editor
+// menu (also on Escape).
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "game/state.h"
+#include "editor/edit_screen.h"
 
-class EditPlaceholder : public State {
+class EditPlaceholder : public EditScreen {
  public:
-  struct Way {
-    std::string text;
-    void (*go)(Game*);
-  };
   std::string heading;
-  std::vector<Way> ways;
 
-  EditPlaceholder(Game* g, const std::string& heading, std::vector<Way> ways);
-  void init() override;
-  void paint() override;
-  void event(Event e) override;
+  EditPlaceholder(Game* g, const std::string& heading) : EditScreen(g), heading(heading) {}
+
+ protected:
+  void build() override;
+  void action(int code, const Event& e) override;
 };
-
-// The stand-ins, one per screen id, stored in the state table.
-void register_editor_placeholders(Game* g);

@@ -4,6 +4,8 @@
 // first, so the player's map database always holds what the player last saw.
 #pragma once
 
+#include <string>
+
 struct Game;
 
 // Creates the eight editor screens and stores each in the state table under
@@ -37,7 +39,16 @@ void edit_quit_to_maps(Game* g);
 // Remembers the current screen as the help's return state, saves, then
 // fades to the help.
 void edit_open_help(Game* g);
+// The tutorial page of the web service, opened in the system browser by
+// the editor menu and the help.
+extern const char* const EDIT_TUTORIAL_PAGE;
+void edit_open_tutorials(Game* g);
+
 // Where the help goes back to: the remembered screen when it is one of the
 // two that open the help (the drawing screen or the editor menu), else the
 // editor menu. The remembered value comes back from "state.dat".
 int edit_help_return(const Game* g);
+
+// Copies the text into a 256-byte text slot of the map, cut to 255 bytes at
+// a whole UTF-8 character, the rest of the slot zero.
+void edit_text_to_slot(char* slot, const std::string& text);

@@ -184,7 +184,7 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   ASSERT_EQ(g->state, STATE_EDIT_HELP);
   EXPECT_EQ(g->help_return_state, STATE_EDIT_MAIN);
   g->help_return_state = STATE_PLAY;
-  click("Back");
+  click("Done");
   settle();
   EXPECT_EQ(g->state, STATE_EDIT_MENU);
 

@@ -22,7 +22,6 @@
 
 const float EDIT_ZOOM_MIN = std::pow(EDIT_ZOOM_STEP, -20.0f);
 
-static const int MOD_CTRL_ALT_META = 0xfc0;
 static const float MAP_CENTRE = 64.0f;
 static const float CAMERA_VIEW = 20.0f;
 

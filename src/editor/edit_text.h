@@ -17,6 +17,8 @@ class EditText : public EditScreen {
   explicit EditText(Game* g) : EditScreen(g) {}
   void init() override;
   void loop() override;
+  // Held keys repeat while typing.
+  bool wants_key_repeat() const override { return true; }
   // Makes p the page and builds the form again.
   void build_form(int p);
 

@@ -29,18 +29,15 @@ static Widget* map_row(int font, const std::string& title, int index) {
   b->click_code = MAPS_ACT_ROW + index;
   b->focusable = 1;
   b->st(SW_FIXED, 1);
-  b->st(SW_SOUND_CLICK, 2);
-  b->st(SW_SOUND_DOWN, 3);
-  b->st(SW_SOUND_FOCUS, 4);
+  look_sounds(b, SOUNDS_BUTTON);
   b->st(SW_WIDTH, LIST_W);
   b->st(SW_ALIGN, -1);
   b->restyle();
   return b;
 }
 
-void MenusEdit::init() {
+void MenusEdit::build() {
   music_play("mus-menus");
-  menus_reset_root(this);
   int font1 = font_load("font1");
   int font15 = font_load("font15");
   font_load("font2");
@@ -77,14 +74,6 @@ void MenusEdit::init() {
   }
   outer->new_row();
   outer->add(new Box(gui_menu_box(new ScrollBox2(new ScrollBox(list, LIST_W, LIST_H)), 50)));
-  outer->new_row();
-  outer->add(spacer());
-  Box* back = new Box(gui_back_button("Main Menu", MAPS_ACT_BACK));
-  back->st(SW_ALIGN, -1);
-  back->restyle();
-  outer->new_row();
-  outer->add(back);
-
   Box* view = new Box(outer);
   view->st(SW_WIDTH, 640);
   view->st(SW_HEIGHT, 640);
@@ -92,15 +81,7 @@ void MenusEdit::init() {
   root.add(view, 0, 0);
 }
 
-void MenusEdit::paint() { menus_paint(this); }
-void MenusEdit::loop() { menus_loop(this); }
-
-void MenusEdit::event(Event e) {
-  int a = root.event(&e);
-  if (a == MAPS_ACT_BACK || (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE)) {
-    menus_switch(game, TRANS_BZOOM, STATE_MENUS_MAIN);
-    return;
-  }
+void MenusEdit::action(int a) {
   if (a == MAPS_ACT_CREATE) {
     create_map();
     return;

@@ -4,23 +4,23 @@
 // (debug setting only) opens the import dialog.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 #include "util/var.h"
 
-// Action codes: back, create, import, and MAPS_ACT_ROW + i for row i.
-enum { MAPS_ACT_BACK = 6, MAPS_ACT_CREATE = 7, MAPS_ACT_IMPORT = 8, MAPS_ACT_ROW = 0x10000 };
+// Action codes: create, import, and MAPS_ACT_ROW + i for row i (the back
+// button is the frame's).
+enum { MAPS_ACT_CREATE = 7, MAPS_ACT_IMPORT = 8, MAPS_ACT_ROW = 0x10000 };
 
-class MenusEdit : public State {
+class MenusEdit : public MenuScreen {
  public:
   var maps_rows;  // the rows of the last query, so a row's code finds its map
 
-  explicit MenusEdit(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusEdit(Game* g) : MenuScreen(g) {}
   // Makes a new map and opens its title form; stays here when the map
   // cannot be stored.
   void create_map();
+
+ protected:
+  void build() override;
+  void action(int code) override;
 };

@@ -5,7 +5,6 @@
 #include "editor/editor.h"
 #include "game/headless.h"
 #include "game/levels_db.h"
-#include "game/register_play.h"
 #include "game/world_view.h"
 #include "util/db.h"
 
@@ -13,7 +12,6 @@ namespace editor_test {
 
 void EditorGame::SetUp() {
   MenusGame::SetUp();
-  game_hooks.register_play_states = register_play_states;
   game_hooks.register_editor_states = register_editor_states;
 }
 

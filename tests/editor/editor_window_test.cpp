@@ -11,7 +11,6 @@
 #include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
-#include "game/register_play.h"
 #include "game/settings.h"
 #include "game/state.h"
 #include "game/world_view.h"
@@ -30,7 +29,6 @@ struct EditorWindow : WindowedGame {
   int last_x = 0, last_y = 0;
 
   void install_hooks() override {
-    game_hooks.register_play_states = register_play_states;
     game_hooks.register_editor_states = register_editor_states;
     game_hooks.register_menu_states = register_menu_states;
   }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 #include <string>
 
 #include "editor/edit_icons.h"
@@ -156,6 +158,12 @@ TEST_F(EditorWindow, MakeAMapPlayTestItAndFindItAgain) {
   drag(65, 66, 65, 66);
   ASSERT_EQ(cell(64, 66), PLAYER);
   ASSERT_EQ(cell(65, 66), EXIT);
+  // Painting shows the map as play would start it (entities spawned) and
+  // changes nothing of it.
+  std::vector<unsigned char> level(sizeof(Level));
+  memcpy(level.data(), &g->level, sizeof(Level));
+  shot();
+  EXPECT_EQ(memcmp(level.data(), &g->level, sizeof(Level)), 0);
   tap(GK_SPACE);
   frames(20);
   ASSERT_EQ(g->state, STATE_PLAY_INTRO);

@@ -50,8 +50,11 @@ void EditExport::loop() {
 void EditExport::action(int code, const Event&) {
   if (code == FILE_ACT_EXPORT)
     edit_export_map(game, own_path);
-  else if (code == FILE_ACT_CANCEL)
+  else if (code == FILE_ACT_CANCEL) {
+    // What was typed and not exported is not this map's path.
+    edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], own_path);
     edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
+  }
 }
 
 // The field is the dialog's own: no map is chosen yet, so the map that

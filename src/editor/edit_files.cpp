@@ -63,9 +63,9 @@ static void show_error(Game* g, const char* text, int back) {
   edit_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
 }
 
-ExportResult edit_export_file(Game* g, const std::string& own_path) {
-  char* slot = g->level.map.text[LEVEL_TEXT_PATH];
-  std::string typed(slot, strnlen(slot, LEVEL_TEXT_SIZE));
+// Everything but keeping the path: checks, then the file written beside the
+// target and renamed over it, then the map's row saved with the new path.
+static ExportResult export_file(Game* g, const std::string& typed, const std::string& own_path) {
   std::string target = canonical(edit_resolve_path(typed));
   if (!ends_with(typed, MAP_ENDING) || target.empty()) {
     fprintf(stderr, "edit_export: not a map file name: %s\n", typed.c_str());
@@ -83,7 +83,6 @@ ExportResult edit_export_file(Game* g, const std::string& own_path) {
       return EXPORT_OTHER_FILE;
     }
   }
-  if (!edit_save(g)) return EXPORT_FAILED;
   std::string packed = game_pack_level(g);
   if (packed.empty()) return EXPORT_FAILED;
 
@@ -111,7 +110,17 @@ ExportResult edit_export_file(Game* g, const std::string& own_path) {
     unlink(name.data());
     return EXPORT_FAILED;
   }
-  return EXPORT_OK;
+  return edit_save(g) ? EXPORT_OK : EXPORT_FAILED;
+}
+
+ExportResult edit_export_file(Game* g, const std::string& own_path) {
+  char* slot = g->level.map.text[LEVEL_TEXT_PATH];
+  std::string typed(slot, strnlen(slot, LEVEL_TEXT_SIZE));
+  ExportResult r = export_file(g, typed, own_path);
+  // Only a path that was written to becomes this map's own: a refused or
+  // failed one must never later count as a file the map may overwrite.
+  if (r != EXPORT_OK) edit_text_to_slot(slot, own_path);
+  return r;
 }
 
 void edit_export_map(Game* g, const std::string& own_path) {

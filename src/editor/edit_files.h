@@ -21,9 +21,10 @@ enum ExportResult {
   EXPORT_FAILED,       // packing, writing or renaming failed
 };
 // Writes the packed map to the path in text slot 6, through a temporary file
-// renamed over the target. own_path is the path this map was last exported
-// to (or imported from), which may be overwritten; any other existing file
-// is left alone. The map's row is saved first.
+// renamed over the target, then saves the map's row with that path. own_path
+// is the path this map was last exported to (or imported from), which may be
+// overwritten; any other existing file is left alone. On any refusal or
+// failure slot 6 gets own_path back.
 ExportResult edit_export_file(Game* g, const std::string& own_path);
 // The export with its ending: back to the editor menu, or the error screen
 // with "Error exporting map." on any failure.

@@ -131,6 +131,9 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   set_path(other);
   EXPECT_EQ(edit_export_file(g, ""), EXPORT_OTHER_FILE);
   EXPECT_EQ(read(other), "precious");
+  // A refused path does not become the map's own: a later export with it
+  // is refused again.
+  EXPECT_EQ(slot(LEVEL_TEXT_PATH), "");
   set_path(tmp.path() + "/missing-folder/x.map");
   EXPECT_EQ(edit_export_file(g, ""), EXPORT_NOT_MAP);
   // The dialog shows the error screen's text on a refusal.

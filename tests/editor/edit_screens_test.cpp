@@ -5,6 +5,7 @@
 #include "editor/edit_icons.h"
 #include "editor/edit_main.h"
 #include "editor/edit_ops.h"
+#include "editor/editor.h"
 #include "editor_fixture.h"
 #include "game/headless.h"
 #include "game/levels_db.h"
@@ -147,6 +148,9 @@ TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
   key(GK_SPACE);
   EXPECT_EQ(g->state, STATE_PLAY_INTRO);
   EXPECT_EQ(g->return_menu, STATE_EDIT_MAIN);
+  EXPECT_EQ(stored_data(), packed);
+  // The level laid out for play has lost its objects: it is never saved.
+  EXPECT_FALSE(edit_save(g));
   EXPECT_EQ(stored_data(), packed);
 }
 

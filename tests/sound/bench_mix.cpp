@@ -72,6 +72,7 @@ int main() {
   printf("  engine:    %.3f s, %.1fx real time\n", engineSec, seconds / engineSec);
   printf("  reference: %.3f s, %.1fx real time (copy, scale, add, clamp; checksum %lld)\n", refSec,
          seconds / refSec, checksum);
+  printf("  engine / reference speed: %.2f\n", refSec / engineSec);
   e->drop();
   return 0;
 }

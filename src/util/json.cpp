@@ -4,7 +4,7 @@
 #include "util/json.h"
 
 #include <rapidjson/error/en.h>
-#include <rapidjson/memorystream.h>
+#include <rapidjson/stream.h>
 #include <rapidjson/reader.h>
 
 #include <algorithm>
@@ -100,6 +100,13 @@ bool lone_low_surrogate(const char* p, const char* end) {
   return false;
 }
 
+// Byte order of two keys; most differ in their first byte.
+inline bool key_less(const std::string& a, const std::string& b) {
+  if (!a.empty() && !b.empty() && a[0] != b[0])
+    return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+  return a < b;
+}
+
 // Builds the value while the reader walks the text. The items of the open
 // containers wait on one shared stack and move into their container, sized
 // once, when it closes; dicts are sorted then. A stopped parse closes every
@@ -107,7 +114,7 @@ bool lone_low_surrogate(const char* p, const char* end) {
 // error.
 class Builder {
  public:
-  Builder(var& root, const char* text, const rapidjson::MemoryStream& stream)
+  Builder(var& root, const char* text, rapidjson::InsituStringStream& stream)
       : root_(root), text_(text), stream_(stream) {}
 
   bool Null() { return add(var()); }
@@ -201,7 +208,7 @@ class Builder {
       bool sorted = true;
       for (size_t i = 0; i < n; ++i) {
         m.emplace_back(std::move(keys_[top.firstKey + i]), std::move(values_[top.firstValue + i]));
-        if (i && sorted && !(m[i - 1].first < m[i].first)) sorted = false;
+        if (i && sorted && !key_less(m[i - 1].first, m[i].first)) sorted = false;
       }
       if (!sorted) sort_members(m);
       keys_.resize(top.firstKey);
@@ -210,7 +217,8 @@ class Builder {
     return true;
   }
   // Sorted by key; of equal keys the last one read wins.
-  static void sort_members(std::vector<_var_dict::member>& m) {
+  template <typename Members>
+  static void sort_members(Members& m) {
     std::stable_sort(m.begin(), m.end(),
                      [](const _var_dict::member& a, const _var_dict::member& b) { return a.first < b.first; });
     size_t out = 0;
@@ -224,7 +232,7 @@ class Builder {
 
   var& root_;
   const char* text_;
-  const rapidjson::MemoryStream& stream_;
+  rapidjson::InsituStringStream& stream_;
   std::vector<Open> stack_;
   std::vector<var> values_;
   std::vector<std::string> keys_;
@@ -233,7 +241,12 @@ class Builder {
   bool bad_surrogate_ = false;
 };
 
-constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag;
+constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag |
+                                 rapidjson::kParseInsituFlag;
+
+// The text is decoded in place, in a copy that each thread keeps for the
+// next parse: strings then need no second copy on the reader's stack.
+thread_local std::vector<char> scratch;
 
 void dump_string(const std::string& s, std::string& out) {
   static const char hex[] = "0123456789abcdef";
@@ -327,14 +340,21 @@ int json_parse(const char* text, size_t len, var& out) {
     text += 3;
     len -= 3;
   }
-  rapidjson::MemoryStream stream(text ? text : "", len);
+  std::vector<char> mine;
+  std::vector<char>& copy = scratch.empty() ? scratch : mine;  // in use: a nested parse
+  copy.assign(text ? text : "", (text ? text : "") + len);
+  copy.push_back('\0');
+  rapidjson::InsituStringStream stream(copy.data());
   Builder builder(out, text ? text : "", stream);
   rapidjson::Reader reader;
   rapidjson::ParseResult ok = reader.Parse<kParseFlags>(stream, builder);
   builder.finish();
-  if (ok && stream.Tell() != len) {
+  const size_t stopped = stream.Tell();
+  copy.clear();
+  if (copy.capacity() > (8u << 20)) copy.shrink_to_fit();
+  if (ok && stopped != len) {
     // The stream reads a NUL byte as its end; anything after it is garbage.
-    tk_error("SyntaxError: json_parse: unexpected NUL byte at byte %zu", stream.Tell());
+    tk_error("SyntaxError: json_parse: unexpected NUL byte at byte %zu", stopped);
     return 1;
   }
   if (!ok) {

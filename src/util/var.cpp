@@ -46,7 +46,7 @@ inline int key_compare(const std::string& k, const char* key, size_t len) {
 }
 }  // namespace
 
-std::vector<_var_dict::member>::iterator _var_dict::lower(const char* key, size_t len) {
+std::vector<_var_dict::member, var_pool_allocator<_var_dict::member>>::iterator _var_dict::lower(const char* key, size_t len) {
   // Keys often arrive in order: look at the end first.
   if (members.empty() || key_compare(members.back().first, key, len) < 0) return members.end();
   size_t lo = 0, hi = members.size();

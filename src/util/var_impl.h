@@ -7,29 +7,30 @@
 #include <vector>
 
 #include "util/var.h"
+#include "util/var_pool.h"
 
-struct _var_string : var_object {
+struct _var_string : var_object, var_pooled {
   std::string s;
   _var_string() : var_object(VAR_STRING) {}
   explicit _var_string(std::string v) : var_object(VAR_STRING), s(std::move(v)) {}
   _var_string(const char* p, size_t n) : var_object(VAR_STRING), s(p, n) {}
 };
 
-struct _var_list : var_object {
-  std::vector<var> items;
+struct _var_list : var_object, var_pooled {
+  std::vector<var, var_pool_allocator<var>> items;
   _var_list() : var_object(VAR_LIST) {}
 };
 
 // Members in one array, sorted by key in ascending byte order (std::string
 // compares its bytes as unsigned char), as dumps and iteration need: no tree
 // node per member, and small dicts stay in one or two cache lines.
-struct _var_dict : var_object {
+struct _var_dict : var_object, var_pooled {
   using member = std::pair<std::string, var>;
-  std::vector<member> members;
+  std::vector<member, var_pool_allocator<member>> members;
   _var_dict() : var_object(VAR_DICT) {}
 
   // The first member whose key is not below the key.
-  std::vector<member>::iterator lower(const char* key, size_t len);
+  std::vector<member, var_pool_allocator<member>>::iterator lower(const char* key, size_t len);
   member* find(const char* key, size_t len);
   // The member's value, made (as none) when absent.
   var& slot(const std::string& key);

@@ -83,7 +83,7 @@ bool lone_low_surrogate(const char* p, const char* end) {
     }
     return v;
   };
-  while (p < end) {
+  while (p < end && *p != '"') {
     if (*p != '\\' || p + 1 >= end) {
       ++p;
       continue;
@@ -114,8 +114,9 @@ inline bool key_less(const std::string& a, const std::string& b) {
 // error.
 class Builder {
  public:
-  Builder(var& root, const char* text, rapidjson::InsituStringStream& stream)
-      : root_(root), text_(text), stream_(stream) {}
+  // text: the document as given; copy: where the reader decodes it in place.
+  Builder(var& root, const char* text, size_t len, const char* copy)
+      : root_(root), text_(text), end_(text + len), copy_(copy) {}
 
   bool Null() { return add(var()); }
   bool Bool(bool b) { return add(var(b ? 1 : 0)); }
@@ -160,13 +161,11 @@ class Builder {
     size_t firstValue, firstKey;
   };
 
+  // A string decoded in place starts where its raw text started.
   bool checked(const char* s, size_t len) {
-    const size_t here = stream_.Tell();
-    const size_t from = last_end_;
-    last_end_ = here;
     for (size_t i = 0; i + 1 < len; ++i) {
       if (static_cast<unsigned char>(s[i]) == 0xed && (static_cast<unsigned char>(s[i + 1]) & 0xe0) == 0xa0 &&
-          lone_low_surrogate(text_ + from, text_ + here)) {
+          lone_low_surrogate(text_ + (s - copy_), end_)) {
         bad_surrogate_ = true;
         return false;
       }
@@ -174,7 +173,6 @@ class Builder {
     return true;
   }
   bool add(var&& v) {
-    last_end_ = stream_.Tell();
     if (stack_.empty()) {
       root_ = std::move(v);
     } else {
@@ -195,7 +193,6 @@ class Builder {
   bool close() {
     const Open top = stack_.back();
     stack_.pop_back();
-    last_end_ = stream_.Tell();
     const size_t n = values_.size() - top.firstValue;
     auto first = values_.begin() + static_cast<long>(top.firstValue);
     if (top.obj->kind == VAR_LIST) {
@@ -232,11 +229,11 @@ class Builder {
 
   var& root_;
   const char* text_;
-  rapidjson::InsituStringStream& stream_;
+  const char* end_;
+  const char* copy_;
   std::vector<Open> stack_;
   std::vector<var> values_;
   std::vector<std::string> keys_;
-  size_t last_end_ = 0;
   bool too_deep_ = false;
   bool bad_surrogate_ = false;
 };
@@ -345,7 +342,7 @@ int json_parse(const char* text, size_t len, var& out) {
   copy.assign(text ? text : "", (text ? text : "") + len);
   copy.push_back('\0');
   rapidjson::InsituStringStream stream(copy.data());
-  Builder builder(out, text ? text : "", stream);
+  Builder builder(out, text ? text : "", len, copy.data());
   rapidjson::Reader reader;
   rapidjson::ParseResult ok = reader.Parse<kParseFlags>(stream, builder);
   builder.finish();

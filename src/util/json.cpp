@@ -133,7 +133,7 @@ class Builder {
   }
   bool String(const char* s, rapidjson::SizeType len, bool) {
     if (!checked(s, len)) return false;
-    return add(var(new _var_string(s, len)));
+    return add(var_adopt(new _var_string(s, len)));
   }
   bool StartObject() { return open(new _var_dict()); }
   bool Key(const char* s, rapidjson::SizeType len, bool) {
@@ -181,7 +181,7 @@ class Builder {
     return true;
   }
   bool open(var_object* fresh) {
-    var container(fresh);
+    var container = var_adopt(fresh);
     if (stack_.size() >= kMaxDepth) {
       too_deep_ = true;
       return false;

@@ -12,12 +12,12 @@
 // ---------------------------------------------------------------- handles
 
 var::var(const char* s) : var() {
-  if (s) *this = var(new _var_string(s, std::strlen(s)));
+  if (s) *this = var_adopt(new _var_string(s, std::strlen(s)));
 }
 var::var(const char* s, size_t len)
-    : var(s ? new _var_string(s, len) : new _var_string()) {}
-var::var(const std::string& s) : var(new _var_string(s)) {}
-var::var(std::string&& s) : var(new _var_string(std::move(s))) {}
+    : var(var_adopt(s ? new _var_string(s, len) : new _var_string())) {}
+var::var(const std::string& s) : var(var_adopt(new _var_string(s))) {}
+var::var(std::string&& s) : var(var_adopt(new _var_string(std::move(s)))) {}
 
 void var_release(var_object* o) {
   switch (o->kind) {
@@ -28,8 +28,8 @@ void var_release(var_object* o) {
   }
 }
 
-var var::new_list() { return var(new _var_list()); }
-var var::new_dict() { return var(new _var_dict()); }
+var var::new_list() { return var_adopt(new _var_list()); }
+var var::new_dict() { return var_adopt(new _var_dict()); }
 
 const char* var::type_name() const {
   static const char* const names[] = {"none", "number", "string", "list", "dict"};

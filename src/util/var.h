@@ -23,6 +23,9 @@ struct var_object {
 };
 // Frees a string, list or dict whose last handle went.
 void var_release(var_object* o);
+// The first handle of a freshly made string, list or dict (the utility
+// library's own sources make them).
+var var_adopt(var_object* fresh);
 
 struct _var_string;
 struct _var_list;
@@ -137,10 +140,10 @@ class var {
 
   // The shared value of a string, list or dict; null for the rest.
   var_object* object() const { return kind_ >= VAR_STRING ? obj_ : nullptr; }
-  // Takes over a fresh value (reference count 0).
-  explicit var(var_object* o) : kind_(o->kind), obj_(o) { ++o->refs; }
 
  private:
+  friend var var_adopt(var_object* fresh);
+  var(var_object* o, var_kind k) : kind_(k), obj_(o) { ++o->refs; }
   double num_of_other() const;
   var_kind kind_;
   union {
@@ -173,6 +176,8 @@ var var_dict(const T&... pairs) {
   var_detail::dict_fill(d, pairs...);
   return d;
 }
+
+inline var var_adopt(var_object* fresh) { return var(fresh, fresh->kind); }
 
 // The text form: empty for none, "%ld" for whole numbers, else "%f" with its
 // trailing zeros cut; the bytes of a string; JSON for lists and dicts.

@@ -12,6 +12,7 @@
 #endif
 #endif
 
+#ifndef VAR_POOL_OFF
 namespace {
 
 constexpr size_t kGrain = 16;
@@ -45,6 +46,7 @@ char* new_slab() {
 }
 
 }  // namespace
+#endif
 
 void* var_pool_alloc(size_t bytes) {
 #ifndef VAR_POOL_OFF
@@ -70,6 +72,7 @@ void* var_pool_alloc(size_t bytes) {
 }
 
 void var_pool_free(void* ptr, size_t bytes) {
+  (void)bytes;
   if (!ptr) return;
 #ifndef VAR_POOL_OFF
   if (bytes && bytes <= kLargest) {

@@ -63,6 +63,10 @@ void mixScalar(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, 
   }
 }
 
+// Eight frames reach at most 13 source frames past the first one's: the
+// two sixteen-sample loads then hold every sample they need.
+inline bool withinTwoLoads(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff <= (13u << 16); }
+
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
@@ -140,7 +144,10 @@ inline __m256i gained8(__m256i v, __m256 g) {
 }
 
 
-template <bool kLoud>
+// kSteady: eight steps make a whole number of source frames (steps such as
+// 0.25, 0.5, 1 or 2: the usual rates at normal speed), so every group of
+// eight frames has the same fractions and offsets, worked out once.
+template <bool kLoud, bool kSteady>
 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
                 int32_t* acc, float gl, float gr) {
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -149,13 +156,29 @@ int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt,
   const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(dt * 8));
   const __m256i one = _mm256_set1_epi32(1), fmask = _mm256_set1_epi32(1023);
   const __m256 vgl = _mm256_set1_ps(gl), vgr = _mm256_set1_ps(gr);
-  const bool near = 7 * static_cast<uint64_t>(dt) + 0xffff <= (13u << 16);
+  const bool near = withinTwoLoads(dt);
+  const __m256i d0 = _mm256_sub_epi32(_mm256_srli_epi32(p, 16), _mm256_set1_epi32(static_cast<int32_t>(pos >> 16)));
+  const Weights8 wt0 = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+  const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
+  const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
   int32_t k = 0;
   for (; k + 8 <= n; k += 8, pos += 8 * dt, p = _mm256_add_epi32(p, step)) {
+    __m256i vl, vr;
+    if (kSteady) {
+      const uint32_t base = pos >> 16;
+      vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
+      vr = wr == wl ? vl : cubicNear8(wr, base, half0, half10, odd0, wt0);
+      const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
+      const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
+      __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
+      _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
+      _mm256_storeu_si256(out + 1,
+                          _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+      continue;
+    }
     const __m256i i = _mm256_srli_epi32(p, 16);
     const __m256i f = _mm256_and_si256(_mm256_srli_epi32(p, 6), fmask);
     const Weights8 wt = weights8(f);
-    __m256i vl, vr;
     if (near) {
       const uint32_t base = pos >> 16;
       const __m256i d = _mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base)));
@@ -190,7 +213,14 @@ void mixRun(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int
   int32_t k = 0;
   if (haveAvx2()) {
     const bool loud = gl < -1.f || gl > 1.f || gr < -1.f || gr > 1.f;
-    k = loud ? mixAvx2<true>(wl, wr, pos, dt, n, acc, gl, gr) : mixAvx2<false>(wl, wr, pos, dt, n, acc, gl, gr);
+    const bool steady = (dt & 0x1fff) == 0 && withinTwoLoads(dt);
+    if (steady) {
+      k = loud ? mixAvx2<true, true>(wl, wr, pos, dt, n, acc, gl, gr)
+               : mixAvx2<false, true>(wl, wr, pos, dt, n, acc, gl, gr);
+    } else {
+      k = loud ? mixAvx2<true, false>(wl, wr, pos, dt, n, acc, gl, gr)
+               : mixAvx2<false, false>(wl, wr, pos, dt, n, acc, gl, gr);
+    }
   }
   if (k < n) mixScalar(wl, wr, pos + static_cast<uint32_t>(k) * dt, dt, n - k, acc + 2 * k, gl, gr);
 }

@@ -389,6 +389,8 @@ TEST_F(EngineTest, MixMatchesTheReferenceMixerWithinOneStep) {
       {1, 44100, 9000, false, false, 0.4f, -0.01f, 0.37f},
       {2, 32000, 6000, false, true, 0.9f, 0.08f, 2.9f},
       {2, 44100, 100, true, true, 0.3f, 0.0f, 4.0f},
+      {1, 44100, 5000, false, true, 0.8f, 0.0f, 1.5f},
+      {2, 22050, 4000, false, true, 1.0f, 0.0f, 1.0f},
   };
   const int kFrames = 3 * kRing;
   std::vector<ReferenceVoice> ref(sizeof specs / sizeof specs[0]);

@@ -67,15 +67,16 @@ void mixScalar(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, 
 // two sixteen-sample loads then hold every sample they need.
 inline bool withinTwoLoads(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff <= (13u << 16); }
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+// The vector code is built for AVX2 on its own and only called when the
+// processor has it.
+#define TW_AVX2 __attribute__((target("avx2")))
 
-inline __m256i weightNear8(__m256i x, __m256i x2, __m256i x3) {
+TW_AVX2 inline __m256i weightNear8(__m256i x, __m256i x2, __m256i x3) {
   return _mm256_sub_epi32(_mm256_sub_epi32(_mm256_srli_epi32(x2, 6), _mm256_srli_epi32(x3, 17)),
                           _mm256_slli_epi32(x, 3));
 }
 
-inline __m256i weightMid8(__m256i x2, __m256i x3) {
+TW_AVX2 inline __m256i weightMid8(__m256i x2, __m256i x3) {
   const __m256i c3 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x3, 1), x3), 17);
   const __m256i c2 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x2, 2), x2), 7);
   return _mm256_add_epi32(_mm256_sub_epi32(c3, c2), _mm256_set1_epi32(1 << 14));
@@ -90,7 +91,7 @@ struct Weights8 {
   __m256i w0, w1, w2, w3;
 };
 
-inline Weights8 weights8(__m256i t) {
+TW_AVX2 inline Weights8 weights8(__m256i t) {
   const __m256i u = _mm256_sub_epi32(_mm256_set1_epi32(1024), t);
   const __m256i t2 = _mm256_mullo_epi32(t, t), t3 = _mm256_mullo_epi32(t2, t);
   const __m256i u2 = _mm256_mullo_epi32(u, u), u3 = _mm256_mullo_epi32(u2, u);
@@ -104,7 +105,7 @@ inline Weights8 weights8(__m256i t) {
 
 // Eight frames at a time from two sample pairs a = (x0, x1), b = (x2, x3)
 // per lane: every product is shifted on its own, so the floors stay DUMB's.
-inline __m256i cubicSum8(__m256i a, __m256i b, const Weights8& w) {
+TW_AVX2 inline __m256i cubicSum8(__m256i a, __m256i b, const Weights8& w) {
   __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_srai_epi32(_mm256_madd_epi16(a, w.w0), 14),
                                                 _mm256_srai_epi32(_mm256_madd_epi16(a, w.w1), 14)),
                                _mm256_add_epi32(_mm256_srai_epi32(_mm256_madd_epi16(b, w.w2), 14),
@@ -114,30 +115,33 @@ inline __m256i cubicSum8(__m256i a, __m256i b, const Weights8& w) {
 }
 
 // Any step: the sample pairs come in by gathers.
-inline __m256i cubicGather8(const int16_t* w, __m256i im1, const Weights8& wt) {
+TW_AVX2 inline __m256i cubicGather8(const int16_t* w, __m256i im1, const Weights8& wt) {
   const __m256i a = _mm256_i32gather_epi32(reinterpret_cast<const int*>(w), im1, 2);
   const __m256i b = _mm256_i32gather_epi32(reinterpret_cast<const int*>(w + 2), im1, 2);
   return cubicSum8(a, b, wt);
 }
 
+// The sample pair of each lane: word idx of the even load, or of the
+// shifted one where odd is set.
+TW_AVX2 inline __m256i pickPairs8(__m256i even, __m256i shifted, __m256i idx, __m256 odd) {
+  return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(even, idx)),
+                                              _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(shifted, idx)),
+                                              odd));
+}
+
 // Steps up to about 1.7: the eight frames read from sixteen samples after
 // base, picked out of two loads by whole-word shuffles. A lane at offset d
 // takes its pairs from the load that starts at the same parity.
-inline __m256i cubicNear8(const int16_t* w, uint32_t base, __m256i half, __m256i half1,
+TW_AVX2 inline __m256i cubicNear8(const int16_t* w, uint32_t base, __m256i half, __m256i half1,
                           __m256 odd, const Weights8& wt) {
   const __m256i even = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + base - 1));
   const __m256i shifted = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + base));
-  auto pick = [&](__m256i idx) {
-    return _mm256_castps_si256(_mm256_blendv_ps(
-        _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(even, idx)),
-        _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(shifted, idx)), odd));
-  };
-  return cubicSum8(pick(half), pick(half1), wt);
+  return cubicSum8(pickPairs8(even, shifted, half, odd), pickPairs8(even, shifted, half1, odd), wt);
 }
 
 // Gains up to 1 cannot leave 16 bits; only louder ones need the clamp.
 template <bool kLoud>
-inline __m256i gained8(__m256i v, __m256 g) {
+TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
   __m256 x = _mm256_mul_ps(_mm256_cvtepi32_ps(v), g);
   if (kLoud) x = _mm256_min_ps(_mm256_max_ps(x, _mm256_set1_ps(-32768.f)), _mm256_set1_ps(32767.f));
   return _mm256_cvttps_epi32(x);
@@ -148,7 +152,7 @@ inline __m256i gained8(__m256i v, __m256 g) {
 // 0.25, 0.5, 1 or 2: the usual rates at normal speed), so every group of
 // eight frames has the same fractions and offsets, worked out once.
 template <bool kLoud, bool kSteady>
-int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
+TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
                 int32_t* acc, float gl, float gr) {
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(pos)),
@@ -200,8 +204,6 @@ int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt,
   }
   return k;
 }
-
-#pragma GCC pop_options
 
 bool haveAvx2() {
   static const bool yes = __builtin_cpu_supports("avx2");

@@ -85,7 +85,6 @@ class CVavOzovuSoftwareStreamResampler : public CVavOzovuSoftwareStreamResampler
   int64_t slid_ = 0;       // samples slid out of the window since the last seek
   int64_t startFrame_ = 0; // stream frame that window sample 1 held at the seek
   int64_t loopStart_ = -1; // window-independent index where the first wrap began
-  int64_t loopLength_ = 0;
 };
 
 // With a stream, the rate-converting resampler; without, one that delivers

@@ -48,6 +48,7 @@ void Game::init() {
   game_current = this;
 
   register_play_states(this);
+  if (game_hooks.register_editor_states) game_hooks.register_editor_states(this);
   if (game_hooks.register_menu_states) game_hooks.register_menu_states(this);
 
   if (!g_driver) {

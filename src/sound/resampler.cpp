@@ -1,10 +1,233 @@
 #include "sound/resampler.h"
 
-#include <dumb.h>
+#include <immintrin.h>
 
 #include <cstring>
 
 namespace vavozovu {
+
+namespace {
+
+// Catmull-Rom weights at 1/1024 steps of the fraction, scaled by 2^14, in
+// the integer form DUMB uses. Packed in pairs of 16 bits so that one load
+// gives two weights: near = w0 | w1 << 16, far = w2 | w3 << 16.
+struct CubicTables {
+  int32_t near[1024];
+  int32_t far[1024];
+  CubicTables() {
+    auto a0 = [](int64_t t) { return static_cast<int32_t>(-(t * t * t >> 17) + (t * t >> 6) - (t << 3)); };
+    auto a1 = [](int64_t t) {
+      return static_cast<int32_t>((3 * t * t * t >> 17) - (5 * t * t >> 7) + (1 << 14));
+    };
+    for (int32_t f = 0; f < 1024; ++f) {
+      near[f] = static_cast<int32_t>((static_cast<uint32_t>(a0(f)) & 0xffffu) |
+                                     (static_cast<uint32_t>(a1(f)) << 16));
+      far[f] = static_cast<int32_t>((static_cast<uint32_t>(a1(1024 - f)) & 0xffffu) |
+                                    (static_cast<uint32_t>(a0(1024 - f)) << 16));
+    }
+  }
+};
+
+const CubicTables& tables() {
+  static const CubicTables t;
+  return t;
+}
+
+inline int32_t lo16(int32_t packed) { return static_cast<int16_t>(packed & 0xffff); }
+inline int32_t hi16(int32_t packed) { return packed >> 16; }
+
+// One interpolated sample at window index i (needs i-1 .. i+2), clamped to
+// 16 bits. Each product is floored on its own, as DUMB does.
+inline int32_t cubicAt(const int16_t* w, uint32_t i, int32_t nearW, int32_t farW) {
+  int32_t v = ((w[i - 1] * lo16(nearW)) >> 14) + ((w[i] * hi16(nearW)) >> 14) +
+              ((w[i + 1] * lo16(farW)) >> 14) + ((w[i + 2] * hi16(farW)) >> 14);
+  return v < -32768 ? -32768 : (v > 32767 ? 32767 : v);
+}
+
+// A gained sample: truncated towards zero, clamped to 16 bits so that a
+// gain above 1 cannot wrap.
+inline int32_t gained(int32_t v, float g) {
+  float x = static_cast<float>(v) * g;
+  return x < -32768.f ? -32768 : (x > 32767.f ? 32767 : static_cast<int32_t>(x));
+}
+
+void mixScalar(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
+               int32_t* acc, float gl, float gr) {
+  const CubicTables& tab = tables();
+  for (int32_t k = 0; k < n; ++k, pos += dt) {
+    const uint32_t i = pos >> 16, f = (pos >> 6) & 1023;
+    const int32_t l = cubicAt(wl, i, tab.near[f], tab.far[f]);
+    const int32_t r = wr == wl ? l : cubicAt(wr, i, tab.near[f], tab.far[f]);
+    acc[2 * k] += gained(l, gl);
+    acc[2 * k + 1] += gained(r, gr);
+  }
+}
+
+// Eight frames reach at most 13 source frames past the first one's: the
+// two sixteen-sample loads then hold every sample they need.
+inline bool withinTwoLoads(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff <= (13u << 16); }
+
+// The vector code is built for AVX2 on its own and only called when the
+// processor has it.
+#define TW_AVX2 __attribute__((target("avx2")))
+
+TW_AVX2 inline __m256i weightNear8(__m256i x, __m256i x2, __m256i x3) {
+  return _mm256_sub_epi32(_mm256_sub_epi32(_mm256_srli_epi32(x2, 6), _mm256_srli_epi32(x3, 17)),
+                          _mm256_slli_epi32(x, 3));
+}
+
+TW_AVX2 inline __m256i weightMid8(__m256i x2, __m256i x3) {
+  const __m256i c3 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x3, 1), x3), 17);
+  const __m256i c2 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x2, 2), x2), 7);
+  return _mm256_add_epi32(_mm256_sub_epi32(c3, c2), _mm256_set1_epi32(1 << 14));
+}
+
+// The four weights of eight fractions, computed rather than looked up:
+// arithmetic is cheaper than more gathers. Same integer formulas as the
+// tables; cubes of up to 1024 fit in unsigned 32-bit lanes. Each weight
+// sits in the 16-bit half of its lane that meets its sample in a pair, the
+// other half zero, so one multiply-add gives one unrounded product.
+struct Weights8 {
+  __m256i w0, w1, w2, w3;
+};
+
+TW_AVX2 inline Weights8 weights8(__m256i t) {
+  const __m256i u = _mm256_sub_epi32(_mm256_set1_epi32(1024), t);
+  const __m256i t2 = _mm256_mullo_epi32(t, t), t3 = _mm256_mullo_epi32(t2, t);
+  const __m256i u2 = _mm256_mullo_epi32(u, u), u3 = _mm256_mullo_epi32(u2, u);
+  Weights8 w;
+  w.w0 = _mm256_and_si256(weightNear8(t, t2, t3), _mm256_set1_epi32(0xffff));
+  w.w1 = _mm256_slli_epi32(weightMid8(t2, t3), 16);
+  w.w2 = weightMid8(u2, u3);  // never negative: the high half is already zero
+  w.w3 = _mm256_slli_epi32(weightNear8(u, u2, u3), 16);
+  return w;
+}
+
+// Eight frames at a time from two sample pairs a = (x0, x1), b = (x2, x3)
+// per lane: every product is shifted on its own, so the floors stay DUMB's.
+TW_AVX2 inline __m256i cubicSum8(__m256i a, __m256i b, const Weights8& w) {
+  __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_srai_epi32(_mm256_madd_epi16(a, w.w0), 14),
+                                                _mm256_srai_epi32(_mm256_madd_epi16(a, w.w1), 14)),
+                               _mm256_add_epi32(_mm256_srai_epi32(_mm256_madd_epi16(b, w.w2), 14),
+                                                _mm256_srai_epi32(_mm256_madd_epi16(b, w.w3), 14)));
+  v = _mm256_max_epi32(v, _mm256_set1_epi32(-32768));
+  return _mm256_min_epi32(v, _mm256_set1_epi32(32767));
+}
+
+// Any step: the sample pairs come in by gathers.
+TW_AVX2 inline __m256i cubicGather8(const int16_t* w, __m256i im1, const Weights8& wt) {
+  const __m256i a = _mm256_i32gather_epi32(reinterpret_cast<const int*>(w), im1, 2);
+  const __m256i b = _mm256_i32gather_epi32(reinterpret_cast<const int*>(w + 2), im1, 2);
+  return cubicSum8(a, b, wt);
+}
+
+// The sample pair of each lane: word idx of the even load, or of the
+// shifted one where odd is set.
+TW_AVX2 inline __m256i pickPairs8(__m256i even, __m256i shifted, __m256i idx, __m256 odd) {
+  return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(even, idx)),
+                                              _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(shifted, idx)),
+                                              odd));
+}
+
+// Steps up to about 1.7: the eight frames read from sixteen samples after
+// base, picked out of two loads by whole-word shuffles. A lane at offset d
+// takes its pairs from the load that starts at the same parity.
+TW_AVX2 inline __m256i cubicNear8(const int16_t* w, uint32_t base, __m256i half, __m256i half1,
+                          __m256 odd, const Weights8& wt) {
+  const __m256i even = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + base - 1));
+  const __m256i shifted = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + base));
+  return cubicSum8(pickPairs8(even, shifted, half, odd), pickPairs8(even, shifted, half1, odd), wt);
+}
+
+// Gains up to 1 cannot leave 16 bits; only louder ones need the clamp.
+template <bool kLoud>
+TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
+  __m256 x = _mm256_mul_ps(_mm256_cvtepi32_ps(v), g);
+  if (kLoud) x = _mm256_min_ps(_mm256_max_ps(x, _mm256_set1_ps(-32768.f)), _mm256_set1_ps(32767.f));
+  return _mm256_cvttps_epi32(x);
+}
+
+
+// kSteady: eight steps make a whole number of source frames (steps such as
+// 0.25, 0.5, 1 or 2: the usual rates at normal speed), so every group of
+// eight frames has the same fractions and offsets, worked out once.
+template <bool kLoud, bool kSteady>
+TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
+                int32_t* acc, float gl, float gr) {
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(pos)),
+                               _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int32_t>(dt))));
+  const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(dt * 8));
+  const __m256i one = _mm256_set1_epi32(1), fmask = _mm256_set1_epi32(1023);
+  const __m256 vgl = _mm256_set1_ps(gl), vgr = _mm256_set1_ps(gr);
+  const bool near = withinTwoLoads(dt);
+  const __m256i d0 = _mm256_sub_epi32(_mm256_srli_epi32(p, 16), _mm256_set1_epi32(static_cast<int32_t>(pos >> 16)));
+  const Weights8 wt0 = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+  const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
+  const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
+  int32_t k = 0;
+  for (; k + 8 <= n; k += 8, pos += 8 * dt, p = _mm256_add_epi32(p, step)) {
+    __m256i vl, vr;
+    if (kSteady) {
+      const uint32_t base = pos >> 16;
+      vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
+      vr = wr == wl ? vl : cubicNear8(wr, base, half0, half10, odd0, wt0);
+      const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
+      const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
+      __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
+      _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
+      _mm256_storeu_si256(out + 1,
+                          _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+      continue;
+    }
+    const __m256i i = _mm256_srli_epi32(p, 16);
+    const __m256i f = _mm256_and_si256(_mm256_srli_epi32(p, 6), fmask);
+    const Weights8 wt = weights8(f);
+    if (near) {
+      const uint32_t base = pos >> 16;
+      const __m256i d = _mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base)));
+      const __m256i half = _mm256_srli_epi32(d, 1), half1 = _mm256_add_epi32(half, one);
+      const __m256 odd = _mm256_castsi256_ps(_mm256_slli_epi32(d, 31));
+      vl = cubicNear8(wl, base, half, half1, odd, wt);
+      vr = wr == wl ? vl : cubicNear8(wr, base, half, half1, odd, wt);
+    } else {
+      const __m256i im1 = _mm256_sub_epi32(i, one);
+      vl = cubicGather8(wl, im1, wt);
+      vr = wr == wl ? vl : cubicGather8(wr, im1, wt);
+    }
+    const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
+    const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
+    __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
+    _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
+    _mm256_storeu_si256(out + 1,
+                        _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+  }
+  return k;
+}
+
+bool haveAvx2() {
+  static const bool yes = __builtin_cpu_supports("avx2");
+  return yes;
+}
+
+void mixRun(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n, int32_t* acc,
+            float gl, float gr) {
+  int32_t k = 0;
+  if (haveAvx2()) {
+    const bool loud = gl < -1.f || gl > 1.f || gr < -1.f || gr > 1.f;
+    const bool steady = (dt & 0x1fff) == 0 && withinTwoLoads(dt);
+    if (steady) {
+      k = loud ? mixAvx2<true, true>(wl, wr, pos, dt, n, acc, gl, gr)
+               : mixAvx2<false, true>(wl, wr, pos, dt, n, acc, gl, gr);
+    } else {
+      k = loud ? mixAvx2<true, false>(wl, wr, pos, dt, n, acc, gl, gr)
+               : mixAvx2<false, false>(wl, wr, pos, dt, n, acc, gl, gr);
+    }
+  }
+  if (k < n) mixScalar(wl, wr, pos + static_cast<uint32_t>(k) * dt, dt, n - k, acc + 2 * k, gl, gr);
+}
+
+}  // namespace
 
 CVavOzovuSoftwareStreamResamplerBase::CVavOzovuSoftwareStreamResamplerBase(int32_t outputRate,
                                                                            IAudioStream* stream)
@@ -33,108 +256,167 @@ bool CVavOzovuSoftwareStreamResamplerBase::setPosition(int32_t frame) {
 
 CVavOzovuSoftwareStreamResampler::CVavOzovuSoftwareStreamResampler(int32_t outputRate,
                                                                    IAudioStream* stream)
-    : CVavOzovuSoftwareStreamResamplerBase(outputRate, stream),
-      stateLeft_(new DUMB_RESAMPLER),
-      stateRight_(new DUMB_RESAMPLER) {
-  memset(stateLeft_, 0, sizeof *stateLeft_);
-  memset(stateRight_, 0, sizeof *stateRight_);
-  refill();
+    : CVavOzovuSoftwareStreamResamplerBase(outputRate, stream) {
   fullReset();
 }
 
-CVavOzovuSoftwareStreamResampler::~CVavOzovuSoftwareStreamResampler() {
-  delete stateLeft_;
-  delete stateRight_;
-}
-
-void CVavOzovuSoftwareStreamResampler::refill() {
-  blockFrames_ = 0;
-  if (!stream_) return;
+int32_t CVavOzovuSoftwareStreamResampler::pull(int32_t room) {
   const int32_t channels = sourceFormat_.ChannelCount;
-  if (channels < 1 || channels > 2) return;
-  uint8_t scratch[kBlockFrames * 2 * 2];
-  int32_t got = stream_->readFrames(scratch, kBlockFrames);
-  if (got <= 0) return;
-  if (got > kBlockFrames) got = kBlockFrames;
-  if (sourceFormat_.SampleFormat == ESF_S16) {
-    const int16_t* s = reinterpret_cast<const int16_t*>(scratch);
-    for (int32_t i = 0; i < got; ++i) {
-      left_[i] = s[i * channels];
-      if (channels == 2) right_[i] = s[i * 2 + 1];
-    }
+  if (!stream_ || channels < 1 || channels > 2 || room <= 0) return 0;
+  if (room > kBlockFrames) room = kBlockFrames;
+  int16_t* l = window_[0] + fill_;
+  int16_t* r = window_[1] + fill_;
+  int32_t got;
+  if (sourceFormat_.SampleFormat == ESF_S16 && channels == 1) {
+    got = stream_->readFrames(l, room);
   } else {
-    for (int32_t i = 0; i < got; ++i) {
-      left_[i] = (static_cast<int32_t>(scratch[i * channels]) - 128) * 256;
-      if (channels == 2) right_[i] = (static_cast<int32_t>(scratch[i * 2 + 1]) - 128) * 256;
+    uint8_t scratch[kBlockFrames * 2 * 2];
+    got = stream_->readFrames(scratch, room);
+    if (got > room) got = room;
+    if (sourceFormat_.SampleFormat == ESF_S16) {
+      const int16_t* s = reinterpret_cast<const int16_t*>(scratch);
+      for (int32_t i = 0; i < got; ++i) {
+        l[i] = s[2 * i];
+        r[i] = s[2 * i + 1];
+      }
+    } else {
+      // Unsigned bytes become signed 16-bit samples once, as they enter.
+      for (int32_t i = 0; i < got; ++i) {
+        l[i] = static_cast<int16_t>((scratch[i * channels] ^ 0x80) << 8);
+        if (channels == 2) r[i] = static_cast<int16_t>((scratch[i * 2 + 1] ^ 0x80) << 8);
+      }
     }
   }
-  blockFrames_ = got;
+  if (got <= 0) return 0;
+  if (got > room) got = room;
+  fill_ += got;
+  return got;
 }
 
 void CVavOzovuSoftwareStreamResampler::fullReset() {
-  dumb_reset_resampler(stateLeft_, left_, 1, 0, 0, blockFrames_);
-  if (sourceFormat_.ChannelCount == 2) dumb_reset_resampler(stateRight_, right_, 1, 0, 0, blockFrames_);
+  // Sample 0 stands for the history before the first frame: the first frame
+  // itself, as DUMB's reset does.
+  fill_ = 1;
+  pos_ = 1u << 16;
+  ended_ = flushed_ = false;
+  slid_ = 0;
+  loopStart_ = -1;
+  pull(kBlockFrames);
+  window_[0][0] = fill_ > 1 ? window_[0][1] : 0;
+  window_[1][0] = fill_ > 1 ? window_[1][1] : 0;
 }
 
-void CVavOzovuSoftwareStreamResampler::repoint() {
-  DUMB_RESAMPLER* states[2] = {stateLeft_, stateRight_};
-  int32_t* blocks[2] = {left_, right_};
-  for (int c = 0; c < sourceFormat_.ChannelCount && c < 2; ++c) {
-    DUMB_RESAMPLER* r = states[c];
-    r->src = blocks[c];
-    r->pos -= r->end;
-    if (r->pos < 0) r->pos = 0;
-    r->start = 0;
-    r->end = blockFrames_;
-    r->dir = 1;
+bool CVavOzovuSoftwareStreamResampler::refill(EndMode end) {
+  uint32_t oldest = (pos_ >> 16) - 1;
+  if (oldest > static_cast<uint32_t>(fill_)) oldest = static_cast<uint32_t>(fill_);
+  if (oldest > 0) {
+    const size_t keep = static_cast<size_t>(fill_) - oldest;
+    memmove(window_[0], window_[0] + oldest, keep * 2);
+    if (sourceFormat_.ChannelCount == 2) memmove(window_[1], window_[1] + oldest, keep * 2);
+    fill_ -= static_cast<int32_t>(oldest);
+    pos_ -= oldest << 16;
+    slid_ += oldest;
   }
+  // Two samples stay free for the trailing silence.
+  const int32_t top = kWindowFrames - 2;
+  int32_t added = 0;
+  while (fill_ < top && !ended_) {
+    int32_t got = pull(top - fill_);
+    if (got > 0) {
+      added += got;
+      continue;
+    }
+    if (end == END_LOOP && stream_ && stream_->setPosition(0)) {
+      const int64_t at = slid_ + fill_;
+      got = pull(top - fill_);
+      if (got > 0) {
+        if (loopStart_ < 0) loopStart_ = at;
+        added += got;
+        continue;
+      }
+    }
+    ended_ = true;
+  }
+  if (ended_ && end == END_FLUSH && !flushed_) {
+    // The interpolator reaches two samples ahead: silence after the last
+    // frame lets it deliver the sound to its very end.
+    window_[0][fill_] = window_[0][fill_ + 1] = 0;
+    window_[1][fill_] = window_[1][fill_ + 1] = 0;
+    fill_ += 2;
+    flushed_ = true;
+    added += 2;
+  }
+  return added > 0;
 }
 
 bool CVavOzovuSoftwareStreamResampler::setPosition(int32_t frame) {
   if (!stream_ || !stream_->setPosition(frame)) return false;
-  refill();
   fullReset();
+  startFrame_ = frame;
   return true;
 }
 
 bool CVavOzovuSoftwareStreamResampler::continueFromStart() {
-  if (!stream_ || !stream_->setPosition(0)) return false;
-  refill();
-  if (blockFrames_ == 0) return false;
-  repoint();
+  if (!stream_ || flushed_ || !stream_->setPosition(0)) return false;
+  const int64_t at = slid_ + fill_;
+  ended_ = false;
+  if (!refill(END_HOLD)) return false;
+  if (loopStart_ < 0) loopStart_ = at;
   return true;
 }
 
-int32_t CVavOzovuSoftwareStreamResampler::readFrames(int16_t* target, int32_t frames, float speed) {
+int64_t CVavOzovuSoftwareStreamResampler::getSourcePosition() const {
+  const int64_t g = slid_ + (pos_ >> 16);
+  if (loopStart_ < 0 || g < loopStart_) return startFrame_ + g - 1;
+  const int64_t length = startFrame_ + loopStart_ - 1;
+  return length > 0 ? (g - loopStart_) % length : 0;
+}
+
+int32_t CVavOzovuSoftwareStreamResampler::run(int32_t* acc, int32_t frames, float speed,
+                                              float gainLeft, float gainRight, EndMode end,
+                                              bool silent) {
   const int32_t channels = sourceFormat_.ChannelCount;
   if (!stream_ || channels < 1 || channels > 2 || sourceFormat_.SampleRate <= 0 || frames <= 0)
     return 0;
   const float step = static_cast<float>(sourceFormat_.SampleRate) * speed / outputRate_;
-  int32_t outL[kBlockFrames], outR[kBlockFrames];
+  int32_t fixedStep = static_cast<int32_t>(step * 65536.0 + 0.5);
+  if (fixedStep < 1) fixedStep = 1;
+  const uint32_t dt = static_cast<uint32_t>(fixedStep);
+  const int16_t* wr = channels == 2 ? window_[1] : window_[0];
   int32_t done = 0;
   while (done < frames) {
-    int32_t want = frames - done < kBlockFrames ? frames - done : kBlockFrames;
-    memset(outL, 0, sizeof(int32_t) * static_cast<size_t>(want));
-    long got = dumb_resample_1_1(stateLeft_, outL, want, 1.0f, step);
-    if (channels == 2) {
-      memset(outR, 0, sizeof(int32_t) * static_cast<size_t>(want));
-      long gotR = dumb_resample_1_1(stateRight_, outR, want, 1.0f, step);
-      if (gotR < got) got = gotR;
-    }
-    if (got > 0) {
-      const int32_t* right = channels == 2 ? outR : outL;
-      int16_t* out = target + static_cast<size_t>(done) * 2;
-      for (long i = 0; i < got; ++i) {
-        int32_t l = outL[i], r = right[i];
-        out[2 * i] = static_cast<int16_t>(l < -32768 ? -32768 : (l > 32767 ? 32767 : l));
-        out[2 * i + 1] = static_cast<int16_t>(r < -32768 ? -32768 : (r > 32767 ? 32767 : r));
-      }
-      done += static_cast<int32_t>(got);
+    // Frame k may be made while its sample index plus two is held.
+    const uint32_t limit = fill_ >= 2 ? static_cast<uint32_t>(fill_ - 2) << 16 : 0;
+    if (pos_ >= limit) {
+      if (!refill(end)) break;
       continue;
     }
-    refill();
-    if (blockFrames_ == 0) break;
-    repoint();
+    int32_t m = static_cast<int32_t>((limit - pos_ + dt - 1) / dt);
+    if (m > frames - done) m = frames - done;
+    if (!silent) mixRun(window_[0], wr, pos_, dt, m, acc + 2 * static_cast<size_t>(done), gainLeft, gainRight);
+    pos_ += static_cast<uint32_t>(m) * dt;
+    done += m;
+  }
+  return done;
+}
+
+int32_t CVavOzovuSoftwareStreamResampler::mixFrames(int32_t* acc, int32_t frames, float speed,
+                                                    float gainLeft, float gainRight, bool looped,
+                                                    bool silent) {
+  return run(acc, frames, speed, gainLeft, gainRight, looped ? END_LOOP : END_FLUSH, silent);
+}
+
+int32_t CVavOzovuSoftwareStreamResampler::readFrames(int16_t* target, int32_t frames, float speed) {
+  int32_t acc[kBlockFrames * 2];
+  int32_t done = 0;
+  while (done < frames) {
+    const int32_t want = frames - done < kBlockFrames ? frames - done : kBlockFrames;
+    memset(acc, 0, sizeof(int32_t) * 2 * static_cast<size_t>(want));
+    const int32_t got = run(acc, want, speed, 1.0f, 1.0f, END_HOLD, false);
+    int16_t* out = target + static_cast<size_t>(done) * 2;
+    for (int32_t i = 0; i < 2 * got; ++i) out[i] = static_cast<int16_t>(acc[i]);
+    done += got;
+    if (got < want) break;
   }
   return done;
 }

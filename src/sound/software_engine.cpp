@@ -43,17 +43,15 @@ void CVavOzovuSoftwareSoundEngine::mixSoftwareSounds(int16_t* out, int32_t frame
     memset(out, 0, static_cast<size_t>(frames) * 4);
   } else {
     int32_t acc[kMixBlockFrames * 2];
-    int16_t scratch[kMixBlockFrames * 2];
     for (int32_t done = 0; done < frames;) {
       const int32_t b = frames - done < kMixBlockFrames ? frames - done : kMixBlockFrames;
       memset(acc, 0, sizeof(int32_t) * static_cast<size_t>(b) * 2);
       for (auto* n = playing_.begin(); n; n = n->next) {
         CVavOzovuSoftwareSound* s = static_cast<CVavOzovuSoftwareSound*>(n->value);
         if (s->isFinished() || s->getIsPaused()) continue;
-        s->renderSoftwareSound(scratch, b);
-        if (s->getBufferVolume() == 0.0f) continue;  // advanced, but silent
-        for (int32_t i = 0; i < b * 2; ++i) acc[i] += scratch[i];
+        s->mixSoftwareSound(acc, b);
       }
+      // The one clamp of the whole mix.
       int16_t* dst = out + static_cast<size_t>(done) * 2;
       for (int32_t i = 0; i < b * 2; ++i)
         dst[i] = static_cast<int16_t>(acc[i] < -32768 ? -32768 : (acc[i] > 32767 ? 32767 : acc[i]));

@@ -119,53 +119,21 @@ void CVavOzovuSoftwareSound::releaseBuffer() {
   playPosition_ = 0;
 }
 
-int32_t CVavOzovuSoftwareSound::readWithVolumeAndPan(int16_t* target, int32_t frames) {
-  int32_t k = resampler_->readFrames(target, frames, speed_);
+void CVavOzovuSoftwareSound::mixSoftwareSound(int32_t* acc, int32_t frames) {
+  if (!resampler_) return;
+  // Pan law: the far channel fades out over the first tenth of the range.
   float p = bufferPan_, left = 1, right = 1;
   if (p > 0) right = 1 - 10 * p;
   else if (p < 0) left = 1 + 10 * p;
   left = left < 0 ? 0 : (left > 1 ? 1 : left);
   right = right < 0 ? 0 : (right > 1 ? 1 : right);
-  const float gl = bufferVolume_ * left, gr = bufferVolume_ * right;
-  if (gl > 0.999999f && gl < 1.000001f && gr > 0.999999f && gr < 1.000001f) return k;
-  // Products clamp to 16 bits: a volume above 1 must not wrap around.
-  for (int32_t i = 0; i < k; ++i) {
-    float l = target[2 * i] * gl, r = target[2 * i + 1] * gr;
-    target[2 * i] = static_cast<int16_t>(l < -32768.f ? -32768 : (l > 32767.f ? 32767 : static_cast<int32_t>(l)));
-    target[2 * i + 1] = static_cast<int16_t>(r < -32768.f ? -32768 : (r > 32767.f ? 32767 : static_cast<int32_t>(r)));
-  }
-  return k;
-}
-
-void CVavOzovuSoftwareSound::renderSoftwareSound(int16_t* scratch, int32_t frames) {
-  if (!resampler_) {
-    memset(scratch, 0, static_cast<size_t>(frames) * 4);
-    return;
-  }
-  int32_t k = readWithVolumeAndPan(scratch, frames);
-  playPosition_ += static_cast<uint64_t>(k * speed_);
-  if (k >= frames) return;
-  if (looped_) {
-    // Go round as often as the block needs: a loop shorter than the block
-    // repeats until the block is full.
-    int32_t filled = k;
-    int32_t sinceStart = -1;
-    while (filled < frames && resampler_->continueFromStart()) {
-      int32_t got = readWithVolumeAndPan(scratch + static_cast<size_t>(filled) * 2, frames - filled);
-      if (got <= 0) break;
-      filled += got;
-      sinceStart = got;
-    }
-    if (sinceStart >= 0) playPosition_ = static_cast<uint64_t>(sinceStart * speed_);
-    if (filled < frames) {
-      memset(scratch + static_cast<size_t>(filled) * 2, 0, static_cast<size_t>(frames - filled) * 4);
-      // Nothing more to be had: a source that cannot go back ends here.
-      if (filled == k) releaseBuffer();
-    }
-    return;
-  }
-  memset(scratch + static_cast<size_t>(k) * 2, 0, static_cast<size_t>(frames - k) * 4);
-  releaseBuffer();
+  float gl = bufferVolume_ * left, gr = bufferVolume_ * right;
+  if (gl > 0.999999f && gl < 1.000001f && gr > 0.999999f && gr < 1.000001f) gl = gr = 1.0f;
+  const int32_t k = resampler_->mixFrames(acc, frames, speed_, gl, gr, looped_, bufferVolume_ == 0.0f);
+  if (sourceRate_ > 0)
+    playPosition_ = static_cast<uint64_t>(resampler_->getSourcePosition()) *
+                    static_cast<uint64_t>(outputRate_) / static_cast<uint64_t>(sourceRate_);
+  if (k < frames) releaseBuffer();
 }
 
 }  // namespace vavozovu

@@ -45,14 +45,14 @@ class CVavOzovuSoftwareSound : public CVavOzovuSound {
   void setBufferPan(float pan) override { bufferPan_ = pan; }
   void setBufferVolume(float volume) override { bufferVolume_ = volume; }
 
-  // Mixer side (under the engine lock).
-  void renderSoftwareSound(int16_t* scratch, int32_t frames);
+  // Mixer side (under the engine lock): adds the next `frames` frames, with
+  // volume and pan, to the 32-bit stereo accumulators; a sound at volume 0
+  // moves on without adding anything.
+  void mixSoftwareSound(int32_t* acc, int32_t frames);
   float getBufferVolume() const { return bufferVolume_; }
   float getBufferPan() const { return bufferPan_; }
 
  private:
-  int32_t readWithVolumeAndPan(int16_t* target, int32_t frames);
-
   float bufferVolume_ = 1.0f;
   float bufferPan_ = 0.0f;
   float speed_ = 1.0f;

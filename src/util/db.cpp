@@ -21,6 +21,7 @@ bool db_open(DBWrap& db, const std::string& path) {
     db_close(db);
     return false;
   }
+  sqlite3_busy_timeout(db.db, kDbBusyTimeoutMs);
   return true;
 }
 
@@ -30,21 +31,43 @@ bool bind_text(sqlite3_stmt* st, int index, const var& v) {
   return sqlite3_bind_text64(st, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8) ==
          SQLITE_OK;
 }
+
+// True when the text after the first statement holds another one (blanks,
+// comments and semicolons do not count).
+bool second_statement(sqlite3* db, const char* tail, const char* end) {
+  while (tail < end) {
+    sqlite3_stmt* next = nullptr;
+    const char* after = nullptr;
+    int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &next, &after);
+    sqlite3_finalize(next);
+    if (rc != SQLITE_OK || next) return true;
+    if (!after || after <= tail) return false;
+    tail = after;
+  }
+  return false;
+}
 }  // namespace
 
-var db_query(DBWrap& db, const std::string& sql, const var& args) {
-  var rows = var::new_list();
+bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& rows) {
+  rows = var::new_list();
   if (!db.db) {
     tk_error("DatabaseError: db_query: database not open: %s", sql.c_str());
-    return rows;
+    return false;
   }
   sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK) {
+  const char* tail = nullptr;
+  const char* end = sql.c_str() + sql.size();
+  if (sqlite3_prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) != SQLITE_OK) {
     tk_error("DatabaseError: db_query: %s: %s", sqlite3_errmsg(db.db), sql.c_str());
     sqlite3_finalize(st);
-    return rows;
+    return false;
   }
-  if (!st) return rows;  // blank or comment-only SQL: nothing to run
+  if (!st) return true;  // blank or comment-only SQL: nothing to run
+  if (tail && second_statement(db.db, tail, end)) {
+    tk_error("DatabaseError: db_query: more than one statement, none run: %s", sql.c_str());
+    sqlite3_finalize(st);
+    return false;
+  }
 
   bool ok = true;
   if (args.is_list()) {
@@ -55,7 +78,7 @@ var db_query(DBWrap& db, const std::string& sql, const var& args) {
   if (!ok) {
     tk_error("DatabaseError: db_query: %s: %s", sqlite3_errmsg(db.db), sql.c_str());
     sqlite3_finalize(st);
-    return rows;
+    return false;
   }
 
   int cols = sqlite3_column_count(st);
@@ -79,8 +102,15 @@ var db_query(DBWrap& db, const std::string& sql, const var& args) {
   if (rc != SQLITE_DONE) {
     tk_error("DatabaseError: db_query: %s: %s", sqlite3_errmsg(db.db), sql.c_str());
     sqlite3_finalize(st);
-    return var::new_list();
+    rows = var::new_list();
+    return false;
   }
   sqlite3_finalize(st);
+  return true;
+}
+
+var db_query(DBWrap& db, const std::string& sql, const var& args) {
+  var rows;
+  db_query_checked(db, sql, args, rows);
   return rows;
 }

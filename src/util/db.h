@@ -20,13 +20,20 @@ struct DBWrap {
 
 // Opens the database read-write, creating the file when missing; a DBWrap
 // that was open is closed first. Answers false, with an error line, when the
-// database cannot be opened.
+// database cannot be opened. While another connection holds a lock, a
+// statement waits up to kDbBusyTimeoutMs before it fails.
+constexpr int kDbBusyTimeoutMs = 250;
 bool db_open(DBWrap& db, const std::string& path);
 void db_close(DBWrap& db);
 
-// Runs one statement. Every argument (the items of a list, or a single
+// Runs one statement; text holding a second statement is refused, with an
+// error line, and nothing of it runs. Every argument (the items of a list, or a single
 // non-list value; none means no arguments) is bound as text with its exact
 // byte length. Answers the rows as a list of dicts of column name to value:
 // NULL reads as none, anything else as the string of its bytes. On any error
 // it logs SQLite's message and answers an empty list.
 var db_query(DBWrap& db, const std::string& sql, const var& args = var());
+
+// db_query that tells an error from no rows: false on any error (logged as
+// db_query logs it), rows then an empty list.
+bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& rows);

@@ -5,11 +5,14 @@
 
 // Parses the text into out. Answers 0 on success, 1 on a syntax error, when
 // out keeps the part built so far. true and false read as the numbers 1 and
-// 0; an escaped NUL stays in its string; nesting deeper than 512 levels is
-// refused as a syntax error.
+// 0; an escaped NUL stays in its string; nesting deeper than 512 levels and
+// an escaped surrogate without its partner are refused as syntax errors. A
+// leading UTF-8 byte order mark is skipped.
 int json_parse(const char* text, size_t len, var& out);
 // json_parse with the status dropped.
 var json_load(const std::string& text);
 // Compact JSON: no blanks, dict members in ascending byte order of the keys,
-// whole numbers as "%ld", others as "%f" with trailing zeros cut.
+// whole numbers as "%ld", others as "%f" with trailing zeros cut. A value
+// that contains itself is cut at the first level too deep, with one
+// RecursionError line.
 std::string json_dump(const var& v);

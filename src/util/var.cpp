@@ -11,63 +11,62 @@
 
 // ---------------------------------------------------------------- handles
 
-var::var() : obj_(nullptr) {}
-var::var(var_object* o) : obj_(o) {
-  if (obj_) ++obj_->refs;
+var::var(const char* s) : var() {
+  if (s) *this = var_adopt(new _var_string(s, std::strlen(s)));
 }
-var::var(int n) : var(static_cast<double>(n)) {}
-var::var(long n) : var(static_cast<double>(n)) {}
-var::var(long long n) : var(static_cast<double>(n)) {}
-var::var(unsigned n) : var(static_cast<double>(n)) {}
-var::var(unsigned long n) : var(static_cast<double>(n)) {}
-var::var(unsigned long long n) : var(static_cast<double>(n)) {}
-var::var(double n) : var(new _var_number(n)) {}
-var::var(const char* s) : var(s ? new _var_string(std::string(s)) : nullptr) {}
 var::var(const char* s, size_t len)
-    : var(new _var_string(s ? std::string(s, len) : std::string())) {}
-var::var(const std::string& s) : var(new _var_string(s)) {}
-var::var(const var& o) : obj_(o.obj_) {
-  if (obj_) ++obj_->refs;
-}
-var::var(var&& o) noexcept : obj_(o.obj_) { o.obj_ = nullptr; }
+    : var(var_adopt(s ? new _var_string(s, len) : new _var_string())) {}
+var::var(const std::string& s) : var(var_adopt(new _var_string(s))) {}
+var::var(std::string&& s) : var(var_adopt(new _var_string(std::move(s)))) {}
 
-var& var::operator=(const var& o) {
-  var copy(o);
-  std::swap(obj_, copy.obj_);
-  return *this;
-}
-
-var& var::operator=(var&& o) noexcept {
-  if (this != &o) {
-    var old(std::move(*this));
-    obj_ = o.obj_;
-    o.obj_ = nullptr;
+void var_release(var_object* o) {
+  switch (o->kind) {
+    case VAR_STRING: delete static_cast<_var_string*>(o); break;
+    case VAR_LIST: delete static_cast<_var_list*>(o); break;
+    case VAR_DICT: delete static_cast<_var_dict*>(o); break;
+    default: break;
   }
-  return *this;
 }
 
-var::~var() {
-  if (obj_ && --obj_->refs == 0) delete obj_;
+var var::new_list() { return var_adopt(new _var_list()); }
+var var::new_dict() { return var_adopt(new _var_dict()); }
+
+const char* var::type_name() const {
+  static const char* const names[] = {"none", "number", "string", "list", "dict"};
+  return names[kind_];
 }
 
-var var::new_list() { return var(new _var_list()); }
-var var::new_dict() { return var(new _var_dict()); }
-
-var_kind var::kind() const { return obj_ ? obj_->kind() : VAR_NONE; }
-
-const char* var::type_name() const { return obj_ ? obj_->type_name() : "none"; }
-
-_var_number* var_as_number(const var& v) {
-  return v.kind() == VAR_NUMBER ? static_cast<_var_number*>(v.object()) : nullptr;
+namespace {
+// Byte order of a stored key against a probe key.
+inline int key_compare(const std::string& k, const char* key, size_t len) {
+  const size_t n = k.size() < len ? k.size() : len;
+  int c = n ? std::memcmp(k.data(), key, n) : 0;
+  if (c) return c;
+  return k.size() < len ? -1 : (k.size() > len ? 1 : 0);
 }
-_var_string* var_as_string(const var& v) {
-  return v.kind() == VAR_STRING ? static_cast<_var_string*>(v.object()) : nullptr;
+}  // namespace
+
+std::vector<_var_dict::member, var_pool_allocator<_var_dict::member>>::iterator _var_dict::lower(const char* key, size_t len) {
+  // Keys often arrive in order: look at the end first.
+  if (members.empty() || key_compare(members.back().first, key, len) < 0) return members.end();
+  size_t lo = 0, hi = members.size();
+  while (lo < hi) {
+    size_t mid = (lo + hi) / 2;
+    if (key_compare(members[mid].first, key, len) < 0) lo = mid + 1;
+    else hi = mid;
+  }
+  return members.begin() + static_cast<long>(lo);
 }
-_var_list* var_as_list(const var& v) {
-  return v.kind() == VAR_LIST ? static_cast<_var_list*>(v.object()) : nullptr;
+
+_var_dict::member* _var_dict::find(const char* key, size_t len) {
+  auto it = lower(key, len);
+  return it != members.end() && key_compare(it->first, key, len) == 0 ? &*it : nullptr;
 }
-_var_dict* var_as_dict(const var& v) {
-  return v.kind() == VAR_DICT ? static_cast<_var_dict*>(v.object()) : nullptr;
+
+var& _var_dict::slot(const std::string& key) {
+  auto it = lower(key.data(), key.size());
+  if (it != members.end() && it->first == key) return it->second;
+  return members.emplace(it, key, var())->second;
 }
 
 // ---------------------------------------------------------------- access
@@ -91,8 +90,8 @@ var var::operator[](long index) const {
 var var::operator[](const char* key) const {
   if (_var_dict* d = var_as_dict(*this)) {
     if (!key) return var();
-    auto it = d->members.find(key);
-    return it == d->members.end() ? var() : it->second;
+    _var_dict::member* m = d->find(key, std::strlen(key));
+    return m ? m->second : var();
   }
   if (!is_none()) tk_error("TypeError: '%s' object does not support '%s'", type_name(), "member");
   return var();
@@ -100,7 +99,7 @@ var var::operator[](const char* key) const {
 
 bool var::has(const std::string& key) const {
   _var_dict* d = var_as_dict(*this);
-  return d && d->members.count(key) != 0;
+  return d && d->find(key.data(), key.size()) != nullptr;
 }
 
 void var::append(const var& item) {
@@ -127,7 +126,7 @@ void var::set(long index, const var& item) {
 
 void var::set(const std::string& key, const var& value) {
   if (_var_dict* d = var_as_dict(*this)) {
-    d->members[key] = value;
+    d->slot(key) = value;
     return;
   }
   tk_error("TypeError: '%s' object does not support '%s'", type_name(), "member assignment");
@@ -135,7 +134,8 @@ void var::set(const std::string& key, const var& value) {
 
 void var::erase(const std::string& key) {
   if (_var_dict* d = var_as_dict(*this)) {
-    d->members.erase(key);
+    if (_var_dict::member* m = d->find(key.data(), key.size()))
+      d->members.erase(d->members.begin() + (m - d->members.data()));
     return;
   }
   tk_error("TypeError: '%s' object does not support '%s'", type_name(), "erase");
@@ -143,9 +143,9 @@ void var::erase(const std::string& key) {
 
 size_t var::len() const {
   switch (kind()) {
-    case VAR_STRING: return static_cast<_var_string*>(obj_)->s.size();
-    case VAR_LIST: return static_cast<_var_list*>(obj_)->items.size();
-    case VAR_DICT: return static_cast<_var_dict*>(obj_)->members.size();
+    case VAR_STRING: return var_as_string(*this)->s.size();
+    case VAR_LIST: return var_as_list(*this)->items.size();
+    case VAR_DICT: return var_as_dict(*this)->members.size();
     default: return 0;
   }
 }
@@ -156,8 +156,7 @@ const std::string& var::str() const {
   return s ? s->s : empty;
 }
 
-double var::num() const {
-  if (_var_number* n = var_as_number(*this)) return n->n;
+double var::num_of_other() const {
   if (_var_string* s = var_as_string(*this)) return std::atof(s->s.c_str());
   return 0;
 }
@@ -211,7 +210,11 @@ struct _var_dict_iter : var_iter_object {
   bool next(var& key, var& value) override {
     _var_dict* d = var_as_dict(owner);
     if (!d) return false;
-    auto it = started ? d->members.upper_bound(last) : d->members.begin();
+    auto it = d->members.begin();
+    if (started) {
+      it = d->lower(last.data(), last.size());
+      if (it != d->members.end() && it->first == last) ++it;
+    }
     if (it == d->members.end()) return false;
     started = true;
     last = it->first;
@@ -239,13 +242,47 @@ bool var_iter::next(var& value) {
 
 // ---------------------------------------------------------------- text forms
 
+namespace {
+// Decimal digits of v, right-aligned to end; the first digit's position.
+inline char* format_digits(uint64_t v, char* end) {
+  do {
+    *--end = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v);
+  return end;
+}
+}  // namespace
+
 void var_format_number(double n, std::string& out) {
   char buf[400];
   // The range of long, exactly representable as doubles at both ends.
   if (n == std::floor(n) && n >= -9223372036854775808.0 && n < 9223372036854775808.0) {
-    std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(n));
-    out += buf;
+    const long l = static_cast<long>(n);
+    const uint64_t mag = l < 0 ? 0 - static_cast<uint64_t>(l) : static_cast<uint64_t>(l);
+    char* p = format_digits(mag, buf + 32);
+    if (l < 0) *--p = '-';
+    out.append(p, static_cast<size_t>(buf + 32 - p));
     return;
+  }
+  // "%f" rounds the exact binary value to six places. Below a million the
+  // scaled value is within 2^-13 of that exact one, so unless it sits near
+  // a halfway point its nearest integer is the same digits printf makes.
+  const double a = std::fabs(n);
+  if (a < 1e6) {
+    const double scaled = a * 1e6;
+    const double whole = std::floor(scaled), frac = scaled - whole;
+    if (std::fabs(frac - 0.5) > 1e-3) {
+      const uint64_t r = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+      char* end = buf + 64;
+      char* p = format_digits(r % 1000000 + 1000000, end);  // a leading 1 keeps the zeros
+      *p = '.';
+      p = format_digits(r / 1000000, p);
+      if (std::signbit(n)) *--p = '-';
+      // Cut trailing zeros, keeping one digit after the point.
+      while (end[-1] == '0' && end[-2] != '.') --end;
+      out.append(p, static_cast<size_t>(end - p));
+      return;
+    }
   }
   int len = std::snprintf(buf, sizeof buf, "%f", n);
   if (len < 0 || len >= static_cast<int>(sizeof buf)) {

@@ -1,29 +1,32 @@
-// The dynamic value: a handle to a reference-counted none, number, string,
-// list or dict. Copying a handle shares the value (mutating a shared list or
-// dict is seen through every handle); an empty handle acts as none.
+// The dynamic value: a handle to a none, a number, or a reference-counted
+// string, list or dict. Numbers live inside the handle; copying a handle of
+// a string, list or dict shares the value (mutating a shared list or dict is
+// seen through every handle); an empty handle acts as none.
 // Strings are binary safe: they may hold NUL bytes.
 #pragma once
 
 #include <cstddef>
-#include <map>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class var;
 
-enum var_kind { VAR_NONE, VAR_NUMBER, VAR_STRING, VAR_LIST, VAR_DICT };
+enum var_kind : unsigned char { VAR_NONE, VAR_NUMBER, VAR_STRING, VAR_LIST, VAR_DICT };
 
-// The polymorphic value behind a handle. The reference count is not atomic:
-// values belong to the thread that made them.
+// The shared value behind a handle of a string, list or dict. The reference
+// count is not atomic: values belong to the thread that made them.
 struct var_object {
   int refs = 0;
-  virtual ~var_object() = default;
-  virtual const char* type_name() const = 0;
-  virtual var_kind kind() const = 0;
+  var_kind kind;
+  explicit var_object(var_kind k) : kind(k) {}
 };
+// Frees a string, list or dict whose last handle went.
+void var_release(var_object* o);
+// The first handle of a freshly made string, list or dict (the utility
+// library's own sources make them).
+var var_adopt(var_object* fresh);
 
-struct _var_none;
-struct _var_number;
 struct _var_string;
 struct _var_list;
 struct _var_dict;
@@ -57,27 +60,48 @@ class var_iter {
 
 class var {
  public:
-  var();  // none
-  var(int n);
-  var(long n);
-  var(long long n);
-  var(unsigned n);
-  var(unsigned long n);
-  var(unsigned long long n);
-  var(double n);
+  var() : kind_(VAR_NONE), obj_(nullptr) {}  // none
+  var(int n) : var(static_cast<double>(n)) {}
+  var(long n) : var(static_cast<double>(n)) {}
+  var(long long n) : var(static_cast<double>(n)) {}
+  var(unsigned n) : var(static_cast<double>(n)) {}
+  var(unsigned long n) : var(static_cast<double>(n)) {}
+  var(unsigned long long n) : var(static_cast<double>(n)) {}
+  var(double n) : kind_(VAR_NUMBER), num_(n) {}
   var(const char* s);  // none when s is null
   var(const char* s, size_t len);
   var(const std::string& s);
-  var(const var& o);
-  var(var&& o) noexcept;
-  var& operator=(const var& o);
-  var& operator=(var&& o) noexcept;
-  ~var();
+  var(std::string&& s);
+  var(const var& o) : kind_(o.kind_), bits_(o.bits_) {
+    if (kind_ >= VAR_STRING) ++obj_->refs;
+  }
+  var(var&& o) noexcept : kind_(o.kind_), bits_(o.bits_) { o.kind_ = VAR_NONE; }
+  var& operator=(const var& o) {
+    var copy(o);
+    swap(copy);
+    return *this;
+  }
+  var& operator=(var&& o) noexcept {
+    var old(static_cast<var&&>(o));
+    swap(old);
+    return *this;
+  }
+  ~var() {
+    if (kind_ >= VAR_STRING && --obj_->refs == 0) var_release(obj_);
+  }
+  void swap(var& o) noexcept {
+    var_kind k = kind_;
+    uint64_t b = bits_;
+    kind_ = o.kind_;
+    bits_ = o.bits_;
+    o.kind_ = k;
+    o.bits_ = b;
+  }
 
   static var new_list();
   static var new_dict();
 
-  var_kind kind() const;
+  var_kind kind() const { return kind_; }
   bool is_none() const { return kind() == VAR_NONE; }
   bool is_number() const { return kind() == VAR_NUMBER; }
   bool is_string() const { return kind() == VAR_STRING; }
@@ -108,17 +132,25 @@ class var {
   // Raw access. str() is the bytes of a string (empty for other kinds);
   // num() is the number, a string converted like atof, 0 for the rest.
   const std::string& str() const;
-  double num() const;
+  double num() const { return kind_ == VAR_NUMBER ? num_ : num_of_other(); }
   long lnum() const { return static_cast<long>(num()); }
 
   // Sorted keys of a dict (empty for other kinds).
   std::vector<std::string> keys() const;
 
-  var_object* object() const { return obj_; }
+  // The shared value of a string, list or dict; null for the rest.
+  var_object* object() const { return kind_ >= VAR_STRING ? obj_ : nullptr; }
 
  private:
-  explicit var(var_object* o);
-  var_object* obj_;
+  friend var var_adopt(var_object* fresh);
+  var(var_object* o, var_kind k) : kind_(k), obj_(o) { ++o->refs; }
+  double num_of_other() const;
+  var_kind kind_;
+  union {
+    double num_;
+    var_object* obj_;
+    uint64_t bits_;
+  };
 };
 
 // Lists and dicts built from values: var_list(a, b, ...), var_dict(k1, v1,
@@ -144,6 +176,8 @@ var var_dict(const T&... pairs) {
   var_detail::dict_fill(d, pairs...);
   return d;
 }
+
+inline var var_adopt(var_object* fresh) { return var(fresh, fresh->kind); }
 
 // The text form: empty for none, "%ld" for whole numbers, else "%f" with its
 // trailing zeros cut; the bytes of a string; JSON for lists and dicts.

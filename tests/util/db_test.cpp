@@ -98,3 +98,39 @@ TEST_F(DbTest, OpenFailureIsReported) {
   EXPECT_NE(err.find("DatabaseError: db_open"), std::string::npos);
   EXPECT_EQ(db_.db, nullptr);
 }
+
+TEST_F(DbTest, ErrorsToldFromNoRowsAndSecondStatementsRefused) {
+  ASSERT_TRUE(db_open(db_, path_));
+  var rows;
+  EXPECT_TRUE(db_query_checked(db_, "create table t (a text)", var(), rows));
+  EXPECT_TRUE(db_query_checked(db_, "select * from t", var(), rows));
+  EXPECT_EQ(rows.len(), 0u);  // no rows, no error
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(db_query_checked(db_, "select * from missing", var(), rows));
+  testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(rows.is_list());
+  EXPECT_EQ(rows.len(), 0u);
+
+  // Nothing of a two-statement text runs; a trailing semicolon or comment
+  // is still one statement.
+  rows = quiet_query("insert into t values ('x'); drop table t");
+  EXPECT_NE(last_err_.find("more than one statement"), std::string::npos);
+  EXPECT_EQ(db_query(db_, "select * from t").len(), 0u);
+  EXPECT_TRUE(db_query_checked(db_, "insert into t values ('z'); -- done", var(), rows));
+  EXPECT_EQ(db_query(db_, "select * from t").len(), 1u);
+}
+
+TEST_F(DbTest, ALockedDatabaseWaitsBrieflyThenReportsTheError) {
+  ASSERT_TRUE(db_open(db_, path_));
+  db_query(db_, "create table t (a text)");
+  DBWrap other;
+  ASSERT_TRUE(db_open(other, path_));
+  ASSERT_TRUE(db_query(other, "begin exclusive").is_list());
+  var rows;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(db_query_checked(db_, "select * from t", var(), rows));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("locked"), std::string::npos);
+  db_query(other, "commit");
+  EXPECT_TRUE(db_query_checked(db_, "select * from t", var(), rows));
+}

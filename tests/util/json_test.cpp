@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "util/error.h"
+#include "json_shapes.h"
 #include "util/json.h"
 
 namespace {
@@ -142,4 +143,54 @@ TEST(JsonRoundTrip, OutboxEntryText) {
   EXPECT_EQ(json_dump(entry),
             "{\"data\":{\"action\":\"scores\",\"post\":{\"lid\":\"x\",\"stars\":\"3\"}},"
             "\"n\":1,\"name\":\"web\",\"ts\":1700000000}");
+}
+
+TEST(JsonHostile, SelfContainingValueStopsAtTheFirstOverflow) {
+  // Two references to itself: without a stop the writer would branch
+  // 2^512 ways.
+  var self = var::new_list();
+  self.append(self);
+  self.append(self);
+  testing::internal::CaptureStderr();
+  std::string cut = json_dump(self);
+  std::string err = testing::internal::GetCapturedStderr();
+  size_t lines = 0;
+  for (size_t at = err.find("RecursionError"); at != std::string::npos; at = err.find("RecursionError", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 1u);
+  var back;
+  EXPECT_EQ(json_parse(cut.data(), cut.size(), back), 0);
+  self.set(0, var());
+  self.set(1, var());
+}
+
+TEST(JsonHostile, ByteOrderMarkAndLoneSurrogates) {
+  var v;
+  std::string bom = "\xEF\xBB\xBF{\"a\":1}";
+  ASSERT_EQ(json_parse(bom.data(), bom.size(), v), 0);
+  EXPECT_EQ(v["a"].num(), 1);
+
+  for (const char* lone : {"[\"\\udc00\"]", "[\"\\ud800\"]", "{\"k\\uDFFF\":1}", "[\"a\\ud800x\"]"}) {
+    SCOPED_TRACE(lone);
+    EXPECT_EQ(parse_quiet(lone, v), 1);
+  }
+  // A proper pair, and raw bytes that merely look like a surrogate (strings
+  // are binary safe), still read.
+  ASSERT_EQ(parse_quiet("[\"\\ud83d\\ude00\", \"\xED\xB0\x80\"]", v), 0);
+  EXPECT_EQ(v[0].str(), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(v[1].str(), "\xED\xB0\x80");
+}
+
+TEST(JsonRoundTrip, BenchmarkShapesAndUnsortedDuplicateKeys) {
+  for (const var& shape : {json_shapes::page(64 << 10), json_shapes::catalogue(128 << 10)}) {
+    const std::string text = json_dump(shape);
+    var back;
+    ASSERT_EQ(json_parse(text.data(), text.size(), back), 0);
+    EXPECT_EQ(json_dump(back), text);
+  }
+  var v;
+  std::string dup = "{\"b\":1,\"a\":2,\"b\":3,\"\":4}";
+  ASSERT_EQ(json_parse(dup.data(), dup.size(), v), 0);
+  EXPECT_EQ(json_dump(v), "{\"\":4,\"a\":2,\"b\":3}");
+  EXPECT_EQ(v.keys(), (std::vector<std::string>{"", "a", "b"}));
 }

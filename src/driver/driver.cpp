@@ -243,9 +243,12 @@ void Driver::set_step_rate(int rate) {
   counting = false;
 }
 
-int Driver::steps_owed() {
-  return steps_owed_at(sdl_up ? SDL_GetTicks() : 0);
+uint32_t Driver::now_ms() const {
+  if (clock_ms) return clock_ms();
+  return sdl_up ? SDL_GetTicks() : 0;
 }
+
+int Driver::steps_owed() { return steps_owed_at(now_ms()); }
 
 int Driver::steps_owed_at(uint32_t now) {
   if (!counting) {
@@ -257,7 +260,25 @@ int Driver::steps_owed_at(uint32_t now) {
   int64_t target = elapsed * step_rate / 1000;
   int64_t owed = target - steps_done;
   steps_done = target;
+  if (owed > step_rate) owed = step_rate;
   return owed > 0 ? static_cast<int>(owed) : 0;
+}
+
+uint32_t Driver::ms_to_next_step(uint32_t now) const {
+  if (!counting) return 0;
+  // Step k is due once elapsed * rate / 1000 reaches k.
+  int64_t due = ((steps_done + 1) * 1000 + step_rate - 1) / step_rate;
+  int64_t elapsed = static_cast<uint32_t>(now - first_ticks);
+  return due > elapsed ? static_cast<uint32_t>(due - elapsed) : 0;
+}
+
+void Driver::wait_for_step() {
+  uint32_t ms = ms_to_next_step(now_ms());
+  if (ms == 0) return;
+  if (sleep_ms)
+    sleep_ms(ms);
+  else if (sdl_up)
+    SDL_Delay(ms);
 }
 
 // Only web pages: anything else could start a program or open a file.

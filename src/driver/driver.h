@@ -107,9 +107,20 @@ struct Driver {
   // The step rate; counting restarts at the next steps_owed().
   void set_step_rate(int rate);
   // The number of fixed steps owed since the last call (counted from the
-  // first call, the first frame). steps_owed_at takes the time in ms.
+  // first call, the first frame). steps_owed_at takes the time in ms. After
+  // a stall of more than a second the steps beyond one second's are
+  // dropped rather than run all at once.
   int steps_owed();
   int steps_owed_at(uint32_t now_ms);
+  // Milliseconds until the next fixed step is due (0 when one is owed).
+  uint32_t ms_to_next_step(uint32_t now_ms) const;
+  // Gives the processor back until the next fixed step is due.
+  void wait_for_step();
+  // The clock of the fixed steps: SDL's milliseconds and SDL_Delay unless
+  // set; tests put a counting clock here.
+  uint32_t (*clock_ms)() = nullptr;
+  void (*sleep_ms)(uint32_t ms) = nullptr;
+  uint32_t now_ms() const;
 
   // Opens the address in the system browser and minimises the window (a
   // full-screen window turns windowed first and returns to full screen when

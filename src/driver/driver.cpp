@@ -195,7 +195,10 @@ int Driver::video_mode(int res, int full, int sync) {
 }
 
 void Driver::swap() {
-  if (sdl_up) SDL_GL_SwapBuffers();
+  if (swap_buffers)
+    swap_buffers();
+  else if (sdl_up)
+    SDL_GL_SwapBuffers();
 }
 
 void Driver::key_repeat(bool on) {

@@ -120,6 +120,9 @@ struct Driver {
   // set; tests put a counting clock here.
   uint32_t (*clock_ms)() = nullptr;
   void (*sleep_ms)(uint32_t ms) = nullptr;
+  // Shows the painted frame: SDL's buffer swap unless set (tests put a
+  // display of their own here).
+  void (*swap_buffers)() = nullptr;
   uint32_t now_ms() const;
 
   // Opens the address in the system browser and minimises the window (a

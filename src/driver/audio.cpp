@@ -42,6 +42,12 @@ void audio_shutdown() {
 
 void audio_set_backend(AudioBackend* backend) { g_audio.backend = backend; }
 
+static AudioBackend* g_installed = nullptr;
+
+void audio_install_backend(AudioBackend* backend) { g_installed = backend; }
+
+AudioBackend* audio_installed_backend() { return g_installed; }
+
 int res_sample_load(const char* name) {
   if (!name || !*name) return 0;
   if (g_audio.samples.empty()) g_audio.samples.assign(1, AudioSample());
@@ -67,9 +73,6 @@ void sfx_play_index(int sample, float x, float y) {
   }
   const AudioSample& s = g_audio.samples[sample];
   float volume = s.volume * g_audio.sfx_volume / 100.0f;
-  g_audio.last_sample = s.name;
-  g_audio.last_sample_volume = volume;
-  g_audio.samples_played++;
   if (g_audio.backend && volume > 0)
     g_audio.backend->play_sample(sample, s.path, volume, x, y);
 }
@@ -82,9 +85,9 @@ void sfx_play(const char* name, float x, float y) {
 void sfx_play_here(const char* name) { sfx_play(name, 0, 0); }
 
 void gui_sound(int n) {
-  static const char* const names[] = {nullptr, "gui-change", "gui-click",
-                                      "gui-down", "gui-enter", "map-enter"};
-  if (n >= 1 && n <= 5) sfx_play_here(names[n]);
+  static const char* const names[GUI_SOUND_COUNT] = {nullptr, "gui-change", "gui-click",
+                                                     "gui-down", "gui-enter", "map-enter"};
+  if (n > GUI_SOUND_NONE && n < GUI_SOUND_COUNT) sfx_play_here(names[n]);
 }
 
 int music_find(const char* name) {

@@ -1,7 +1,7 @@
 // The audio driver: the sample and music catalogue of "data.json", sound
 // effects, GUI sounds and the music fader. Playing goes through an
-// AudioBackend, which the sound engine implements; without one every call
-// still updates the observable state below and stays silent.
+// AudioBackend, which the sound engine implements; without one the game is
+// silent.
 #pragma once
 
 #include <string>
@@ -43,10 +43,6 @@ struct Audio {
   std::vector<AudioSample> samples;  // index 0 unused
   std::vector<AudioTrack> tracks;    // index 0 unused; the whole "music" catalogue
   int sfx_volume = 100;              // Settings sfx volume, percent
-  // Observable state.
-  std::string last_sample;  // name of the sample played last
-  float last_sample_volume = 0.0f;
-  int samples_played = 0;
 };
 
 extern Audio g_audio;
@@ -56,6 +52,10 @@ extern Audio g_audio;
 void audio_init(AudioBackend* backend);
 void audio_shutdown();
 void audio_set_backend(AudioBackend* backend);
+// A back-end that Game::init plays through instead of starting the sound
+// engine (tests install one that records what is played); null: none.
+void audio_install_backend(AudioBackend* backend);
+AudioBackend* audio_installed_backend();
 
 // The sample number of that name, loaded on first use; 0 when none.
 int res_sample_load(const char* name);
@@ -65,8 +65,18 @@ void sfx_play(const char* name, float x, float y);
 void sfx_play_here(const char* name);
 // Plays a sample by its catalogue number (0 plays nothing).
 void sfx_play_index(int sample, float x, float y);
-// GUI sounds: 1 "gui-change", 2 "gui-click", 3 "gui-down", 4 "gui-enter",
-// 5 "map-enter"; other numbers play nothing.
+// The GUI sounds, by the numbers that widgets carry in their sound style
+// words (0: none).
+enum GuiSound {
+  GUI_SOUND_NONE = 0,
+  GUI_SOUND_CHANGE = 1,     // "gui-change"
+  GUI_SOUND_CLICK = 2,      // "gui-click"
+  GUI_SOUND_DOWN = 3,       // "gui-down"
+  GUI_SOUND_ENTER = 4,      // "gui-enter"
+  GUI_SOUND_MAP_ENTER = 5,  // "map-enter"
+  GUI_SOUND_COUNT = 6,
+};
+// Plays the GUI sound of that number; other numbers play nothing.
 void gui_sound(int n);
 
 // Makes the named track the one that plays: it fades in, the others fade

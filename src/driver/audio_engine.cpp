@@ -18,7 +18,6 @@ E_OUTPUT_SINK sink_from_env() {
   const char* s = std::getenv("TUNNELWICK_AUDIO");
   if (!s) return EOS_AUTO;
   if (!std::strcmp(s, "silent")) return EOS_SILENT;
-  if (!std::strcmp(s, "capture")) return EOS_CAPTURE;
   if (!std::strcmp(s, "sdl")) return EOS_SDL;
   return EOS_AUTO;
 }
@@ -73,8 +72,6 @@ class EngineBackend : public AudioBackend {
     streams_.erase(it);
   }
 
-  ISoundEngine* engine() { return engine_; }
-
   void stream_volume(int track, float volume) override {
     auto it = streams_.find(track);
     if (it != streams_.end()) it->second->setVolume(volume);
@@ -109,12 +106,7 @@ EngineBackend* g_backend = nullptr;
 
 AudioBackend* audio_engine_start() {
   if (g_backend) return g_backend;
-  E_OUTPUT_SINK sink = sink_from_env();
-  // The capture sink is advanced by the test itself: no update thread, so
-  // that what is mixed depends only on the test's own steps.
-  uint32_t options = ESEO_DEFAULT_OPTIONS;
-  if (sink == EOS_CAPTURE) options &= ~static_cast<uint32_t>(ESEO_MULTI_THREADED);
-  ISoundEngine* engine = startSoundEngine(sink, options);
+  ISoundEngine* engine = startSoundEngine(sink_from_env(), ESEO_DEFAULT_OPTIONS);
   if (!engine) {
     std::fprintf(stderr, "VavOzovu init error\n");
     return nullptr;
@@ -123,15 +115,12 @@ AudioBackend* audio_engine_start() {
   return g_backend;
 }
 
+AudioBackend* audio_engine_backend(ISoundEngine* engine) {
+  return engine ? new EngineBackend(engine) : nullptr;
+}
+
 void audio_engine_stop() {
   delete g_backend;
   g_backend = nullptr;
 }
 
-void audio_engine_update() {
-  if (g_backend) g_backend->engine()->update();
-}
-
-int audio_engine_source_count() {
-  return g_backend ? g_backend->engine()->getSoundSourceCount() : 0;
-}

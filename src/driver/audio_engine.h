@@ -4,16 +4,19 @@
 #pragma once
 
 struct AudioBackend;
+namespace vavozovu {
+class ISoundEngine;
+}
 
 // Creates the engine and answers the backend that the audio driver plays
 // through; null (after "VavOzovu init error") when no engine could be made,
 // and the game then runs silent. The output goes to SDL audio unless the
-// environment variable TUNNELWICK_AUDIO says "silent" or "capture" (tests).
+// environment variable TUNNELWICK_AUDIO says "silent".
 AudioBackend* audio_engine_start();
 // Stops every sound and drops the engine.
 void audio_engine_stop();
 
-// For tests on the capture sink (single-threaded there): mixes what is due
-// and answers the number of registered sound sources (0 without engine).
-void audio_engine_update();
-int audio_engine_source_count();
+// A back-end that plays through this engine, with the catalogue registered
+// (call after the driver loaded data.json). It takes over the caller's
+// reference to the engine and drops it when deleted.
+AudioBackend* audio_engine_backend(vavozovu::ISoundEngine* engine);

@@ -56,6 +56,10 @@ enum {
   EVW_WIN_Y = 21,
 };
 
+// Any Ctrl, Alt or Meta key among the modifiers of EVW_MOD (SDL's
+// KMOD_CTRL | KMOD_ALT | KMOD_META).
+enum { MOD_CTRL_ALT_META = 0xfc0 };
+
 // Pointer words 9, 10, 12 and 13 hold window pixels when the driver makes
 // the event; gfx_event_to_view() turns them into view units, which the
 // widget toolkit works in. Words 20 and 21 always keep the window pixels.

@@ -5,6 +5,9 @@
 
 #include "driver/driver.h"
 
+static_assert(MOD_CTRL_ALT_META == (KMOD_CTRL | KMOD_ALT | KMOD_META),
+              "MOD_CTRL_ALT_META is SDL's Ctrl, Alt and Meta bits");
+
 int event_game_key(int sym) {
   switch (sym) {
     case SDLK_UP: return GK_UP;

@@ -40,9 +40,7 @@ struct GameRun {
   int32_t frames;          // frames run in this process
   int32_t steps;           // fixed steps run in this process
   int32_t key_repeat;      // 1 while key repeat is on
-  int32_t reliable_done;   // 1 once the first outbox pass ran
-  int32_t reliable_last;   // monotonic seconds of the last outbox pass
-  int32_t reliable_pending;  // outbox entries left after that pass
+  int32_t spare[3];        // unused: the outbox keeps its own schedule
   int32_t stick[2];        // the stick's direction on axes 0 and 1: -1, 0, 1
   int32_t words[6];
 };

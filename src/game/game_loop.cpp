@@ -4,9 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "driver/audio.h"
+#include "driver/audio_engine.h"
 #include "driver/driver.h"
 #include "game/game.h"
 #include "game/gameinfo.h"
@@ -14,6 +14,7 @@
 #include "game/identity.h"
 #include "game/levels_db.h"
 #include "game/paths.h"
+#include "game/register_play.h"
 #include "game/save_files.h"
 #include "game/state.h"
 #include "game/video.h"
@@ -24,23 +25,11 @@
 enum {
   STEP_RATE = 60,
   IDLE_CURSOR_STEPS = 300,
-  RELIABLE_PERIOD_S = 300,
   STICK_THRESHOLD = 16384,
-  MOD_CTRL_ALT_META = 0xfc0,
 };
 
 // "alpha.dat", read whole at start-up.
 static std::string g_alpha;
-
-static void hook(void (*fn)(Game*), Game* g) {
-  if (fn) fn(g);
-}
-
-static long monotonic_s() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long>(ts.tv_sec);
-}
 
 static void paint_state_cb(void* ctx) { static_cast<Game*>(ctx)->paint_state(); }
 
@@ -58,10 +47,8 @@ void Game::init() {
   memset(static_cast<void*>(this), 0, sizeof *this);
   game_current = this;
 
-  hook(game_hooks.register_play_states, this);
-  hook(game_hooks.register_editor_states, this);
-  hook(game_hooks.register_menu_states, this);
-  hook(game_hooks.register_death_states, this);
+  register_play_states(this);
+  if (game_hooks.register_menu_states) game_hooks.register_menu_states(this);
 
   if (!g_driver) {
     g_driver = new Driver();
@@ -88,7 +75,11 @@ void Game::init() {
   g_driver->set_step_rate(STEP_RATE);
   g_driver->load_data();
   game_video_init(this);
-  audio_init(game_hooks.audio_backend ? game_hooks.audio_backend() : nullptr);
+  // The sound engine, unless a back-end was installed; a headless run
+  // without one stays silent.
+  AudioBackend* backend = audio_installed_backend();
+  if (!backend && !game_headless) backend = audio_engine_start();
+  audio_init(backend);
   sfx_play_here("silence");
 
   if (state == STATE_NONE || !state_get(state)) state = STATE_MENUS_MAIN;
@@ -103,9 +94,7 @@ void Game::init() {
   state = STATE_NONE;
   transition(TRANS_ZOOM, first);
 
-  hook(game_hooks.game_reliable_init, this);
-  hook(game_hooks.web_ping, this);
-  hook(game_hooks.web_friends, this);
+  if (game_hooks.online_start) game_hooks.online_start(this);
 }
 
 void Game::transition(int type, int id) {
@@ -136,22 +125,14 @@ static void game_step(Game* g) {
 void game_frame(Game* g, int steps) {
   for (int i = 0; i < steps && !g->quit; i++) game_step(g);
 
-  int repeat = g->state == STATE_EDIT_TEXT || g->state == STATE_MENUS_SETTINGS ||
-               g->state == STATE_MENUS_COMMUNITY;
+  State* current = state_get(g->state);
+  int repeat = current && current->wants_key_repeat() ? 1 : 0;
   if (repeat != g->run.key_repeat) {
     g->run.key_repeat = repeat;
     if (g_driver) g_driver->key_repeat(repeat != 0);
   }
 
-  // The outbox: once on the first frame, then every few minutes while
-  // entries are pending.
-  long now = monotonic_s();
-  if (!g->run.reliable_done || (g->run.reliable_pending > 0 && now - g->run.reliable_last >= RELIABLE_PERIOD_S)) {
-    g->run.reliable_done = 1;
-    g->run.reliable_last = static_cast<int32_t>(now);
-    g->run.reliable_pending = game_hooks.game_reliable_loop ? game_hooks.game_reliable_loop(g) : 0;
-  }
-  hook(game_hooks.web_loop, g);
+  if (game_hooks.online_frame) game_hooks.online_frame(g);
   if (SteamUser()) SteamAPI_RunCallbacks();
   g->run.frames++;
 }
@@ -282,7 +263,7 @@ void Game::deinit() {
   state_table_clear();
   game_db_close();
   audio_shutdown();
-  if (game_hooks.audio_backend_free) game_hooks.audio_backend_free();
+  audio_engine_stop();
   game_video_deinit();
   if (game_hooks.social_shutdown) game_hooks.social_shutdown();
   delete g_driver;

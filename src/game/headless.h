@@ -1,8 +1,9 @@
 // The game core without a window, for tests: the one Game is created over a
 // data directory and a per-user directory of the caller's choosing, events
 // are sent to it, and frames run with a given number of fixed steps each. No
-// SDL, no video and no painting; sound calls only update the audio driver's
-// observable state. Any field of the Game can be read in between.
+// SDL, no video and no painting; no sound either, unless a back-end was
+// installed (audio_install_backend). Any field of the Game can be read in
+// between.
 #pragma once
 #include <string>
 

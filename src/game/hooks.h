@@ -1,39 +1,38 @@
-// Calls from the game core into the subsystems built on top of it (the
-// screens, the editor, the online services). The game core cannot link
-// against them, so the program's entry installs them here before
-// game_main; every hook left null does nothing (the social ones answer
-// empty texts), which is also how the headless tests run the core alone.
+// The boundary between the game core and what is built on top of it. The
+// core cannot link against the subsystems above it, so the program's entry
+// (src/main/main.cpp) fills this table before game_main. The core's own
+// screens (play, pause, results, movies) and its audio driver are not here:
+// Game::init calls them directly. A slot left null does nothing, which is
+// how the tests run the core alone or with stand-ins of their own.
+//
+// Adding a slot: one function pointer below with a one-line comment that
+// says who fills it and where the core calls it; the call at that place,
+// harmless when the slot is null; the assignment in src/main/main.cpp.
 #pragma once
 #include <string>
 
-struct AudioBackend;
 struct Game;
 
 struct GameHooks {
-  // Screen registration, in the order Game::init calls them.
-  void (*register_play_states)(Game*) = nullptr;
-  void (*register_editor_states)(Game*) = nullptr;
+  // src/menus fills it; Game::init calls it after the play screens, before the first screen is entered.
   void (*register_menu_states)(Game*) = nullptr;
-  void (*register_death_states)(Game*) = nullptr;
-  // The sound engine behind the audio driver (none: silent).
-  AudioBackend* (*audio_backend)() = nullptr;
-  void (*audio_backend_free)() = nullptr;
-  // The social login document.
+  // src/online fills it; Game::init calls it once the directories are set, before the save files are read (social login).
   void (*social_get)() = nullptr;
+  // src/online fills it; game_login_identity calls it for the social login's uuid (empty: nobody signed in).
   std::string (*social_uuid)() = nullptr;
+  // src/online fills it; game_login_identity calls it for the social login's display name.
   std::string (*social_name)() = nullptr;
+  // src/online fills it; Game::deinit calls it near its end (stores the social document, signs out).
   void (*social_shutdown)() = nullptr;
-  // The reliable outbox and the web requests.
-  void (*game_reliable_init)(Game*) = nullptr;
-  // Answers the number of entries still pending after the pass.
-  int (*game_reliable_loop)(Game*) = nullptr;
-  void (*web_loop)(Game*) = nullptr;
-  void (*web_ping)(Game*) = nullptr;
-  void (*web_friends)(Game*) = nullptr;
-  // Score and rating submissions of a won level: the campaign level's score,
-  // a community map's score, and the player's stars for a community map.
+  // src/online fills it; Game::init calls it last, once the databases are open (opens the outbox, sends ping and friends).
+  void (*online_start)(Game*) = nullptr;
+  // src/online fills it; game_frame calls it every frame after the fixed steps (outbox resend rule, then web_loop).
+  void (*online_frame)(Game*) = nullptr;
+  // src/online fills it; the level-won routine calls it for a campaign level won without a cheat, not in a replay.
   void (*submit_scores)(Game*) = nullptr;
+  // src/online fills it; the level-won routine calls it for a community map won without a cheat, not in a replay.
   void (*submit_uscores)(Game*) = nullptr;
+  // src/online fills it; PlayWin::event calls it when the player leaves a community map's results with stars given.
   void (*submit_urate)(Game*, int stars) = nullptr;
 };
 

@@ -13,8 +13,7 @@ extern const char* const LEVEL_ACH_JEWELS;
 // the achievements the run earned; for a campaign level (return_menu 8)
 // records the run in its level record (history newest first, wins, best
 // cartridges and crystals, earned achievements) and writes the save files;
-// hands the run to submit_scores (campaign) or submit_uscores (community
-// map) unless a cheat was used; for the editor's play-test (return_menu 1)
+// for the editor's play-test (return_menu 1)
 // gives the Level back the map as edited and, when everything was
 // collected, marks it proven and saves it. While a replay plays back only
 // the statistics are copied. Then zooms to the results.

@@ -61,8 +61,8 @@ class PlayPause : public State {
 };
 
 // STATE_PLAY_WIN: the results of the run that the level-won routine left in
-// the Game. A community map gets a "stars" rating widget; going on sends a
-// non-zero rating (submit_urate) and keeps it in map_rating.
+// the Game. A community map gets a "stars" rating widget; going on keeps a
+// non-zero rating in map_rating.
 class PlayWin : public State {
  public:
   explicit PlayWin(Game* g) : State(g) {}

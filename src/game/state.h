@@ -29,4 +29,8 @@ class State {
   virtual void loop();
   virtual var call(var arg);
   virtual ~State();
+
+  // Whether held keys repeat while this screen is current (screens where
+  // text is typed or values are stepped say yes).
+  virtual bool wants_key_repeat() const { return false; }
 };

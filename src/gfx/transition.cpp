@@ -88,7 +88,6 @@ static void capture(int target, transition_paint_fn paint, void* ctx) {
     t.boxart = 0;
     t.type = TRANS_FADE;
   }
-  t.captures[target - 1]++;
   if (!t.ready || !gfx_gl_ready()) return;
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);

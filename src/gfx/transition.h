@@ -27,7 +27,6 @@ struct Transition {
   unsigned fbo[2] = {0, 0};
   unsigned tex[2] = {0, 0};
   bool ready = false;     // the off-screen targets exist
-  int captures[2] = {0, 0};  // how many times each target was captured
 };
 
 extern Transition g_transition;

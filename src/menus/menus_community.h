@@ -1,16 +1,12 @@
 // The browser of shared maps (STATE_MENUS_COMMUNITY).
 // For now the screen frame with the menu background and the way back to the
-// main menu.
+// main menu; keys repeat in it.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusCommunity : public State {
+class MenusCommunity : public MenuScreen {
  public:
-  explicit MenusCommunity(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusCommunity(Game* g) : MenuScreen(g) {}
+  bool wants_key_repeat() const override { return true; }
 };

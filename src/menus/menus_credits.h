@@ -3,14 +3,9 @@
 // main menu.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusCredits : public State {
+class MenusCredits : public MenuScreen {
  public:
-  explicit MenusCredits(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusCredits(Game* g) : MenuScreen(g) {}
 };

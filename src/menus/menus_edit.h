@@ -3,14 +3,9 @@
 // main menu.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusEdit : public State {
+class MenusEdit : public MenuScreen {
  public:
-  explicit MenusEdit(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusEdit(Game* g) : MenuScreen(g) {}
 };

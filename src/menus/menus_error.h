@@ -3,14 +3,9 @@
 // main menu.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusError : public State {
+class MenusError : public MenuScreen {
  public:
-  explicit MenusError(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusError(Game* g) : MenuScreen(g) {}
 };

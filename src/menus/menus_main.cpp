@@ -12,10 +12,9 @@
 #include "gfx/text.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
+#include "ui/looks.h"
 #include "ui/ui.h"
 
-// Any Ctrl, Alt or Meta key.
-static const int MOD_CTRL_ALT_META = 0xfc0;
 static const int KEY_D = GK_A + ('d' - 'a');
 
 const char* const MENUS_FAN_PAGE = "http://tunnelwick.example.org/tunnelwick/like.php";
@@ -27,12 +26,8 @@ static Widget* presenter_line(int font) {
   label->click_code = MAIN_ACT_CREDITS;
   label->st4(SW_PAD, 5, 5, 5, 5);
   label->st4(SW_MARGIN, 0, 0, 5, 0);
-  label->st(SW_OVERLAY_IMG, gfx_img_load("dialog-box2"));
-  label->st(SW_OVERLAY_ALPHA, 0);
-  label->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 85);
-  label->st(STYLE_FOCUS, SW_OVERLAY_ALPHA, 0);
-  label->st(STYLE_HOVER_FOCUS, SW_OVERLAY_ALPHA, 170);
-  label->st(SW_OVERLAY_MODE, 10);
+  look_overlay(label, "dialog-box2", OVERLAY_MENU);
+  label->st(SW_OVERLAY_MODE, FRAME_EDGE_10);
   label->restyle();
   return new Box(label);
 }
@@ -71,9 +66,8 @@ static Widget* buttons() {
   return new Box(gui_menu_box(t, 75));
 }
 
-void MenusMain::init() {
+void MenusMain::build() {
   music_play("mus-menus");
-  menus_reset_root(this);
   font_load("font1");
   font_load("font15");
   int font2 = font_load("font2");
@@ -103,9 +97,6 @@ void MenusMain::init() {
   menus_select(root, "play");
 }
 
-void MenusMain::paint() { menus_paint(this); }
-void MenusMain::loop() { menus_loop(this); }
-
 void MenusMain::event(Event e) {
   if (e.type() == EVT_KEYDOWN && e.key() == KEY_D &&
       ((e[EVW_MOD] | SDL_GetModState()) & MOD_CTRL_ALT_META)) {
@@ -115,7 +106,11 @@ void MenusMain::event(Event e) {
     menus_switch(game, TRANS_FADE, STATE_MENUS_MAIN);
     return;
   }
-  switch (root.event(&e)) {
+  MenuScreen::event(e);
+}
+
+void MenusMain::action(int code) {
+  switch (code) {
     case MAIN_ACT_PLAY:
       menus_switch(game, TRANS_ZOOM, STATE_MOVIE_INTRO);
       break;

@@ -2,7 +2,7 @@
 // presenter line that opens the credits, and the version text.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
 // Action codes of the main menu's widgets.
 enum {
@@ -18,12 +18,16 @@ enum {
 // The fan page, opened in the system browser.
 extern const char* const MENUS_FAN_PAGE;
 
-class MenusMain : public State {
+// The title screen has no way back: Quit ends the game.
+class MenusMain : public MenuScreen {
  public:
-  explicit MenusMain(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
+  explicit MenusMain(Game* g) : MenuScreen(g, nullptr) {}
+  // Ctrl, Alt or Meta with D flips the debug setting; the rest is the
+  // frame's.
   void event(Event e) override;
-  void loop() override;
+
+ protected:
+  void build() override;
+  void action(int code) override;
+  int back_state() const override { return STATE_NONE; }
 };

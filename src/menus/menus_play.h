@@ -3,14 +3,9 @@
 // main menu.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusPlay : public State {
+class MenusPlay : public MenuScreen {
  public:
-  explicit MenusPlay(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusPlay(Game* g) : MenuScreen(g) {}
 };

@@ -3,14 +3,9 @@
 // main menu.
 #pragma once
 
-#include "game/state.h"
+#include "menus/menu_screen.h"
 
-class MenusPopup : public State {
+class MenusPopup : public MenuScreen {
  public:
-  explicit MenusPopup(Game* g) : State(g) {}
-  void init() override;
-  void deinit() override {}
-  void paint() override;
-  void event(Event e) override;
-  void loop() override;
+  explicit MenusPopup(Game* g) : MenuScreen(g) {}
 };

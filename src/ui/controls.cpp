@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "gfx/gfx.h"
+#include "ui/looks.h"
 #include "gfx/text.h"
 #include "ui/label.h"
 
@@ -173,15 +174,9 @@ void GridPicker::add_choice(const std::string& text, int v) {
   cell->click_code = kCellCode + k;
   cell->st4(SW_PAD, 5, 10, 5, 10);
   cell->st4(SW_MARGIN, 2, 2, 2, 2);
-  cell->st(SW_OVERLAY_IMG, gfx_img_load("dialog-box2"));
-  cell->st(SW_OVERLAY_ALPHA, 0);
-  cell->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 170);
-  cell->st(STYLE_FOCUS, SW_OVERLAY_ALPHA, 85);
-  cell->st(STYLE_HOVER_FOCUS, SW_OVERLAY_ALPHA, 170);
-  cell->st(STYLE_SELECTED, SW_OVERLAY_ALPHA, 255);
-  cell->st(SW_SOUND_CLICK, 2);
-  cell->st(SW_SOUND_DOWN, 3);
-  cell->st(SW_SOUND_FOCUS, 4);
+  look_overlay(cell, "dialog-box2", OVERLAY_CHOICE);
+  cell->st(STYLE_SELECTED, SW_OVERLAY_ALPHA, ALPHA_FULL);
+  look_sounds(cell, SOUNDS_BUTTON);
   values.push_back(v);
   add(cell);
   mark();

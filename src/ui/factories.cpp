@@ -6,24 +6,46 @@
 
 #include "gfx/gfx.h"
 #include "gfx/text.h"
+#include "ui/looks.h"
 
 namespace {
 int img(const char* name) { return gfx_img_load(name); }
 
-void sounds(Widget* w, int click, int down, int focus) {
-  if (click) w->st(SW_SOUND_CLICK, click);
-  if (down) w->st(SW_SOUND_DOWN, down);
-  if (focus) w->st(SW_SOUND_FOCUS, focus);
+// What the focusable standard widgets differ in beyond their size and
+// spacing.
+struct Look {
+  const char* frame = nullptr;    // frame image, none when null
+  int frame_mode = FRAME_STRETCH;
+  const char* overlay = nullptr;  // overlay image, none when null
+  OverlayAlphas alphas = OVERLAY_BUTTON;
+  int overlay_mode = FRAME_STRETCH;
+  WidgetSounds sounds = SOUNDS_BUTTON;
+};
+
+// The one construction path of the focusable standard widgets, after the
+// factory set size and spacing: name, focus, click code, the look, restyle.
+template <class W>
+W* finish(W* w, const char* name, int click_code, const Look& look) {
+  if (name) w->name = name;
+  w->focusable = 1;
+  if (click_code) w->click_code = click_code;
+  if (look.frame) w->st(SW_FRAME_IMG, img(look.frame));
+  if (look.frame_mode != FRAME_STRETCH) w->st(SW_FRAME_MODE, look.frame_mode);
+  if (look.overlay) look_overlay(w, look.overlay, look.alphas);
+  if (look.overlay_mode != FRAME_STRETCH) w->st(SW_OVERLAY_MODE, look.overlay_mode);
+  look_sounds(w, look.sounds);
+  w->restyle();
+  return w;
 }
 
-// Overlay alphas by layer: normal, hover, focus, hover-and-focus.
-void overlay(Widget* w, const char* image, int normal, int hover, int focus,
-             int both) {
-  w->st(SW_OVERLAY_IMG, img(image));
-  w->st(SW_OVERLAY_ALPHA, normal);
-  w->st(STYLE_HOVER, SW_OVERLAY_ALPHA, hover);
-  w->st(STYLE_FOCUS, SW_OVERLAY_ALPHA, focus);
-  w->st(STYLE_HOVER_FOCUS, SW_OVERLAY_ALPHA, both);
+Look look(const char* frame, const char* overlay, const OverlayAlphas& alphas,
+          const WidgetSounds& sounds = SOUNDS_BUTTON) {
+  Look l;
+  l.frame = frame;
+  l.overlay = overlay;
+  l.alphas = alphas;
+  l.sounds = sounds;
+  return l;
 }
 
 Widget* icon(const char* name, int size) {
@@ -73,14 +95,9 @@ static Table* menu_button_table(const char* text, const char* icon_name,
   Table* t = new Table;
   t->add(icon(icon_name, 30));
   t->add(left_label(font, text));
-  t->focusable = 1;
   t->st(SW_WIDTH, width);
   t->st4(SW_PAD, 5, 5, 5, 5);
-  t->st(SW_FRAME_IMG, img("menu-button1"));
-  overlay(t, "menu-button2", 0, 85, 0, 170);
-  sounds(t, 2, 3, 4);
-  t->restyle();
-  return t;
+  return finish(t, nullptr, 0, look("menu-button1", "menu-button2", OVERLAY_MENU));
 }
 
 Box* gui_menu_button(const char* text, const char* icon_name, int action,
@@ -106,103 +123,66 @@ Box* gui_menu_tab(const char* text, const char* name, const char* icon_name,
   t->add(icon(icon_name, 20));
   t->add(left_label(font_load("font2"), text));
   Box* b = new Box(t);
-  if (name) b->name = name;
-  b->focusable = 1;
   b->focus_code = action;
   b->selected = selected ? 1 : 0;
   b->st4(SW_PAD, 5, 10, 5, 10);
-  b->st(SW_FRAME_IMG, img("menu-tab1"));
-  overlay(b, "menu-tab2", 0, 85, 0, 170);
-  b->st(STYLE_SELECTED, SW_OVERLAY_ALPHA, 255);
-  sounds(b, 2, 3, 4);
-  b->restyle();
-  return b;
+  b->st(STYLE_SELECTED, SW_OVERLAY_ALPHA, ALPHA_FULL);
+  return finish(b, name, 0, look("menu-tab1", "menu-tab2", OVERLAY_MENU));
 }
 
 Box* gui_button(Widget* content, int action, int width) {
   Box* b = new Box(content);
-  b->focusable = 1;
-  b->click_code = action;
   b->st(SW_WIDTH, width);
   b->st4(SW_PAD, 5, 5, 5, 5);
-  b->st(SW_FRAME_IMG, img("dialog-box1"));
-  overlay(b, "dialog-box2", 0, 170, 85, 255);
-  sounds(b, 2, 3, 4);
-  b->restyle();
-  return b;
+  return finish(b, nullptr, action, look("dialog-box1", "dialog-box2", OVERLAY_BUTTON));
 }
 
 Box* gui_button_small(Widget* content, int action) {
   Box* b = new Box(content);
-  b->focusable = 1;
-  b->click_code = action;
   b->st(SW_WIDTH, 128);
   b->st(SW_FIXED, 1);
   b->st4(SW_PAD, 5, 5, 5, 5);
-  b->st(SW_FRAME_IMG, img("dialog-box2"));
-  overlay(b, "dialog-box", 0, 170, 85, 255);
-  sounds(b, 2, 3, 4);
-  b->restyle();
-  return b;
+  return finish(b, nullptr, action, look("dialog-box2", "dialog-box", OVERLAY_BUTTON));
 }
 
 Box* gui_back_button(const char* text, int action) {
   Box* b = new Box(new MyLabel(font_load("font2"), text ? text : ""));
-  b->focusable = 1;
-  b->click_code = action;
   b->st(SW_HEIGHT, 45);
   b->st(SW_FIXED, 1);
   b->st4(SW_PAD, 0, 20, 0, 20);
-  b->st(SW_FRAME_IMG, img("backbutton"));
-  b->st(STYLE_FOCUS, SW_FRAME_ALPHA, 0);
-  b->st(STYLE_HOVER_FOCUS, SW_FRAME_ALPHA, 0);
-  overlay(b, "backbutton-focus", 0, 0, 255, 255);
-  sounds(b, 2, 3, 4);
-  b->restyle();
-  return b;
+  // Focused, the overlay takes the frame's place.
+  b->st(STYLE_FOCUS, SW_FRAME_ALPHA, ALPHA_NONE);
+  b->st(STYLE_HOVER_FOCUS, SW_FRAME_ALPHA, ALPHA_NONE);
+  return finish(b, nullptr, action, look("backbutton", "backbutton-focus", OVERLAY_FOCUS));
 }
 
 TextInput* gui_text_input(const char* name, const char* text, int limit) {
   std::string initial = text ? text : "";
   size_t lim = std::max(static_cast<size_t>(std::max(limit, 0)), initial.size());
   TextInput* t = new TextInput(font_load("font2"), initial, lim);
-  if (name) t->name = name;
   t->st(SW_WIDTH, 320);
   t->st(SW_FIXED, 1);  // a long text scrolls inside; the field keeps its width
   t->st4(SW_PAD, 5, 5, 5, 5);
-  t->st(SW_FRAME_IMG, img("dialog-box1"));
-  overlay(t, "dialog-box2", 0, 170, 85, 255);
-  sounds(t, 0, 3, 4);
-  t->restyle();
-  return t;
+  return finish(t, name, 0, look("dialog-box1", "dialog-box2", OVERLAY_BUTTON, SOUNDS_FIELD));
 }
 
 MyToggle* gui_toggle(const char* name, int value) {
   MyToggle* t = new MyToggle(font_load("font2"), value);
-  if (name) t->name = name;
   t->st(SW_WIDTH, 128);
   t->st(SW_HEIGHT, 30);
   t->st(SW_TEXT_COLOR, 0xffffff);
-  t->st(SW_FRAME_IMG, img("dialog-box3"));
-  t->st(SW_FRAME_MODE, 10);
-  overlay(t, "dialog-box2", 0, 170, 85, 255);
-  t->st(SW_OVERLAY_MODE, 10);
   t->st4(SW_MARGIN, 5, 5, 5, 5);
-  sounds(t, 1, 3, 4);
-  t->restyle();
-  return t;
+  Look l = look("dialog-box3", "dialog-box2", OVERLAY_BUTTON, SOUNDS_TOGGLE);
+  l.frame_mode = l.overlay_mode = FRAME_EDGE_10;
+  return finish(t, name, 0, l);
 }
 
 NumSlider* gui_num_slider(const char* name, int value) {
   NumSlider* s = new NumSlider(font_load("font2"), value);
-  if (name) s->name = name;
   s->st(SW_WIDTH, 213);
   s->st(SW_HEIGHT, 20);
   s->st(SW_FIXED, 1);
-  overlay(s, "dialog-box2", 0, 170, 85, 255);
-  sounds(s, 0, 3, 4);
-  s->restyle();
-  return s;
+  return finish(s, name, 0, look(nullptr, "dialog-box2", OVERLAY_BUTTON, SOUNDS_FIELD));
 }
 
 Box* gui_level_title(const char* title) {
@@ -217,7 +197,7 @@ Box* gui_level_title(const char* title) {
 
 void gui_style_dialog(Widget* w) {
   w->st(SW_FRAME_IMG, img("dialog-box1"));
-  overlay(w, "dialog-box2", 85, 170, 85, 170);
+  look_overlay(w, "dialog-box2", OVERLAY_DIALOG);
   for (int i = 0; i < 4; i++) {
     w->st(SW_BORDER + i, 1);
     w->st(SW_PAD + i, 1);
@@ -226,7 +206,7 @@ void gui_style_dialog(Widget* w) {
 }
 
 void gui_style_dialog2(Widget* w) {
-  overlay(w, "dialog-box2", 0, 170, 85, 170);
+  look_overlay(w, "dialog-box2", OVERLAY_CHOICE);
   w->restyle();
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "util/error.h"
 
@@ -49,6 +50,51 @@ void finish(HttpConn* c) {
   if (end == std::string::npos) end = c->response.size();
   c->body = c->response.data() + end;
   c->body_len = c->response.size() - end;
+}
+
+// The value of a Content-Length line of the header block (any letter case),
+// or -1 when there is none or it is not a number.
+long long content_length(const std::string& r, size_t end) {
+  static const char kName[] = "content-length:";
+  const size_t nlen = sizeof kName - 1;
+  for (size_t line = 0; line < end;) {
+    size_t nl = r.find('\n', line);
+    size_t stop = (nl == std::string::npos || nl > end) ? end : nl;
+    if (stop - line > nlen && strncasecmp(r.data() + line, kName, nlen) == 0) {
+      size_t v = line + nlen;
+      while (v < stop && (r[v] == ' ' || r[v] == '\t')) ++v;
+      if (v == stop || r[v] < '0' || r[v] > '9') return -1;
+      long long n = 0;
+      for (; v < stop && r[v] >= '0' && r[v] <= '9'; ++v) {
+        n = n * 10 + (r[v] - '0');
+        if (n > static_cast<long long>(HTTP_MAX_RESPONSE)) return n;
+      }
+      return n;
+    }
+    line = stop + 1;
+  }
+  return -1;
+}
+
+// The server closed the connection: the reply is whole only when it holds a
+// status line and at least the body its Content-Length announced.
+void finish_closed(HttpConn* c) {
+  finish(c);
+  const std::string& r = c->response;
+  const char* why = nullptr;
+  if (r.empty()) {
+    why = "empty reply";
+  } else if (r.compare(0, 5, "HTTP/") != 0) {
+    why = "no status line";
+  } else {
+    size_t end = header_end(r);
+    long long want = end == std::string::npos ? -1 : content_length(r, end);
+    if (want >= 0 && static_cast<unsigned long long>(want) > c->body_len) why = "reply shorter than its Content-Length";
+  }
+  if (why) {
+    tk_error("ConnectionError: http_poll: %s from %s:%d", why, c->host.c_str(), c->port);
+    c->error = 1;
+  }
 }
 
 void progress(HttpConn* c) { c->deadline_ms = tk_monotonic_ms() + static_cast<int64_t>(c->timeout) * 1000; }
@@ -96,7 +142,7 @@ bool step(HttpConn* c) {
         return false;
       }
       if (n == 0) {
-        finish(c);
+        finish_closed(c);
         return true;
       }
       if (c->response.size() + static_cast<size_t>(n) > HTTP_MAX_RESPONSE) {
@@ -123,6 +169,15 @@ HttpConn* http_open(const char* host, int port, const char* path, const void* bo
   c->path = path ? path : "";
   c->timeout = timeout;
   progress(c);
+
+  // A line break in either would let the caller's text write headers of
+  // its own into the request.
+  if (c->host.find_first_of("\r\n") != std::string::npos ||
+      c->path.find_first_of("\r\n") != std::string::npos) {
+    tk_error("ValueError: http_open: line break in host or path refused");
+    fail(c);
+    return c;
+  }
 
   char head[128];
   if (body_len == 0 || !body) {
@@ -213,6 +268,14 @@ std::string http_header(const HttpConn* c, const char* name) {
   char out[256];
   http_header(c, name, out);
   return out;
+}
+
+HttpConn* http_conn_replay(const std::string& response) {
+  HttpConn* c = new HttpConn;
+  c->host = "replay";
+  c->response = response;
+  finish_closed(c);
+  return c;
 }
 
 void http_release(HttpConn* c) {

@@ -11,8 +11,12 @@ using namespace tw_test;
 namespace {
 struct Recorder : AudioBackend {
   std::vector<std::string> log;
+  std::vector<std::string> names;  // of the samples played
+  float last_volume = 0;
   std::map<int, float> volume;
-  void play_sample(int, const std::string& path, float v, float x, float y) override {
+  void play_sample(int sample, const std::string& path, float v, float x, float y) override {
+    names.push_back(g_audio.samples[sample].name);
+    last_volume = v;
     char buf[256];
     std::snprintf(buf, sizeof buf, "play %s %.2f %.0f %.0f", path.c_str(), v, x, y);
     log.push_back(buf);
@@ -52,19 +56,19 @@ TEST(Audio, SamplesLoadOnceAndGuiSoundsPlayByNumber) {
   EXPECT_EQ(res_sample_load("gui-click"), click);
   EXPECT_EQ(res_sample_load("no-such-sample"), 0);
   EXPECT_EQ(res_sample_load(""), 0);
-  gui_sound(2);
-  EXPECT_EQ(g_audio.last_sample, "gui-click");
-  EXPECT_FLOAT_EQ(g_audio.last_sample_volume, 0.5f);  // catalogue volume
+  gui_sound(GUI_SOUND_CLICK);
+  EXPECT_EQ(a.rec.names.back(), "gui-click");
+  EXPECT_FLOAT_EQ(a.rec.last_volume, 0.5f);  // catalogue volume
   const char* names[] = {"", "gui-change", "gui-click", "gui-down", "gui-enter", "map-enter"};
   for (int n = 1; n <= 5; n++) {
     gui_sound(n);
-    EXPECT_EQ(g_audio.last_sample, names[n]);
+    EXPECT_EQ(a.rec.names.back(), names[n]);
   }
-  int played = g_audio.samples_played;
-  gui_sound(0);
-  gui_sound(6);
+  size_t played = a.rec.names.size();
+  gui_sound(GUI_SOUND_NONE);
+  gui_sound(GUI_SOUND_COUNT);
   sfx_play_here("no-such-sample");
-  EXPECT_EQ(g_audio.samples_played, played);
+  EXPECT_EQ(a.rec.names.size(), played);
   g_audio.sfx_volume = 50;
   sfx_play("gui-change", 3, -4);
   EXPECT_EQ(a.rec.log.back(), "play " + a.driver.data_dir + "/sfx/a.wav 0.50 3 -4");

@@ -2,6 +2,8 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "driver/driver.h"
 
 namespace {
@@ -48,6 +50,29 @@ TEST(Translate, KeysCarryGameCodesSymbolsAndCharacters) {
   for (auto t : table) EXPECT_EQ(key(SDL_KEYDOWN, t.sym).key(), t.code) << t.sym;
   EXPECT_EQ(key(SDL_KEYDOWN, SDLK_a, 'a')[EVW_CHAR], 'a');
   EXPECT_EQ(key(SDL_KEYUP, SDLK_a, 'a')[EVW_CHAR], 0);
+}
+
+// The whole table: every SDL key symbol maps to its game key, and every
+// symbol not listed here maps to none.
+TEST(Translate, TheKeyTableAsAWhole) {
+  std::map<int, int> want = {
+      {SDLK_UP, 1},        {SDLK_RIGHT, 2},    {SDLK_DOWN, 3},      {SDLK_LEFT, 4},
+      {SDLK_ESCAPE, 5},    {SDLK_RETURN, 6},   {SDLK_KP_ENTER, 6},  {SDLK_BACKSPACE, 7},
+      {SDLK_DELETE, 8},    {SDLK_HOME, 9},     {SDLK_END, 10},      {SDLK_PAGEUP, 11},
+      {SDLK_PAGEDOWN, 12}, {SDLK_INSERT, 13},  {SDLK_TAB, 26},      {SDLK_SPACE, 27},
+  };
+  for (int i = 0; i < 12; i++) want[SDLK_F1 + i] = 14 + i;
+  for (int i = 0; i < 10; i++) want[SDLK_KP0 + i] = 28 + i;
+  for (int i = 0; i < 26; i++) want[SDLK_a + i] = 38 + i;
+  for (int i = 0; i < 10; i++) want[SDLK_0 + i] = 64 + i;
+  ASSERT_EQ(want.size(), 16u + 12 + 10 + 26 + 10);
+  for (int sym = 0; sym < SDLK_LAST; sym++) {
+    auto it = want.find(sym);
+    EXPECT_EQ(event_game_key(sym), it == want.end() ? GK_NONE : it->second) << "symbol " << sym;
+  }
+  // What the driver makes of a key press is the same table.
+  EXPECT_EQ(key(SDL_KEYDOWN, SDLK_KP_ENTER).key(), GK_RETURN);
+  EXPECT_EQ(key(SDL_KEYDOWN, SDLK_7).key(), GK_0 + 7);
 }
 
 TEST(Translate, PointerWheelJoystickAndQuit) {

@@ -28,7 +28,6 @@ namespace {
 
 struct PlayPicture : WindowedGame {
   void install_hooks() override {
-    game_hooks.register_play_states = register_play_states;
     game_hooks.register_menu_states = register_menu_states;
   }
   Picture paint() {

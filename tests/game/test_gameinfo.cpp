@@ -7,7 +7,6 @@
 #include "driver/audio.h"
 #include "game/gameinfo.h"
 #include "game/game.h"
-#include "game/hooks.h"
 #include "game/identity.h"
 #include "game/tile_info.h"
 #include "support/temp_dir.h"
@@ -105,14 +104,8 @@ TEST(GameInfo, AMissingFileIsReported) {
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("missing"), std::string::npos);
 }
 
-namespace {
-std::string fake_uuid() { return "s:0011223344556677"; }
-std::string fake_name() { return "Mira"; }
-}  // namespace
-
-TEST(Identity, TheThreeCases) {
+TEST(Identity, AnonymousAndAccount) {
   auto g = std::make_unique<Game>();
-  GameHooks saved = game_hooks;
 
   // Anonymous: a device id is made once and kept.
   ::testing::internal::CaptureStderr();
@@ -127,18 +120,7 @@ TEST(Identity, TheThreeCases) {
                      g->settings.token + "\n");
   std::string anon_token = g->settings.token;
 
-  // The social login, when present.
-  game_hooks.social_uuid = fake_uuid;
-  game_hooks.social_name = fake_name;
-  ::testing::internal::CaptureStderr();
-  game_login_identity(g.get());
-  ::testing::internal::GetCapturedStderr();
-  EXPECT_STREQ(g->settings.udid, udid.c_str());
-  EXPECT_STREQ(g->settings.id_name, "Mira");
-  EXPECT_STREQ(g->settings.uid, "s:0011223344556677");
-  EXPECT_EQ(std::string(g->settings.token), md5_hex(std::string("Mira|s:0011223344556677")));
-
-  // The account name wins over both.
+  // The account name wins over the device id.
   strcpy(g->settings.name, "walker");
   strcpy(g->settings.passwd, "secret");
   ::testing::internal::CaptureStderr();
@@ -150,7 +132,6 @@ TEST(Identity, TheThreeCases) {
 
   // Back to anonymous: the same device id gives the same token.
   g->settings.name[0] = 0;
-  game_hooks = saved;
   ::testing::internal::CaptureStderr();
   game_login_identity(g.get());
   ::testing::internal::GetCapturedStderr();

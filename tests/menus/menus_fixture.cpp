@@ -24,26 +24,17 @@ void centre(Widget* w, int* x, int* y) {
   *y = static_cast<int>(ay + w->h / 2);
 }
 
-// Keeps the names of the samples played, in order.
-struct SoundLog : AudioBackend {
-  std::vector<std::string> played;
-  void play_sample(int sample, const std::string&, float, float, float) override {
-    played.push_back(g_audio.samples[sample].name);
-  }
-  void stream_start(int, const std::string&, float) override {}
-  void stream_stop(int) override {}
-  void stream_volume(int, float) override {}
-};
-static SoundLog g_sound_log;
-
-static void register_stubs(Game* g) { state_put(STATE_MOVIE_INTRO, new StubScreen(g)); }
+// The menu screens, with a stub in place of the intro movie.
+static void register_menus_and_stub(Game* g) {
+  register_menu_states(g);
+  delete state_get(STATE_MOVIE_INTRO);
+  state_put(STATE_MOVIE_INTRO, new StubScreen(g));
+}
 
 void MenusGame::SetUp() {
   game_hooks = GameHooks();
-  game_hooks.register_play_states = register_stubs;
-  game_hooks.register_menu_states = register_menu_states;
-  game_hooks.audio_backend = [] { return static_cast<AudioBackend*>(&g_sound_log); };
-  g_sound_log.played.clear();
+  game_hooks.register_menu_states = register_menus_and_stub;
+  audio.install();
   g_transition = Transition();
   // Web pages go to a program that does nothing.
   setenv("TW_WEBLINK_OPENER", "true", 1);
@@ -52,6 +43,7 @@ void MenusGame::SetUp() {
 void MenusGame::TearDown() {
   if (g) stop();
   game_hooks = saved_hooks;
+  audio.uninstall();
   unsetenv("TW_WEBLINK_OPENER");
 }
 
@@ -103,11 +95,7 @@ void MenusGame::key(int game_key, int mod) {
   game_headless_event(up);
 }
 
-std::vector<std::string> MenusGame::sounds() {
-  std::vector<std::string> out;
-  out.swap(g_sound_log.played);
-  return out;
-}
+std::vector<std::string> MenusGame::sounds() { return audio.take(); }
 
 Widget* MenusGame::focused() { return current()->root.get_focus(); }
 

@@ -13,6 +13,7 @@
 #include "game/hooks.h"
 #include "game/state.h"
 #include "support/game_window.h"
+#include "support/recording_audio.h"
 #include "ui/ui.h"
 
 namespace menus_test {
@@ -34,6 +35,7 @@ void centre(Widget* w, int* x, int* y);
 struct MenusGame : ::testing::Test {
   TempDir tmp;
   GameHooks saved_hooks = game_hooks;
+  RecordingAudio audio;
   Game* g = nullptr;
 
   void SetUp() override;

@@ -51,6 +51,7 @@ int changed(const Picture& a, const Picture& b, float x, float y, float w, float
 void WindowedGame::SetUp() {
   game_hooks = GameHooks();
   install_hooks();
+  audio.install();
   setenv("APPDATA", tmp.path().c_str(), 1);
   g_driver = new Driver();
   g_driver->set_app_name("home");
@@ -68,5 +69,6 @@ void WindowedGame::TearDown() {
   ::testing::internal::GetCapturedStderr();
   delete g;
   game_hooks = saved;
+  audio.uninstall();
   unsetenv("APPDATA");
 }

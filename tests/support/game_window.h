@@ -10,6 +10,7 @@
 
 #include "game/game.h"
 #include "game/hooks.h"
+#include "support/recording_audio.h"
 #include "support/temp_dir.h"
 #include "ui/ui.h"
 
@@ -28,11 +29,13 @@ Picture grab();
 int changed(const Picture& a, const Picture& b, float x, float y, float w, float h);
 
 // Starts the game as the program does (video mode, renderer, the box-art
-// fade) with the real content and a temporary per-user directory. A test
-// sets the hooks it needs in install_hooks().
+// fade) with the real content and a temporary per-user directory, playing
+// its sounds into a recording back-end. A test sets the hooks it needs in
+// install_hooks().
 struct WindowedGame : ::testing::Test {
   TempDir tmp;
   GameHooks saved = game_hooks;
+  RecordingAudio audio;
   Game* g = nullptr;
 
   virtual void install_hooks() {}

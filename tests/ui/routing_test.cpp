@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/audio.h"
+#include "support/recording_audio.h"
 #include "ui_env.h"
 
 using namespace ui_test;
@@ -262,7 +263,8 @@ TEST(Routing, RemovingOrReplacingASubtreeLeavesNoPointerIntoIt) {
 
 TEST(Routing, StyleSoundsPlayByNumber) {
   tw_test::env();
-  audio_init(nullptr);
+  RecordingAudio rec;
+  audio_init(&rec);
   Container root;
   Widget* a = box(50, 50, 3);
   a->st(SW_SOUND_CLICK, 2);
@@ -270,11 +272,11 @@ TEST(Routing, StyleSoundsPlayByNumber) {
   a->st(SW_SOUND_FOCUS, 4);
   root.add(a, 0, 0);
   send(root, pointer(EVT_DOWN, 5, 5));
-  EXPECT_EQ(g_audio.last_sample, "gui-down");
+  EXPECT_EQ(rec.last(), "gui-down");
   send(root, pointer(EVT_UP, 5, 5));
-  EXPECT_EQ(g_audio.last_sample, "gui-click");
+  EXPECT_EQ(rec.last(), "gui-click");
   root.set_focus(nullptr);
   select(a);
-  EXPECT_EQ(g_audio.last_sample, "gui-enter");
+  EXPECT_EQ(rec.last(), "gui-enter");
   audio_shutdown();
 }

@@ -209,10 +209,13 @@ TEST(HttpResponse, LfOnlyReply) {
 
 TEST(HttpResponse, EarlyCloseGivesEmptyBodyInsideTheBuffer) {
   {
+    // A close without a byte is a failure, not an empty success.
     TestServer srv([&](int fd) { read_request(fd); });
     HttpConn* c = http_open("127.0.0.1", srv.port(), "/", nullptr, 0, 5);
+    testing::internal::CaptureStderr();
     ASSERT_EQ(drive(c), 1);
-    EXPECT_EQ(c->error, 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("empty reply"), std::string::npos);
+    EXPECT_EQ(c->error, 1);
     EXPECT_EQ(c->body_len, 0u);
     EXPECT_EQ(c->body, c->response.data());
     http_release(c);
@@ -372,5 +375,45 @@ TEST(HttpFailure, OversizedResponseEndsWithError) {
   EXPECT_EQ(c->error, 1);
   EXPECT_LE(c->response.size(), HTTP_MAX_RESPONSE);
   EXPECT_NE(err.find("beyond"), std::string::npos);
+  http_release(c);
+}
+
+// Replies no service should send end with the error flag; a line break in
+// the host or path is never sent.
+TEST(HttpFailure, MalformedRepliesAndLineBreaksAreErrors) {
+  const char* replies[] = {"X-Response: OK\r\n\r\nbody",
+                           "HTTP/1.0 200 OK\r\ncontent-length: 10\r\n\r\nshort"};
+  for (const char* reply : replies) {
+    TestServer srv([&](int fd) {
+      read_request(fd);
+      send_all(fd, reply);
+    });
+    HttpConn* c = http_open("127.0.0.1", srv.port(), "/", nullptr, 0, 5);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(drive(c), 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c->error, 1) << reply;
+    http_release(c);
+  }
+  TestServer srv([&](int fd) {
+    read_request(fd);
+    send_all(fd, "HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nbody");
+  });
+  HttpConn* ok = http_open("127.0.0.1", srv.port(), "/", nullptr, 0, 5);
+  ASSERT_EQ(drive(ok), 1);
+  EXPECT_EQ(ok->error, 0);
+  http_release(ok);
+  for (const char* path : {"/a\r\nX-Injected: 1", "/a\nb"}) {
+    testing::internal::CaptureStderr();
+    HttpConn* c = http_open("127.0.0.1", 9, path, nullptr, 0, 5);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("line break"), std::string::npos);
+    EXPECT_EQ(c->error, 1);
+    EXPECT_EQ(c->sock, -1);
+    http_release(c);
+  }
+  testing::internal::CaptureStderr();
+  HttpConn* c = http_open("127.0.0.1\r\nX: y", 9, "/", nullptr, 0, 5);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(c->error, 1);
   http_release(c);
 }

@@ -1,0 +1,37 @@
+// The online services as the screens and the program's entry see them.
+//
+// Senders (web_actions.h) start a request and return at once; web_loop
+// handles the reply in a later frame and tells the screens through the Game
+// and the state table:
+//
+// - Errors of the service (X-Error): error_text (at most 255 characters)
+//   and error_return_state (the screen that was current) are set and the
+//   game fades to STATE_MENUS_ERROR, whose screen shows the text and goes
+//   back to error_return_state.
+// - Messages of the service (X-Type "popup"): popup_text (the body up to
+//   its first NUL, at most 127 characters) and popup_return_state are set
+//   and the game fades to STATE_MENUS_POPUP.
+//   Neither comes while the error or the popup screen is current (it is
+//   dropped), nor interrupts a level or a movie: it waits until that ends.
+// - Community pages: the browser (STATE_MENUS_COMMUNITY) receives
+//   State::call(["uquery", page]), where page is the reply's JSON (a list
+//   of entry dicts), and State::call(["urefresh", none]) when the service
+//   asks it to send its query again. Pages come only while the browser is
+//   current and only for the newest query of the current visit: a reply to
+//   an earlier visit or an older query is dropped. The result is ignored.
+// - Shared maps (web_uplay): while the browser is still current in the same
+//   visit, the map is unpacked and checked like every map from outside,
+//   return_menu becomes STATE_MENUS_COMMUNITY, current_level_id and map_id
+//   the map's id, the level starts (level_start) and map_rating is set to
+//   the service's star rating.
+// - Account checks (web_valid, web_valid_popup): the service answers with an
+//   error or a message, shown as above.
+//
+// Links: web_page_url(WEB_PAGE_*) and web_scores_url (web_config.h) build
+// the addresses of the service's pages on the configured host.
+#pragma once
+
+struct GameHooks;
+
+// Puts the online services into the game core's hooks table.
+void online_install_hooks(GameHooks* hooks);

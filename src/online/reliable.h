@@ -1,0 +1,53 @@
+// The reliable outbox: requests that must reach the web service across
+// failures and restarts (the score and rating submissions). Each entry is
+// stored in "reliable.db" of the per-user directory before it is first
+// sent, carries the same "_receipt" id on every send, and stays until a
+// reply names it in "X-Receipt". A resend pass sends again every entry at
+// least RELIABLE_RESEND_AGE seconds old that has no request in flight.
+//
+// Table: events (n text primary key, name text, data blob, ts int), every
+// value stored as text: n the entry id (32 hex digits), name "web" or
+// "echo", data the payload's compact JSON, ts the seconds since 1970 when
+// the entry was added.
+#pragma once
+#include <string>
+
+#include "util/var.h"
+
+struct Game;
+
+enum { RELIABLE_RESEND_AGE = 300 };
+
+// Seconds since 1970 as the outbox reads them; tests put a clock of their
+// own in place (null restores the system clock).
+typedef long (*reliable_clock_fn)();
+void game_reliable_set_clock(reliable_clock_fn clock);
+long game_reliable_now();
+
+// Opens "reliable.db" of the per-user directory (again when the directory
+// changed) and makes sure the table exists. The first frame after it runs
+// a resend pass.
+void game_reliable_init(Game* g);
+// Stores a new entry and carries it out at once; answers its id. An entry
+// that cannot be stored is kept in memory for the run and stored later.
+std::string game_reliable_add(const std::string& name, const var& payload);
+// Deletes the entry (the service's receipt). Unknown ids change nothing.
+void game_reliable_remove(const std::string& id);
+// The request that carried the entry has ended, with or without a receipt.
+void game_reliable_request_ended(const std::string& id);
+// md5_hex of {"data":payload,"n":seq,"name":name,"ts":time} after counting
+// the sequence number up by one.
+std::string game_reliable_id(const std::string& name, const var& payload, long time);
+// One resend pass; answers the entries pending after it.
+int game_reliable_loop();
+// Entries stored or waiting in memory, counted, never estimated.
+int game_reliable_pending();
+// The per-frame rule: a pass on the first frame after init, then whenever
+// RELIABLE_RESEND_AGE seconds have passed since the last one while entries
+// are pending. Answers the entries pending after the pass, -1 when no pass
+// ran.
+int game_reliable_frame(Game* g);
+
+// Carrying an entry out once, by its name: "web" sends it, "echo" only logs
+// it; either way an "echo" or unknown entry is removed at once.
+void _game_reliable_do(const std::string& id, const std::string& name, const var& payload);

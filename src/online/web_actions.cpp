@@ -1,0 +1,58 @@
+#include "online/web_actions.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "online/web_loop.h"
+#include "online/web_request.h"
+#include "platform/steam_glue.h"
+
+namespace {
+
+std::string until_nul(const std::string& s) { return s.substr(0, strnlen(s.data(), s.size())); }
+
+}  // namespace
+
+void web_ping(Game* g) { web_send(g, "ping", std::string()); }
+
+void web_friends(Game* g) {
+  std::vector<std::string> friends = steam_friends();
+  fprintf(stderr, "player has %d friends\n", static_cast<int>(friends.size()));
+  if (friends.empty()) return;
+  std::string list;
+  for (size_t i = 0; i < friends.size(); i++) list += (i ? "\t" : "") + friends[i];
+  std::string body;
+  web_form_add(&body, "data", list);
+  web_send(g, "friends", body);
+}
+
+void web_uquery(Game* g, const std::string& query) {
+  std::string body;
+  web_form_add(&body, "q", query);
+  web_community_tag(g, web_send(g, "uquery", body), true);
+}
+
+void web_uplay(Game* g, const std::string& map_id) {
+  std::string body;
+  web_form_add(&body, "id", map_id);
+  web_community_tag(g, web_send(g, "uplay", body), false);
+}
+
+void web_qlink(Game* g, const std::string& text) {
+  std::string body;
+  web_form_add(&body, "q", text);
+  web_send(g, "qlink", body);
+}
+
+void web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
+                const std::string& packed) {
+  std::string body;
+  web_form_add(&body, "id", map_id);
+  web_form_add(&body, "title", until_nul(title));
+  web_form_add(&body, "intro", until_nul(intro));
+  web_form_add(&body, "data", base64_encode_string(packed));
+  web_send(g, "ushare", body);
+}
+
+void web_valid(Game* g) { web_send(g, "valid", std::string()); }
+void web_valid_popup(Game* g) { web_send(g, "valid_popup", std::string()); }

@@ -1,0 +1,200 @@
+#include "online/web_loop.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "game/game.h"
+#include "game/level_map.h"
+#include "game/pack.h"
+#include "game/state.h"
+#include "game/world.h"
+#include "gfx/transition.h"
+#include "online/reliable.h"
+#include "online/web_request.h"
+#include "util/encode.h"
+#include "util/http.h"
+#include "util/json.h"
+
+namespace {
+
+struct Community {
+  long visit = 0;
+  bool open = false;      // the browser was current when last looked at
+  long newest_query = 0;  // serial of the last page asked for
+};
+Community g_community;
+
+// Errors and messages that came while the player was busy.
+struct Deferred {
+  bool has_error = false, has_popup = false;
+  std::string error, popup;
+};
+Deferred g_deferred;
+
+bool is_message_screen(int state) { return state == STATE_MENUS_POPUP || state == STATE_MENUS_ERROR; }
+
+void show_error(Game* g, const std::string& text) {
+  if (is_message_screen(g->state)) return;
+  g->error_return_state = g->state;
+  std::memset(g->error_text, 0, sizeof g->error_text);
+  std::memcpy(g->error_text, text.data(), std::min(text.size(), sizeof g->error_text - 1));
+  g->transition(TRANS_FADE, STATE_MENUS_ERROR);
+}
+
+void show_popup(Game* g, const std::string& body) {
+  if (is_message_screen(g->state)) return;
+  g->popup_return_state = g->state;
+  std::memset(g->popup_text, 0, sizeof g->popup_text);
+  size_t n = strnlen(body.data(), body.size());
+  std::memcpy(g->popup_text, body.data(), std::min(n, sizeof g->popup_text - 1));
+  g->transition(TRANS_FADE, STATE_MENUS_POPUP);
+}
+
+void show_deferred(Game* g) {
+  if (web_screen_busy(g->state)) return;
+  if (g_deferred.has_error) {
+    g_deferred.has_error = false;
+    show_error(g, g_deferred.error);
+  }
+  if (g_deferred.has_popup) {
+    g_deferred.has_popup = false;
+    show_popup(g, g_deferred.popup);
+  }
+}
+
+// A reply for the community browser is wanted only while the browser is
+// current and still in the visit that asked.
+bool community_wants(Game* g, const WebRequest* r) {
+  if (g->state != STATE_MENUS_COMMUNITY) return false;
+  return r->community_visit < 0 || r->community_visit == web_community_visit(g);
+}
+
+}  // namespace
+
+bool web_screen_busy(int state) {
+  return state == STATE_PLAY || state == STATE_PLAY_PAUSE || state == STATE_PLAY_INTRO ||
+         state == STATE_MOVIE_INTRO || state == STATE_MOVIE_OUTRO;
+}
+
+void web_messages_clear() { g_deferred = Deferred(); }
+
+long web_community_visit(Game* g) {
+  bool now = g->state == STATE_MENUS_COMMUNITY;
+  if (now && !g_community.open) g_community.visit++;
+  g_community.open = now;
+  return g_community.visit;
+}
+
+void web_community_tag(Game* g, WebRequest* r, bool query) {
+  r->community_visit = web_community_visit(g);
+  if (query) g_community.newest_query = r->serial;
+}
+
+void web_message(Game* g, const std::string& text) {
+  if (web_screen_busy(g->state)) {
+    if (!g_deferred.has_error) g_deferred.error = text;
+    g_deferred.has_error = true;
+    return;
+  }
+  show_error(g, text);
+}
+
+void web_on_popup(Game* g, WebRequest* r) {
+  if (web_screen_busy(g->state)) {
+    if (!g_deferred.has_popup) g_deferred.popup = r->body();
+    g_deferred.has_popup = true;
+    return;
+  }
+  show_popup(g, r->body());
+}
+
+void web_on_uquery(Game* g, WebRequest* r) {
+  std::string body = r->body();
+  var page;
+  if (json_parse(body.data(), body.size(), page) != 0) {
+    fprintf(stderr, "json error\n");
+    return;
+  }
+  if (!community_wants(g, r)) return;
+  // An older page that came after a newer one was asked for is stale too.
+  if (r->community_visit >= 0 && r->serial != g_community.newest_query) return;
+  if (State* s = state_get(STATE_MENUS_COMMUNITY)) s->call(var_list("uquery", page));
+}
+
+void web_on_uplay(Game* g, WebRequest* r) {
+  std::string id = r->header("X-Query");
+  std::string body = r->body();
+  var reply;
+  if (json_parse(body.data(), body.size(), reply) != 0) {
+    fprintf(stderr, "json error\n");
+    return;
+  }
+  if (!community_wants(g, r)) return;
+  // Unpacked (and checked like every map from outside) before anything of
+  // the Game changes, so a bad map leaves the browser as it was.
+  if (!game_unpack_level(g, base64_decode(var_str(reply["data"])))) return;
+  g->return_menu = STATE_MENUS_COMMUNITY;
+  game_text_set(g->current_level_id, sizeof g->current_level_id, id.c_str());
+  game_text_set(g->map_id, sizeof g->map_id, id.c_str());
+  level_start(g);
+  g->map_rating = static_cast<int>(reply["u_stars"].num());
+}
+
+void web_on_urefresh(Game*) {
+  if (State* s = state_get(STATE_MENUS_COMMUNITY)) s->call(var_list("urefresh", var()));
+}
+
+void web_on_type(Game* g, WebRequest* r) {
+  std::string type = r->header("X-Type");
+  if (type == "uquery") {
+    web_on_uquery(g, r);
+  } else if (type == "uplay") {
+    web_on_uplay(g, r);
+  } else if (type == "urefresh") {
+    if (g->state == STATE_MENUS_COMMUNITY) web_on_urefresh(g);
+  } else if (type == "popup") {
+    web_on_popup(g, r);
+  }
+}
+
+void web_handle_reply(Game* g, WebRequest* r) {
+  if (!r->receipt.empty()) game_reliable_request_ended(r->receipt);
+  if (r->conn->error) {
+    fprintf(stderr, "web_loop %p: failure\n", static_cast<void*>(r));
+    return;
+  }
+  std::string receipt = r->header("X-Receipt");
+  if (!receipt.empty()) game_reliable_remove(receipt);
+  if (r->header("X-Response") != "OK") {
+    fprintf(stderr, "web_loop %p: invalid response\n", static_cast<void*>(r));
+    return;
+  }
+  std::string error = r->header("X-Error");
+  if (!error.empty()) {
+    fprintf(stderr, "web_loop %p: error '%s'\n", static_cast<void*>(r), error.c_str());
+    web_message(g, error);
+    return;
+  }
+  web_on_type(g, r);
+}
+
+void web_loop(Game* g) {
+  web_community_visit(g);
+  show_deferred(g);
+  for (size_t i = 0; i < web_requests.size();) {
+    WebRequest* r = web_requests[i];
+    if (!r->conn || !http_poll(r->conn)) {
+      i++;
+      continue;
+    }
+    web_handle_reply(g, r);
+    // A handler may have changed the list; find the request again.
+    for (size_t j = 0; j < web_requests.size(); j++)
+      if (web_requests[j] == r) {
+        web_requests.erase(web_requests.begin() + static_cast<long>(j));
+        break;
+      }
+    delete r;
+  }
+}

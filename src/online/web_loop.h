@@ -1,0 +1,45 @@
+// The replies of the web service. web_loop runs once per frame: it polls
+// every live request, and for each one that ended it acknowledges outbox
+// receipts, shows the service's errors and messages, hands typed replies to
+// their handlers, and deletes the request.
+//
+// The service steers the client through reply headers only:
+//   X-Receipt   an outbox entry it took (deleted, whatever else the reply says)
+//   X-Response  must be "OK" for anything more to happen
+//   X-Error     a text for the error screen
+//   X-Type      "uquery", "uplay", "urefresh" or "popup"; others are ignored
+//   X-Query     with "uplay": the map's id
+#pragma once
+#include <string>
+
+struct Game;
+class WebRequest;
+
+void web_loop(Game* g);
+
+// Handles one ended request as web_loop does (everything but polling and
+// deleting it).
+void web_handle_reply(Game* g, WebRequest* r);
+void web_on_type(Game* g, WebRequest* r);
+void web_on_uquery(Game* g, WebRequest* r);
+void web_on_uplay(Game* g, WebRequest* r);
+void web_on_urefresh(Game* g);
+void web_on_popup(Game* g, WebRequest* r);
+// A text of the service for the error screen.
+void web_message(Game* g, const std::string& text);
+
+// The current visit of the community browser: it counts up each time the
+// screen becomes current again after another screen was. Requests of the
+// browser carry the visit they were sent in; replies of an earlier visit are
+// dropped.
+long web_community_visit(Game* g);
+
+// True while the player is in a level or a movie: errors and messages of
+// the service wait until it ends.
+bool web_screen_busy(int state);
+// Drops the errors and messages waiting for play to end.
+void web_messages_clear();
+
+// Marks a request of the community browser with the current visit; a query
+// also becomes the newest, whose page is the only one delivered.
+void web_community_tag(Game* g, WebRequest* r, bool query);

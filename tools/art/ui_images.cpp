@@ -73,10 +73,10 @@ Canvas back_button(bool focus) {
 
 // The main menu shows the logo 280 high and lets the presenter line above
 // overlap its top 50 rows and the menu frame below its bottom 5: the art
-// keeps clear of both bands.
+// keeps clear of both bands (with a little room for the filtering).
 Canvas logo() {
   Canvas c(320, 280);
-  const float cx = 160, cy = 186;
+  const float cx = 160, cy = 188;
   // Light spilling out of the tunnel mouth.
   c.fill(sd_circle(cx, cy, 118), radial(cx, cy + 40, 140, hex(pal::amber, 0.35f), hex(pal::night, 0.0f)));
   Sdf arch = sd_cut(sd_ring(sd_circle(cx, cy, 118), 10), sd_box(cx, cy + 80, 160, 80));
@@ -91,7 +91,7 @@ Canvas logo() {
   text_centred(c, kSansBold, 76, cx, cy + 48, "WICK", hex(pal::gold), 3);
   // Nothing may reach into the two bands.
   for (int y = 0; y < c.h; ++y)
-    if (y < 50 || y >= c.h - 5)
+    if (y < 52 || y >= c.h - 5)
       for (int x = 0; x < c.w; ++x) c.set(x, y, hex(0, 0));
   return c;
 }
@@ -177,11 +177,11 @@ void add_ui_images(Art& art) {
   art.add("oldlogo", oldlogo());
 
   // The menu frame is laid out 13 units past its box on every side and
-  // 75 units around the menu buttons; its rim sits 28 units inside the
-  // image, so the frame of the main menu stays clear of the window edge
-  // and the version line.
-  art.add("menu-box1", banded(frame(40, 14, vgrad(0, hex(0x1e140d, 0.92f), 40, hex(0x120c08, 0.92f)), hex(pal::rust), 3), 96));
-  art.add("menu-box2", banded(rim_glow(50, 12, hex(pal::amber, 0.9f)), 96));
+  // 75 units around the menu buttons; its rim and glow stay 28 units
+  // inside the image, so the frame of the main menu stays clear of the
+  // window edge and the version line.
+  art.add("menu-box1", banded(frame(34, 14, vgrad(0, hex(0x1e140d, 0.92f), 34, hex(0x120c08, 0.92f)), hex(pal::rust), 3), 96));
+  art.add("menu-box2", banded(rim_glow(42, 12, hex(pal::amber, 0.9f)), 96));
   art.add("menu-button1", frame(48, 10, vgrad(0, hex(pal::rust), 48, hex(pal::umber)), hex(pal::orange), 2));
   art.add("menu-button2", frame(48, 10, vgrad(0, hex(pal::amber, 0.6f), 48, hex(pal::amber, 0.15f)), hex(pal::gold), 2));
   art.add("menu-tab1", frame(48, 10, vgrad(0, hex(pal::umber), 48, hex(0x2a1206)), hex(pal::rust), 2, true));

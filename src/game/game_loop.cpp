@@ -55,6 +55,7 @@ void Game::init() {
   g_paint_due = true;
 
   register_play_states(this);
+  if (game_hooks.register_editor_states) game_hooks.register_editor_states(this);
   if (game_hooks.register_menu_states) game_hooks.register_menu_states(this);
 
   if (!g_driver) {

@@ -70,6 +70,28 @@ void levels_delete(Game* g) {
   db_query(game_db(GAME_DB_USER), "delete from levels where id = ?", var(g->current_level_id));
 }
 
+static bool level_row_exists(DBWrap& db, const std::string& id) {
+  return db_query(db, "select id from levels where id = ?", var(id)).len() > 0;
+}
+
+bool levels_create(Game* g) {
+  DBWrap& db = game_db(GAME_DB_USER);
+  enum { TRIES = 1000 };
+  long long id = static_cast<long long>(time(nullptr));
+  for (int i = 0; i < TRIES; i++, id++) {
+    char text[32];
+    snprintf(text, sizeof text, "%lld", id);
+    if (level_row_exists(db, text)) continue;
+    db_query(db, "insert into levels (id) values (?)", var(text));
+    // The row was free just before, so finding it now means the insert took.
+    if (!level_row_exists(db, text)) break;
+    game_text_set(g->current_level_id, sizeof g->current_level_id, text);
+    return true;
+  }
+  fprintf(stderr, "levels_create: no new map row could be inserted\n");
+  return false;
+}
+
 bool level_load_file(Game* g) {
   fprintf(stderr, "main:loading: %s\n", g->current_level_id);
   std::string bytes;

@@ -29,6 +29,12 @@ void levels_save(Game* g);
 // row is missing or its data does not unpack (the Level is then untouched).
 bool levels_load(Game* g, DBWrap& db);
 void levels_delete(Game* g);
+// Gives a new map its row: the id is the current second, or the next number
+// above it that no row holds yet (two maps made in one second, or after the
+// clock stepped back, stay two maps), written as a 64-bit decimal. The new
+// id becomes current_level_id. False, with a diagnostic and current_level_id
+// unchanged, when the row could not be inserted.
+bool levels_create(Game* g);
 // Loads the built-in map named by current_level_id from the data directory.
 bool level_load_file(Game* g);
 // Plays the map's music (text slot 4) when it names one of "mus-play1" to

@@ -37,3 +37,7 @@ extern TileInfo game_tiles[256];
 
 // The entity kind that a value column names, 0 for anything else.
 int tile_entity_kind(int value);
+// What the tile stands for when the editor counts a map's items: the entity
+// kind, or the value of a pick-up, lock or gate (all 0x100 and above); 0 for
+// a tile that carries nothing.
+int tile_item_kind(const TileInfo& t);

@@ -40,7 +40,7 @@ void split_object_layer(Game* g) {
     }
 }
 
-void spawn_entities(Game* g) {
+int spawn_entities(Game* g) {
   Level& l = g->level;
   RunStats& s = l.stats;
   int used = 0, dropped = 0;
@@ -71,13 +71,11 @@ void spawn_entities(Game* g) {
         e.home_y = y;
         e.health = 1;
       }
-  if (dropped) fprintf(stderr, "spawn_entities: %d entities past the %d records left out\n", dropped, LEVEL_ENTITIES);
   if (Entity* p = world_player(g)) {
     l.map.camera[0] = p->x;
     l.map.camera[1] = p->y;
-  } else {
-    fprintf(stderr, "spawn_entities: the map has no player\n");
   }
+  return dropped;
 }
 
 void level_prepare(Game* g) {
@@ -87,7 +85,9 @@ void level_prepare(Game* g) {
   unsigned char* behind = reinterpret_cast<unsigned char*>(&l) + sizeof l.map;
   memset(behind, 0, sizeof l - sizeof l.map);
   split_object_layer(g);
-  spawn_entities(g);
+  if (int dropped = spawn_entities(g))
+    fprintf(stderr, "spawn_entities: %d entities past the %d records left out\n", dropped, LEVEL_ENTITIES);
+  if (!world_player(g)) fprintf(stderr, "spawn_entities: the map has no player\n");
   game_text_set(g->level_title, sizeof g->level_title, l.map.text[LEVEL_TEXT_TITLE]);
   game_text_set(g->level_intro, sizeof g->level_intro, l.map.text[LEVEL_TEXT_INTRO]);
 }

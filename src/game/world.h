@@ -34,8 +34,9 @@ constexpr float WORLD_PLAYER_HALF = 0.3f;
 void split_object_layer(Game* g);
 // Creates the entity records from the object layer's entity tiles, the
 // player first; counts the cartridges and jewels; puts the camera on the
-// player. Tiles past the 64 records are left unspawned with a diagnostic.
-void spawn_entities(Game* g);
+// player. Tiles past the 64 records are left unspawned; answers how many.
+// It prints nothing, since the editor spawns on every frame it paints.
+int spawn_entities(Game* g);
 // Turns the map in the Level into a level ready to play: everything but the
 // LevelMap cleared, the object layer split off, the entities spawned, and
 // the map's title and intro text copied into the Game.

@@ -90,8 +90,8 @@ static void paint_entity(const Entity& e) {
   if (img) gfx_img_draw(img, e.x - 0.5f, e.y - 0.5f, 1, 1);
 }
 
-void paint_world(Game* g) {
-  world_view_begin(g, 1.0f);
+void paint_world(Game* g, float zoom) {
+  world_view_begin(g, zoom);
   float x0, y0, x1, y1;
   screen_to_world(g_view.x0, g_view.y0, &x0, &y0);
   screen_to_world(g_view.x0 + g_view.w, g_view.y0 + g_view.h, &x1, &y1);

@@ -29,8 +29,9 @@ void world_view_begin(Game* g, float zoom);
 // the transform that world_view_begin set last.
 void screen_to_world(float sx, float sy, float* wx, float* wy);
 
-// Draws the terrain, the objects and the entities around the camera.
-void paint_world(Game* g);
+// Draws the terrain, the objects and the entities around the camera, at the
+// zoom (play always uses 1; the editor its own).
+void paint_world(Game* g, float zoom = 1.0f);
 // Draws the header: cartridges, jewels, keycards and the timer, and the
 // level's notice.
 void paint_hud(Game* g);

@@ -12,12 +12,12 @@
 #include "gfx/text.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
+#include "online/web_config.h"
 #include "ui/looks.h"
 #include "ui/ui.h"
 
 static const int KEY_D = GK_A + ('d' - 'a');
 
-const char* const MENUS_FAN_PAGE = "http://tunnelwick.example.org/tunnelwick/like.php";
 
 // "Talvik presents ...": opens the credits when clicked.
 static Widget* presenter_line(int font) {
@@ -125,7 +125,7 @@ void MenusMain::action(int code) {
       menus_switch(game, TRANS_ZOOM, STATE_MENUS_SETTINGS);
       break;
     case MAIN_ACT_FAN:
-      if (g_driver) g_driver->weblink(MENUS_FAN_PAGE, 0);
+      if (g_driver) g_driver->weblink(web_page_url(WEB_PAGE_FAN).c_str(), 0);
       break;
     case MAIN_ACT_QUIT:
       game->quit = 1;

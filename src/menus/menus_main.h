@@ -15,9 +15,6 @@ enum {
   MAIN_ACT_FAN = 23,
 };
 
-// The fan page, opened in the system browser.
-extern const char* const MENUS_FAN_PAGE;
-
 // The title screen has no way back: Quit ends the game.
 class MenusMain : public MenuScreen {
  public:

@@ -44,14 +44,14 @@ void web_qlink(Game* g, const std::string& text) {
   web_send(g, "qlink", body);
 }
 
-void web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
+WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
                 const std::string& packed) {
   std::string body;
   web_form_add(&body, "id", map_id);
   web_form_add(&body, "title", until_nul(title));
   web_form_add(&body, "intro", until_nul(intro));
   web_form_add(&body, "data", base64_encode_string(packed));
-  web_send(g, "ushare", body);
+  return web_send(g, "ushare", body);
 }
 
 void web_valid(Game* g) { web_send(g, "valid", std::string()); }

@@ -5,6 +5,7 @@
 #include <string>
 
 struct Game;
+class WebRequest;
 
 // At start-up: "ping", then "friends" with the Steam friends list (no
 // request without friends).
@@ -17,8 +18,9 @@ void web_uquery(Game* g, const std::string& query);
 void web_uplay(Game* g, const std::string& map_id);
 void web_qlink(Game* g, const std::string& text);
 // Map sharing: the map id, title and intro (each up to its first NUL), and
-// the packed map, which travels base64-encoded.
-void web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
+// the packed map, which travels base64-encoded. Answers the request, whose
+// on_end the editor sets to learn whether the share was taken.
+WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
                 const std::string& packed);
 // The account check of the settings screen: on leaving it, and on its
 // check button (the service answers with an error or a message).

@@ -158,25 +158,31 @@ void web_on_type(Game* g, WebRequest* r) {
   }
 }
 
-void web_handle_reply(Game* g, WebRequest* r) {
+static int handle_reply(Game* g, WebRequest* r) {
   if (!r->receipt.empty()) game_reliable_request_ended(r->receipt);
   if (r->conn->error) {
     fprintf(stderr, "web_loop %p: failure\n", static_cast<void*>(r));
-    return;
+    return WEB_END_FAILED;
   }
   std::string receipt = r->header("X-Receipt");
   if (!receipt.empty()) game_reliable_remove(receipt);
   if (r->header("X-Response") != "OK") {
     fprintf(stderr, "web_loop %p: invalid response\n", static_cast<void*>(r));
-    return;
+    return WEB_END_FAILED;
   }
   std::string error = r->header("X-Error");
   if (!error.empty()) {
     fprintf(stderr, "web_loop %p: error '%s'\n", static_cast<void*>(r), error.c_str());
     web_message(g, error);
-    return;
+    return WEB_END_SERVICE_ERROR;
   }
   web_on_type(g, r);
+  return WEB_END_OK;
+}
+
+void web_handle_reply(Game* g, WebRequest* r) {
+  int how = handle_reply(g, r);
+  if (r->on_end) r->on_end(g, how);
 }
 
 void web_loop(Game* g) {

@@ -3,11 +3,17 @@
 // web_loop polls the list once per frame, handles each reply and deletes
 // the request. Nothing ever waits for a reply.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
 struct Game;
 struct HttpConn;
+
+// How a request ended: the service answered "OK" without an error; it
+// gave no usable answer; it answered with its error text (already on its
+// way to the error screen).
+enum { WEB_END_OK = 0, WEB_END_FAILED = 1, WEB_END_SERVICE_ERROR = 2 };
 
 class WebRequest {
  public:
@@ -24,6 +30,9 @@ class WebRequest {
   std::string receipt;
   long community_visit = -1;
   long serial = 0;  // counts up with every request of the run
+  // Told once, after the reply was handled, how it went (WEB_END_*); a
+  // request dropped unanswered (web_requests_clear) is never told.
+  std::function<void(Game*, int how)> on_end;
 
   WebRequest() = default;
   WebRequest(const WebRequest&) = delete;

@@ -1,5 +1,8 @@
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "sound/ds_engine.h"
 #include "sound/engine.h"
 #include "sound/null_engine.h"
 #include "sound/winmm_engine.h"
@@ -23,7 +26,26 @@ int32_t nextDriver(int32_t driver) {
   return ESOD_AUTO_DETECT;
 }
 
-CVavOzovuSoundEngine* createSoundDevice(int32_t driver, uint32_t options, const char*,
+int32_t driverFromEnvironment(int32_t driver) {
+  if (driver != ESOD_AUTO_DETECT) return driver;
+  const char* name = std::getenv("TUNNELWICK_SOUND_DRIVER");
+  if (!name || !*name) return driver;
+  static const struct {
+    const char* name;
+    int32_t driver;
+  } kNames[] = {{"ds8", ESOD_DIRECT_SOUND_8}, {"ds", ESOD_DIRECT_SOUND}, {"waveout", ESOD_WIN_MM},
+                {"null", ESOD_NULL}};
+  for (const auto& n : kNames)
+    if (std::strcmp(name, n.name) == 0) return n.driver;
+  vz_internal::writeLogLine(
+      (std::string("Unknown TUNNELWICK_SOUND_DRIVER \"") + name +
+       "\" (ds8, ds, waveout or null); choosing the driver automatically")
+          .c_str(),
+      true);
+  return driver;
+}
+
+CVavOzovuSoundEngine* createSoundDevice(int32_t driver, uint32_t options, const char* deviceId,
                                         vz_internal::io::IFileSystem* fs) {
   bool madeFs = false;
   if (!fs) {
@@ -34,9 +56,10 @@ CVavOzovuSoundEngine* createSoundDevice(int32_t driver, uint32_t options, const 
   CVavOzovuSoundEngine* engine = nullptr;
   switch (driver) {
     case ESOD_DIRECT_SOUND_8:
+      engine = new CVavOzovuDS8SoundEngine(fs, options, deviceId);
+      break;
     case ESOD_DIRECT_SOUND:
-      // The DirectSound back-ends are not part of this build.
-      vz_internal::logText("DirectSound is not supported on this system.");
+      engine = new CVavOzovuDSSoundEngine(fs, options, deviceId);
       break;
     case ESOD_WIN_MM:
       engine = new CVavOzovuWinMMSoundEngine(fs, options);
@@ -66,6 +89,10 @@ void setDefaultListener(ISoundEngine* engine) {
 ISoundEngine* createSoundEngine(int32_t driver, uint32_t options, const char* deviceId,
                                 const char* version) {
   checkLibraryVersion(version);
+  // A driver named in the environment stands for the automatic choice,
+  // which starts with DirectSound 8, then DirectSound, then wave-out.
+  driver = driverFromEnvironment(driver);
+  if (driver == ESOD_AUTO_DETECT) driver = nextDriver(driver);
   // Each back-end is tried at most once: the chain of fall-backs ends
   // instead of going round again.
   int32_t tried[16];

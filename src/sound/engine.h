@@ -133,6 +133,9 @@ class CVavOzovuSoundEngine : public ISoundEngine, private vz_internal::IThread {
 CVavOzovuSoundEngine* createSoundDevice(int32_t driver, uint32_t options, const char* deviceId,
                                         vz_internal::io::IFileSystem* fs);
 int32_t nextDriver(int32_t driver);
+// The driver named by TUNNELWICK_SOUND_DRIVER (ds8, ds, waveout, null) when
+// the automatic choice is asked for; any other request stays as it is.
+int32_t driverFromEnvironment(int32_t driver);
 bool checkLibraryVersion(const char* version);
 void setDefaultListener(ISoundEngine* engine);
 

@@ -19,36 +19,63 @@ class IStopEventReceiver {
   virtual void onStopped(ISound* sound, E_STOP_EVENT_CAUSE cause, void* userData) = 0;
 };
 
-// Effects are a DirectSound 8 feature; the software back-ends have none.
+// Effects are a DirectSound 8 feature (sound_effect_control.h); the
+// software back-ends have none.
 class ISoundEffectControl;
 
 class ISound : public IVirtualRefCounted {
  public:
+  // The source this sound plays (null once the source was removed).
   virtual ISoundSource* getSoundSource() = 0;
+  // Pauses or resumes the sound where it is.
   virtual void setIsPaused(bool paused = true) = 0;
+  // Whether the sound is paused.
   virtual bool getIsPaused() = 0;
+  // Stops the sound for good; its stop event follows.
   virtual void stop() = 0;
+  // The sound's volume, 0 to 1.
   virtual float getVolume() = 0;
+  // Sets the volume, heard at the next update.
   virtual void setVolume(float volume) = 0;
+  // Balance of a 2D sound, -1 to +1; positive values move it to the left.
   virtual void setPan(float pan) = 0;
+  // The balance of a 2D sound.
   virtual float getPan() = 0;
+  // Whether the sound starts again at its end.
   virtual bool isLooped() = 0;
+  // Makes the sound loop or end at its end.
   virtual void setIsLooped(bool looped) = 0;
+  // Whether the sound has played to its end or was stopped.
   virtual bool isFinished() = 0;
+  // Distance up to which a 3D sound plays at full volume.
   virtual void setMinDistance(float d) = 0;
+  // The minimum distance of a 3D sound.
   virtual float getMinDistance() = 0;
+  // Distance beyond which a 3D sound gets no quieter.
   virtual void setMaxDistance(float d) = 0;
+  // The maximum distance of a 3D sound.
   virtual float getMaxDistance() = 0;
+  // Moves a 3D sound to a place in the world.
   virtual void setPosition(vec3df position) = 0;
+  // Where a 3D sound is.
   virtual vec3df getPosition() = 0;
+  // How fast a 3D sound moves, for the Doppler shift.
   virtual void setVelocity(vec3df velocity) = 0;
+  // The velocity of a 3D sound.
   virtual vec3df getVelocity() = 0;
+  // Milliseconds played from the start; -1 when not known.
   virtual int32_t getPlayPosition() = 0;
+  // Jumps to that many milliseconds from the start; false when it cannot.
   virtual bool setPlayPosition(int32_t ms) = 0;
+  // Plays faster or slower (1 is normal), changing the pitch with it.
   virtual bool setPlaybackSpeed(float speed = 1.0f) = 0;
+  // The playback speed.
   virtual float getPlaybackSpeed() = 0;
+  // Length of the sound in milliseconds; -1 when not known.
   virtual int32_t getPlayLength() = 0;
+  // The sound's effects when it was played with effects, else null.
   virtual ISoundEffectControl* getSoundEffectControl() = 0;
+  // Who hears when the sound stops, with a pointer handed back to it.
   virtual void setSoundStopEventReceiver(IStopEventReceiver* receiver, void* userData = nullptr) = 0;
 };
 

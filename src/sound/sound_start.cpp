@@ -1,6 +1,7 @@
 #include "sound/sound_start.h"
 
 #include "platform/sys_audio_device.h"
+#include "sound/ds_engine.h"
 #include "sound/winmm_engine.h"
 
 namespace vavozovu {
@@ -11,8 +12,10 @@ ISoundEngine* startSoundEngine(E_OUTPUT_SINK sink, uint32_t options) {
 }
 
 E_OUTPUT_SINK getOutputSink(ISoundEngine* engine) {
-  CVavOzovuWinMMSoundEngine* e = dynamic_cast<CVavOzovuWinMMSoundEngine*>(engine);
-  return e ? static_cast<E_OUTPUT_SINK>(e->getSink()) : EOS_AUTO;
+  if (CVavOzovuWinMMSoundEngine* e = dynamic_cast<CVavOzovuWinMMSoundEngine*>(engine))
+    return static_cast<E_OUTPUT_SINK>(e->getSink());
+  CVavOzovuDirectSoundEngineBase* d = dynamic_cast<CVavOzovuDirectSoundEngineBase*>(engine);
+  return d && d->getDevice() ? static_cast<E_OUTPUT_SINK>(d->getDevice()->sink()) : EOS_AUTO;
 }
 
 int32_t captureOutput(int16_t* out, int32_t frames) { return sys_audio_capture(out, frames); }

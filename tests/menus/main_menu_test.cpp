@@ -11,9 +11,11 @@
 #include "menus/menus.h"
 #include "menus/menus_community.h"
 #include "menus/menus_credits.h"
+#include "online/web_config.h"
 #include "menus/menus_edit.h"
 #include "menus/menus_error.h"
 #include "menus/menus_main.h"
+#include "online/web_config.h"
 #include "menus/menus_play.h"
 #include "menus/menus_popup.h"
 #include "menus/menus_settings.h"
@@ -147,10 +149,11 @@ TEST_F(MenusGame, FanPageOpensInTheBrowserAndTheMenuStays) {
   ::testing::internal::CaptureStderr();
   click("Become a Fan");
   std::string log = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(g_driver->last_weblink, MENUS_FAN_PAGE);
-  EXPECT_NE(log.find(std::string("Driver::weblink: ") + MENUS_FAN_PAGE), std::string::npos) << log;
-  EXPECT_EQ(std::string(MENUS_FAN_PAGE).rfind("http://", 0), 0u);
-  EXPECT_NE(std::string(MENUS_FAN_PAGE).find("/tunnelwick/like.php"), std::string::npos);
+  const std::string fan = web_page_url(WEB_PAGE_FAN);
+  EXPECT_EQ(g_driver->last_weblink, fan);
+  EXPECT_NE(log.find("Driver::weblink: " + fan), std::string::npos) << log;
+  EXPECT_EQ(fan.rfind("http://", 0), 0u);
+  EXPECT_NE(fan.find("/tunnelwick/like.php"), std::string::npos);
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
   EXPECT_FALSE(transition_running());
 }

@@ -38,6 +38,9 @@ void MenusGame::SetUp() {
   g_transition = Transition();
   // Web pages go to a program that does nothing.
   setenv("TW_WEBLINK_OPENER", "true", 1);
+  // Requests of the screens go to a loopback port where nothing listens,
+  // never out to the network.
+  setenv("TUNNELWICK_SERVICE", "127.0.0.1:1", 1);
 }
 
 void MenusGame::TearDown() {
@@ -45,6 +48,7 @@ void MenusGame::TearDown() {
   game_hooks = saved_hooks;
   audio.uninstall();
   unsetenv("TW_WEBLINK_OPENER");
+  unsetenv("TUNNELWICK_SERVICE");
 }
 
 void MenusGame::start() {

@@ -3,6 +3,7 @@
 // beside a plain reference loop (copy, scale, add, clamp) as the floor.
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <vector>
 
@@ -12,6 +13,7 @@ using namespace vavozovu;
 
 int main() {
   const int voices = 32, seconds = 20, rate = 44100;
+  setenv("TUNNELWICK_SOUND_DRIVER", "waveout", 1);  // the software mixer, not DirectSound
   ISoundEngine* e = startSoundEngine(EOS_CAPTURE, 0);
   if (!e) {
     fprintf(stderr, "bench_mix: no engine\n");

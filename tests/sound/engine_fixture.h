@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace sndtest {
 class EngineTest : public testing::Test {
  protected:
   void SetUp() override {
+    // These tests hear the software mixer behind wave-out.
+    setenv("TUNNELWICK_SOUND_DRIVER", "waveout", 1);
     engine_ = vavozovu::startSoundEngine(vavozovu::EOS_CAPTURE, 0);
     ASSERT_NE(engine_, nullptr);
     ASSERT_EQ(vavozovu::getOutputSink(engine_), vavozovu::EOS_CAPTURE);
@@ -23,6 +26,7 @@ class EngineTest : public testing::Test {
   }
   void TearDown() override {
     if (engine_) engine_->drop();
+    unsetenv("TUNNELWICK_SOUND_DRIVER");
   }
   // Plays whatever is queued and discards it.
   void drain() { vavozovu::captureOutput(nullptr, 32 * 256); }

@@ -1,0 +1,74 @@
+#include "editor/edit_file_dialogs.h"
+
+#include <cstring>
+
+#include "editor/edit_files.h"
+#include "editor/editor.h"
+#include "game/game.h"
+#include "gfx/text.h"
+#include "gfx/transition.h"
+#include "ui/ui.h"
+
+static Table* dialog(Widget* heading, const char* question, const std::string& path, const char* verb,
+                     int code) {
+  Table* t = new Table;
+  t->new_row();
+  t->add(heading);
+  if (question) {
+    t->new_row();
+    t->add(edit_centred_label(font_load("font2"), question, 426));
+  }
+  TextInput* field = gui_text_input("text", path.c_str(), LEVEL_TEXT_SIZE - 1);
+  field->st(SW_WIDTH, FILE_FIELD_WIDTH);
+  field->restyle();
+  t->new_row();
+  t->add(field);
+  t->new_row();
+  t->add(edit_button(verb, code));
+  t->new_row();
+  t->add(edit_button("Cancel", FILE_ACT_CANCEL));
+  t->st(SW_WIDTH, 320);
+  t->st(SW_HEIGHT, 320);
+  t->restyle();
+  return t;
+}
+
+void EditExport::build() {
+  char* slot = game->level.map.text[LEVEL_TEXT_PATH];
+  own_path.assign(slot, strnlen(slot, LEVEL_TEXT_SIZE));
+  if (own_path.empty()) edit_text_to_slot(slot, edit_default_path());
+  add_centred(dialog(edit_title(game), "Export this Map?", std::string(slot, strnlen(slot, LEVEL_TEXT_SIZE)),
+                     "Export", FILE_ACT_EXPORT));
+}
+
+void EditExport::loop() {
+  root.loop();
+  if (Widget* text = root.find("text"))
+    edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], text->get_value_s());
+}
+
+void EditExport::action(int code, const Event&) {
+  if (code == FILE_ACT_EXPORT)
+    edit_export_map(game, own_path);
+  else if (code == FILE_ACT_CANCEL) {
+    // What was typed and not exported is not this map's path.
+    edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], own_path);
+    edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
+  }
+}
+
+// The field is the dialog's own: no map is chosen yet, so the map that
+// happens to be loaded is left alone.
+void EditImport::build() {
+  add_centred(dialog(edit_centred_label(font_load("font1"), "Import a Map", 426), nullptr, edit_default_path(),
+                     "Import", FILE_ACT_IMPORT));
+}
+
+void EditImport::action(int code, const Event&) {
+  if (code == FILE_ACT_IMPORT) {
+    Widget* text = root.find("text");
+    edit_import_map(game, text ? text->get_value_s() : std::string());
+  } else if (code == FILE_ACT_CANCEL) {
+    edit_switch(game, TRANS_FADE, STATE_MENUS_EDIT);
+  }
+}

@@ -1,0 +1,97 @@
+// What the editor screens share: the dirty flag, saving, the state switch,
+// the play-test and the save-and-switch operations.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/audio.h"
+#include "driver/driver.h"
+#include "editor/edit_limits.h"
+#include "editor/editor.h"
+#include "game/game.h"
+#include "game/levels_db.h"
+#include "game/state.h"
+#include "game/world.h"
+#include "gfx/transition.h"
+
+static bool g_dirty;
+
+bool edit_dirty() { return g_dirty; }
+void edit_mark_dirty() { g_dirty = true; }
+
+// The editor keeps entities and the object layer empty; play fills both.
+static bool laid_out_for_play(const Game* g) {
+  for (const Entity& e : g->level.entities)
+    if (e.kind) return true;
+  for (uint8_t o : g->level.objects)
+    if (o) return true;
+  return false;
+}
+
+bool edit_save(Game* g) {
+  if (laid_out_for_play(g)) {
+    fprintf(stderr, "edit_save: the level is laid out for play, %s not saved\n", g->current_level_id);
+    return false;
+  }
+  levels_save(g);
+  g_dirty = false;
+  return true;
+}
+
+void edit_save_if_dirty(Game* g) {
+  if (g_dirty) edit_save(g);
+}
+
+bool edit_switch(Game* g, int type, int id) {
+  if (!state_get(id)) {
+    fprintf(stderr, "edit_switch: no screen for state %d\n", id);
+    return false;
+  }
+  g->transition(type, id);
+  return true;
+}
+
+void edit_play_test(Game* g) {
+  edit_recount_limits(g);
+  if (g->level.map.over_limit) {
+    sfx_play("lock-locked", 0, 0);
+    return;
+  }
+  if (!edit_save(g)) return;
+  g->return_menu = STATE_EDIT_MAIN;
+  level_start(g);
+}
+
+static void save_and_switch(Game* g, int type, int id) {
+  edit_save(g);
+  edit_switch(g, type, id);
+}
+
+void edit_open_text(Game* g) { save_and_switch(g, TRANS_FADE, STATE_EDIT_TEXT); }
+void edit_open_menu(Game* g) { save_and_switch(g, TRANS_FADE, STATE_EDIT_MENU); }
+void edit_quit_to_maps(Game* g) { save_and_switch(g, TRANS_BZOOM, STATE_MENUS_EDIT); }
+
+void edit_open_help(Game* g) {
+  g->help_return_state = g->state;
+  save_and_switch(g, TRANS_FADE, STATE_EDIT_HELP);
+}
+
+int edit_help_return(const Game* g) {
+  int id = g->help_return_state;
+  return id == STATE_EDIT_MAIN || id == STATE_EDIT_MENU ? id : STATE_EDIT_MENU;
+}
+
+const char* const EDIT_TUTORIAL_PAGE = "http://tunnelwick.example.org/tunnelwick/tutorial.php";
+
+void edit_open_tutorials(Game*) {
+  if (g_driver) g_driver->weblink(EDIT_TUTORIAL_PAGE, 0);
+}
+
+void edit_text_to_slot(char* slot, const std::string& text) {
+  size_t n = std::min(text.size(), static_cast<size_t>(LEVEL_TEXT_SIZE - 1));
+  // Back off continuation bytes so that no character is cut in half.
+  if (n < text.size())
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80) n--;
+  memset(slot, 0, LEVEL_TEXT_SIZE);
+  memcpy(slot, text.data(), n);
+}

@@ -1,0 +1,56 @@
+#include "editor/edit_screen.h"
+
+#include <cstring>
+
+#include "game/game.h"
+#include "game/levels_db.h"
+#include "gfx/gfx.h"
+#include "gfx/text.h"
+#include "ui/ui.h"
+
+void EditScreen::init() {
+  level_music(game);
+  root.reset();
+  root.add(gui_menu_background(), 0, 0);
+  build();
+}
+
+void EditScreen::paint() {
+  gfx_clear(0, 0, 0, 1);
+  gfx_project();
+  root.measure();
+  root.paint();
+}
+
+void EditScreen::loop() { root.loop(); }
+
+void EditScreen::event(Event e) {
+  Event orig = e;
+  action(root.event(&e), orig);
+}
+
+void EditScreen::add_centred(Widget* column) {
+  Box* view = new Box(column);
+  root.add(view, 0, 0);
+  view->st(SW_WIDTH, 640);
+  view->st(SW_HEIGHT, 640);
+  view->restyle();
+  view->measure();
+}
+
+Label* edit_centred_label(int font, const char* text, int width) {
+  MyLabel* l = new MyLabel(font, text);
+  l->st(SW_WIDTH, width);
+  l->st(SW_ALIGN, 0);
+  l->restyle();
+  return l;
+}
+
+Box* edit_button(const char* text, int action) {
+  return gui_button(new MyLabel(font_load("font1"), text), action, 320);
+}
+
+Box* edit_title(const Game* g) {
+  const char* t = g->level.map.text[LEVEL_TEXT_TITLE];
+  return gui_level_title(std::string(t, strnlen(t, LEVEL_TEXT_SIZE)).c_str());
+}

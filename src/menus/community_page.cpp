@@ -1,0 +1,263 @@
+#include "menus/community_page.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "gfx/gfx.h"
+#include "gfx/text.h"
+#include "menus/menu_screen.h"
+#include "ui/looks.h"
+#include "ui/ui.h"
+
+namespace {
+
+// Cuts the text to at most max bytes without splitting a UTF-8 character.
+std::string cut_utf8(std::string s, size_t max) {
+  if (s.size() <= max) return s;
+  size_t n = max;
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xc0) == 0x80) n--;
+  s.resize(n);
+  return s;
+}
+
+// A focusable widget that answers its code, with the button sounds.
+template <class W>
+W* clickable(W* w, int code) {
+  w->focusable = 1;
+  w->click_code = code;
+  look_sounds(w, SOUNDS_BUTTON);
+  w->restyle();
+  return w;
+}
+
+Box* framed_label(int font, const std::string& text, int width, bool fixed, int code) {
+  Box* b = new Box(new MyLabel(font, text));
+  if (width > 0) b->st(SW_WIDTH, width);
+  if (fixed) b->st(SW_FIXED, 1);
+  gui_style_dialog(b);
+  return clickable(b, code);
+}
+
+Widget* plain(int w, int h) {
+  Widget* p = new Widget;
+  if (w >= 0) p->st(SW_WIDTH, w);
+  p->st(SW_HEIGHT, h);
+  p->restyle();
+  return p;
+}
+
+Widget* stars(float value, const char* image) {
+  Stars* s = new Stars(value, gfx_img_load(image), 20);
+  s->focusable = 0;
+  Box* b = new Box(s);
+  b->no_input = 1;
+  return b;
+}
+
+// A shared map: the play row, "Leaderboard" and "More".
+Widget* level_entry(const var& e, int i) {
+  Table* play = new Table;
+  Widget* pic = plain(28, 28);
+  pic->st(SW_ICON_IMG, gfx_img_load("icon-play"));
+  pic->restyle();
+  Box* pic_box = new Box(pic);
+  pic_box->st(SW_MARGIN + 3, 4);
+  pic_box->restyle();
+  play->add_at(pic_box, 0, 0, 1, 2);
+
+  Box* title = new Box(new MyLabel(font_load("font2"), community_text(e, "title")));
+  title->st(SW_WIDTH, 165);
+  title->st(SW_FIXED, 1);
+  title->st(SW_ALIGN, -1);
+  title->st(SW_MARGIN + 3, 5);
+  title->restyle();
+  play->add_at(title, 1, 0, 1, 1);
+
+  // The player's own rating when there is one, else the map's.
+  double own = community_number(e, "u_stars", 0, 5);
+  Widget* rating = static_cast<int>(own) != 0 ? stars(static_cast<float>(own), "stars")
+                                              : stars(static_cast<float>(community_number(e, "stars", 0, 5)), "u_stars");
+  play->add_at(rating, 2, 0, 1, 2);
+
+  Box* author = new Box(new MyLabel(font_load("font3"), community_text(e, "uname")));
+  author->no_input = 1;
+  author->st(SW_WIDTH, 120);
+  author->st(SW_FIXED, 1);
+  author->st(SW_ALIGN, -1);
+  author->st(SW_MARGIN + 3, 5);
+  author->restyle();
+  play->add_at(author, 1, 1, 1, 1);
+  gui_style_dialog(play);
+  clickable(play, COMMUNITY_ACT_ENTRY_PLAY + i);
+
+  Table* row = new Table;
+  row->add(play);
+  row->add(framed_label(font_load("font2"), "Leaderboard", 120, false, COMMUNITY_ACT_ENTRY_LEADERBOARD + i));
+  row->add(framed_label(font_load("font2"), "More", 59, false, COMMUNITY_ACT_ENTRY_MORE + i));
+  return row;
+}
+
+// The widget of one entry, or null for a type that builds none.
+Widget* entry_widget(const var& e, const std::string& type, int i) {
+  if (type == "level") return level_entry(e, i);
+  if (type == "title") {
+    MyLabel* l = new MyLabel(font_load("font1"), community_text(e, "text"));
+    Box* inner = new Box(l);
+    inner->st(SW_WIDTH, 360);
+    inner->st(SW_FIXED, 1);
+    inner->restyle();
+    return new Box(inner);
+  }
+  if (type == "break") return plain(10, 10);
+  if (type == "text") {
+    MyLabel* l = new MyLabel(font_load("font2"), community_text(e, "text"));
+    l->st(SW_WIDTH, 460);
+    l->st(SW_ALIGN, 0);
+    l->restyle();
+    return new Box(l);
+  }
+  if (type == "button")
+    return framed_label(font_load("font15"), community_text(e, "text"), 480, true, COMMUNITY_ACT_ENTRY + i);
+  if (type == "image") {
+    int img = gfx_img_load(community_text(e, "src").c_str());
+    if (!img) return nullptr;
+    Widget* pic = plain(static_cast<int>(community_number(e, "width", 0, 480)),
+                        static_cast<int>(community_number(e, "height", 0, 480)));
+    pic->st(SW_ICON_IMG, img);
+    gui_style_dialog2(pic);
+    return new Box(clickable(pic, COMMUNITY_ACT_ENTRY + i));
+  }
+  if (type == "stars") return stars(static_cast<float>(community_number(e, "value", 0, 5)), "u_stars");
+  if (type == "u_stars") return stars(static_cast<float>(community_number(e, "value", 0, 5)), "stars");
+  return nullptr;
+}
+
+Table* entries_table(const var& page, const std::string& query) {
+  Table* entries = new Table;
+  Table* tabs = nullptr;  // the open row of tabs
+  size_t count = page.len();
+  if (count > COMMUNITY_MAX_ENTRIES) {
+    std::fprintf(stderr, "community: %zu entries of the page dropped\n", count - COMMUNITY_MAX_ENTRIES);
+    count = COMMUNITY_MAX_ENTRIES;
+  }
+  var_iter it = page.iter();
+  var e;
+  // Every entry takes an index, whatever it builds, so that each code names
+  // the entry that built its widget.
+  for (int i = 0; static_cast<size_t>(i) < count && it.next(e); i++) {
+    std::string type = community_text(e, "type");
+    if (type == "tab") {
+      if (!tabs) {
+        tabs = new Table;
+        tabs->new_row();
+      }
+      Box* tab = framed_label(font_load("font15"), community_text(e, "text"),
+                              static_cast<int>(community_number(e, "width", 0, 480)), true, COMMUNITY_ACT_ENTRY + i);
+      tabs->add(tab);
+      continue;
+    }
+    Widget* w = entry_widget(e, type, i);
+    if (!w) continue;
+    if (tabs) {
+      entries->new_row();
+      entries->add(new Box(tabs));
+      tabs = nullptr;
+    }
+    entries->new_row();
+    entries->add(w);
+  }
+  if (tabs) {
+    entries->new_row();
+    entries->add(tabs);
+  }
+  if (page.len() == 0) {
+    entries->new_row();
+    entries->add(new Box(new MyLabel(font_load("font1"), "Loading data ...")));
+  } else if (query != "@default" && query != "@home") {
+    entries->new_row();
+    entries->add(framed_label(font_load("font2"), "Back to Home", 0, false, COMMUNITY_ACT_HOME));
+  }
+  entries->new_row();
+  entries->add(plain(480, 1));
+  entries->st(SW_WIDTH, 480);
+  entries->restyle();
+  return entries;
+}
+
+Widget* corner_icon(const char* image, int code) {
+  Widget* w = plain(40, 40);
+  w->st(SW_ICON_IMG, gfx_img_load(image));
+  gui_style_dialog2(w);
+  return clickable(w, code);
+}
+
+}  // namespace
+
+std::string community_text(const var& entry, const char* field) {
+  if (!entry.is_dict()) return std::string();
+  var v = entry[field];
+  if (v.is_list() || v.is_dict()) return std::string();
+  return cut_utf8(var_str(v), COMMUNITY_TEXT_MAX);
+}
+
+double community_number(const var& entry, const char* field, double lo, double hi) {
+  if (!entry.is_dict()) return 0;
+  double n = entry[field].num();
+  if (!std::isfinite(n)) return 0;
+  return n < lo ? lo : n > hi ? hi : n;
+}
+
+void community_build_page(Container& root, const var& page, const std::string& query,
+                          const std::string& search_text) {
+  font_load("font1");
+  font_load("font15");
+  font_load("font2");
+  font_load("font3");
+
+  Table* header = new Table;
+  TextInput* search = gui_text_input("search", search_text.c_str(), COMMUNITY_SEARCH_SIZE - 1);
+  search->st(SW_WIDTH, 256);
+  search->return_code = COMMUNITY_ACT_SEARCH;
+  search->restyle();
+  Box* search_box = new Box(search);
+  search_box->st(SW_HEIGHT, 40);
+  search_box->st(SW_MARGIN + 1, -10);
+  search_box->restyle();
+  header->add(search_box);
+  header->add(new Box(gui_button_small(new MyLabel(font_load("font15"), "Search"), COMMUNITY_ACT_SEARCH)));
+
+  Table* outer = new Table;
+  outer->new_row();
+  outer->add(new Box(header));
+  outer->new_row();
+  outer->add(plain(-1, 20));
+
+  Container* list = new Container;
+  list->st4(SW_MARGIN, 10, 8, 10, 12);
+  list->restyle();
+  list->add(entries_table(page, query), 0, 0);
+  Widget* home = corner_icon("icon-home", COMMUNITY_ACT_HOME);
+  home->name = "home";
+  list->add(home, 0, 0);
+  list->add(corner_icon("icon-restart", COMMUNITY_ACT_RESTART), 440, 0);
+
+  outer->new_row();
+  outer->add(new Box(gui_menu_box(new ScrollBox2(new ScrollBox(list, 500, 384)), 50)));
+  outer->new_row();
+  outer->add(plain(-1, 20));
+  Box* back = new Box(gui_back_button("Main Menu", MENUS_ACT_BACK));
+  back->st(SW_ALIGN, -1);
+  back->restyle();
+  outer->new_row();
+  outer->add(back);
+  outer->st(SW_WIDTH, 320);
+  outer->st(SW_HEIGHT, 426);
+  outer->restyle();
+
+  Box* view = new Box(outer);
+  view->st(SW_WIDTH, 640);
+  view->st(SW_HEIGHT, 640);
+  view->restyle();
+  root.add(view, 0, 0);
+  menus_select(root, "home");
+}

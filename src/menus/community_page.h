@@ -1,0 +1,47 @@
+// The layout of a community page: the search header, the scrolling list of
+// the page's entries with the home and restart icons over its corners, and
+// the back button. The web service composes the page as a JSON list of
+// entry dicts, each with a "type" and the fields of that type; every field
+// may be missing (none: empty text, number 0).
+#pragma once
+
+#include <string>
+
+#include "util/var.h"
+
+class Container;
+
+// Action codes of the community browser.
+enum {
+  COMMUNITY_ACT_RESTART = 12,
+  COMMUNITY_ACT_HOME = 13,
+  COMMUNITY_ACT_SEARCH = 14,
+  // Flags of the per-entry codes; the entry's index is in the low 16 bits.
+  COMMUNITY_ACT_ENTRY = 0x10000,        // "button", "tab" or "image"
+  COMMUNITY_ACT_ENTRY_PLAY = 0x20000,   // the play row of a "level"
+  COMMUNITY_ACT_ENTRY_MORE = 0x40000,   // its "More" button
+  COMMUNITY_ACT_ENTRY_LEADERBOARD = 0x80000,
+  COMMUNITY_ENTRY_MASK = 0xffff,
+  // Entries past this many could not be told apart by their codes.
+  COMMUNITY_MAX_ENTRIES = COMMUNITY_ENTRY_MASK + 1,
+};
+
+enum {
+  COMMUNITY_QUERY_SIZE = 256,   // the query text, NUL included
+  COMMUNITY_SEARCH_SIZE = 32,   // the search box's text, NUL included
+  // A page's texts are cut to this many bytes (whole UTF-8 characters).
+  COMMUNITY_TEXT_MAX = 1024,
+};
+
+// A text field of an entry, cut to COMMUNITY_TEXT_MAX bytes.
+std::string community_text(const var& entry, const char* field);
+// A number field of an entry: 0 when missing or not finite, else within
+// lo..hi.
+double community_number(const var& entry, const char* field, double lo, double hi);
+
+// Replaces what root holds (after the menu background) with the page's
+// screen: header with the search box holding search_text, the entries, and
+// "Back to Home" unless query is "@default" or "@home". The home icon has
+// the focus afterwards.
+void community_build_page(Container& root, const var& page, const std::string& query,
+                          const std::string& search_text);

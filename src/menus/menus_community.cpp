@@ -1,0 +1,112 @@
+#include "menus/menus_community.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "driver/audio.h"
+#include "driver/driver.h"
+#include "game/game.h"
+#include "online/web_actions.h"
+#include "online/web_config.h"
+#include "online/web_loop.h"
+#include "ui/ui.h"
+
+namespace {
+
+// Copies text into the fixed-size field, cut to size - 1 bytes.
+void set_text(char* field, size_t size, const std::string& text) {
+  std::memset(field, 0, size);
+  std::memcpy(field, text.data(), std::min(text.size(), size - 1));
+}
+
+// The entry of the page at the index, or none.
+var entry_at(const var& page, int index) {
+  if (!page.is_list() || index < 0 || static_cast<size_t>(index) >= page.len()) return var();
+  return page[index];
+}
+
+}  // namespace
+
+void MenusCommunity::init() {
+  if (needs_query) {
+    needs_query = 0;
+    page = var::new_list();
+    web_uquery(game, query);
+  }
+  music_play("mus-select");
+  build_page();
+}
+
+void MenusCommunity::build_page() { MenuScreen::init(); }
+
+void MenusCommunity::build() { community_build_page(root, page, query, search_text); }
+
+var MenusCommunity::call(var args) {
+  std::string name = var_str(args[0]);
+  if (name == "urefresh") {
+    needs_query = 1;
+    init();
+  } else if (name == "uquery") {
+    var p = args[1];
+    if (!p.is_list()) {
+      // A page the screen cannot read is reported, never half shown.
+      std::fprintf(stderr, "community: the page is a %s, not a list\n", p.type_name());
+      web_message(game, "The community page could not be read.");
+      return var();
+    }
+    page = p;
+    build_page();
+  }
+  return var();
+}
+
+void MenusCommunity::loop() {
+  MenuScreen::loop();
+  if (Widget* search = root.find("search")) set_text(search_text, sizeof search_text, search->get_value_s());
+}
+
+void MenusCommunity::request(const char* new_query) {
+  if (new_query) set_text(query, sizeof query, new_query);
+  needs_query = 1;
+  init();
+}
+
+void MenusCommunity::action(int code) {
+  int index = code & COMMUNITY_ENTRY_MASK;
+  if (code == COMMUNITY_ACT_SEARCH) {
+    request((std::string("~") + search_text).c_str());
+  } else if (code == COMMUNITY_ACT_HOME) {
+    request("@home");
+  } else if (code == COMMUNITY_ACT_RESTART) {
+    request(nullptr);
+  } else if (code & COMMUNITY_ACT_ENTRY) {
+    entry_action(index);
+  } else if (code & COMMUNITY_ACT_ENTRY_PLAY) {
+    web_uplay(game, community_text(entry_at(page, index), "id"));
+  } else if (code & COMMUNITY_ACT_ENTRY_MORE) {
+    request(("+" + community_text(entry_at(page, index), "id")).c_str());
+  } else if (code & COMMUNITY_ACT_ENTRY_LEADERBOARD) {
+    std::string uid = game_text_terminate(game->settings.uid, sizeof game->settings.uid);
+    std::string url = web_scores_url(WEB_PAGE_USCORES, community_text(entry_at(page, index), "id"), uid);
+    if (g_driver) g_driver->weblink(url.c_str(), 1);
+  }
+}
+
+// The action of a button, tab or image. Its texts are copied first: a
+// query rebuilds the page, which may free the entry.
+void MenusCommunity::entry_action(int index) {
+  var e = entry_at(page, index);
+  const std::string act = community_text(e, "action");
+  const std::string value = community_text(e, "value");
+  if (act == "olink" || act == "link") {
+    // The driver opens http and https addresses only.
+    if (g_driver) g_driver->weblink(value.c_str(), act == "olink" ? 1 : 0);
+  } else if (act == "query") {
+    request(value.c_str());
+  } else if (act == "qlink") {
+    web_qlink(game, value);
+  } else if (act == "play") {
+    web_uplay(game, value);
+  }
+}

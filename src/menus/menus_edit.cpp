@@ -1,0 +1,123 @@
+#include "menus/menus_edit.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "driver/audio.h"
+#include "editor/edit_ops.h"
+#include "editor/editor.h"
+#include "game/game.h"
+#include "game/levels_db.h"
+#include "gfx/text.h"
+#include "gfx/transition.h"
+#include "menus/menus.h"
+#include "ui/ui.h"
+#include "util/db.h"
+
+enum { LIST_W = 426, LIST_H = 320, SPACER_H = 20 };
+
+static Widget* spacer() {
+  Widget* w = new Widget;
+  w->st(SW_HEIGHT, SPACER_H);
+  w->restyle();
+  return w;
+}
+
+static Widget* map_row(int font, const std::string& title, int index) {
+  Box* b = new Box(new MyLabel(font, title));
+  gui_style_dialog(b);
+  b->click_code = MAPS_ACT_ROW + index;
+  b->focusable = 1;
+  b->st(SW_FIXED, 1);
+  look_sounds(b, SOUNDS_BUTTON);
+  b->st(SW_WIDTH, LIST_W);
+  b->st(SW_ALIGN, -1);
+  b->restyle();
+  return b;
+}
+
+void MenusEdit::build() {
+  music_play("mus-menus");
+  int font1 = font_load("font1");
+  int font15 = font_load("font15");
+  font_load("font2");
+
+  Table* outer = new Table;
+  outer->new_row();
+  outer->add(new Box(gui_button(new MyLabel(font1, "Create New Map"), MAPS_ACT_CREATE, LIST_W)));
+  if (game->settings.debug == 1) {
+    outer->new_row();
+    outer->add(new Box(gui_button(new MyLabel(font1, "Import Map"), MAPS_ACT_IMPORT, LIST_W)));
+  }
+  outer->new_row();
+  outer->add(spacer());
+
+  maps_rows = db_query(game_db(GAME_DB_USER),
+                       "select id,title,name,ts from levels order by cast(ts as integer) desc");
+  Table* list = new Table;
+  for (int i = 0; i < static_cast<int>(maps_rows.len()); i++) {
+    list->new_row();
+    var title = maps_rows[i]["title"];
+    list->add(map_row(font15, title.str(), i));
+  }
+  if (maps_rows.len() == 0) {
+    MyLabel* none = new MyLabel(font15, "You have not created any new maps yet.");
+    none->st(SW_WIDTH, LIST_W / 2);
+    none->st(SW_ALIGN, 0);
+    none->restyle();
+    Box* b = new Box(none);
+    b->st(SW_WIDTH, LIST_W);
+    b->st(SW_HEIGHT, LIST_H);
+    b->restyle();
+    list->new_row();
+    list->add(b);
+  }
+  outer->new_row();
+  outer->add(new Box(gui_menu_box(new ScrollBox2(new ScrollBox(list, LIST_W, LIST_H)), 50)));
+  Box* view = new Box(outer);
+  view->st(SW_WIDTH, 640);
+  view->st(SW_HEIGHT, 640);
+  view->restyle();
+  root.add(view, 0, 0);
+}
+
+void MenusEdit::action(int a) {
+  if (a == MAPS_ACT_CREATE) {
+    create_map();
+    return;
+  }
+  if (a == MAPS_ACT_IMPORT) {
+    if (game->settings.debug == 1) menus_switch(game, TRANS_ZOOM, STATE_EDIT_IMPORT);
+    return;
+  }
+  if (!(a & MAPS_ACT_ROW)) return;
+  int i = a & 0xffff;
+  if (i >= static_cast<int>(maps_rows.len())) return;
+  char before[sizeof game->current_level_id];
+  memcpy(before, game->current_level_id, sizeof before);
+  game_text_set(game->current_level_id, sizeof game->current_level_id, maps_rows[i]["id"].str().c_str());
+  if (!levels_load(game, game_db(GAME_DB_USER))) {
+    memcpy(game->current_level_id, before, sizeof before);
+    return;
+  }
+  game->return_menu = STATE_MENUS_EDIT;
+  menus_switch(game, TRANS_ZOOM, STATE_EDIT_MENU);
+}
+
+void MenusEdit::create_map() {
+  char before[sizeof game->current_level_id];
+  memcpy(before, game->current_level_id, sizeof before);
+  if (!levels_create(game)) return;
+  Level& l = game->level;
+  memset(static_cast<void*>(&l), 0, sizeof l);
+  l.map.camera[0] = l.map.camera[1] = MAP_W / 2;
+  l.map.current_tile = TILE_NEW_CURRENT;
+  edit_flood_fill(MAP_W / 2, MAP_H / 2, game, TILE_FLOOR);
+  edit_save(game);
+  if (!levels_load(game, game_db(GAME_DB_USER))) {
+    fprintf(stderr, "MenusEdit: the new map %s could not be read back\n", game->current_level_id);
+    memcpy(game->current_level_id, before, sizeof before);
+    return;
+  }
+  menus_switch(game, TRANS_ZOOM, STATE_EDIT_TEXT);
+}

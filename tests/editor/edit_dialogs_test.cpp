@@ -1,0 +1,163 @@
+// The editor menu and its dialogs: the title form, deletion, and map files
+// going out and coming back as new maps, with every refused case.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "driver/audio.h"
+#include "editor/edit_files.h"
+#include "editor/edit_menu.h"
+#include "editor/edit_text.h"
+#include "editor/editor.h"
+#include "editor_fixture.h"
+#include "game/headless.h"
+#include "game/levels_db.h"
+#include "game/pack.h"
+#include "game/paths.h"
+#include "util/db.h"
+
+namespace editor_test {
+namespace {
+
+struct EditDialogs : EditorGame {
+  void SetUp() override {
+    EditorGame::SetUp();
+    boot();
+    new_map_in_editor();
+    key(GK_ESCAPE);
+    settle();
+    ASSERT_EQ(g->state, STATE_EDIT_MENU);
+  }
+  size_t map_rows() { return db_query(game_db(GAME_DB_USER), "select id from levels").len(); }
+  std::string slot(int i) { return g->level.map.text[i]; }
+  void set_path(const std::string& p) { edit_text_to_slot(g->level.map.text[LEVEL_TEXT_PATH], p); }
+  static std::string read(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+  }
+  static void write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+};
+
+TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
+  std::vector<Widget*> buttons;
+  current()->root.collect_focusable(&buttons);
+  EXPECT_EQ(find_label(&current()->root, "Export"), nullptr);
+  g->settings.debug = 1;
+  key(GK_A + ('d' - 'a'));  // any key; the menu is entered again below
+  click("Edit Map");
+  settle();
+  key(GK_ESCAPE);
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_MENU);
+  EXPECT_NE(find_label(&current()->root, "Export"), nullptr);
+
+  // The title keeps 255 bytes of whole characters; the music plays at once.
+  click("Title & Options");
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_TEXT);
+  std::string title;
+  for (int i = 0; i < 150; i++) title += "\xc3\xa9";  // 300 bytes of two-byte letters
+  current()->root.find("text")->set_value_s(title);
+  game_headless_run(1);
+  EXPECT_EQ(slot(LEVEL_TEXT_TITLE), title.substr(0, 254));
+  click("Music");
+  GridPicker* music = dynamic_cast<GridPicker*>(current()->root.find("music"));
+  ASSERT_NE(music, nullptr);
+  EXPECT_EQ(music->get_value_i(), 0);
+  music->set_value_i(3);
+  game_headless_run(1);
+  EXPECT_EQ(slot(LEVEL_TEXT_MUSIC), "mus-play3");
+  int track = music_find("mus-play3");
+  ASSERT_GT(track, 0);
+  EXPECT_EQ(g_audio.tracks[track].target, 1.0f);
+  click("Done");
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_MENU);
+  var row = db_query(game_db(GAME_DB_USER), "select title from levels where id = ?", var(g->current_level_id));
+  EXPECT_EQ(row[0]["title"].str(), title.substr(0, 254));
+
+  // Cancel keeps the map, Delete removes it and ends on the list.
+  click("Delete");
+  settle();
+  key(GK_ESCAPE);
+  EXPECT_EQ(g->state, STATE_EDIT_DELETE);
+  click("Cancel");
+  settle();
+  EXPECT_EQ(g->state, STATE_EDIT_MENU);
+  EXPECT_EQ(map_rows(), 1u);
+  click("Delete");
+  settle();
+  click("Delete");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_EDIT);
+  EXPECT_EQ(map_rows(), 0u);
+}
+
+TEST_F(EditDialogs, ExportAndImportRoundTrip) {
+  edit_text_to_slot(g->level.map.text[LEVEL_TEXT_TITLE], "Round trip");
+  g->level.map.grid[20 * MAP_W + 20] = 1;
+  std::string id = g->current_level_id;
+  std::string file = tmp.path() + "/out.map";
+  set_path(file);
+  ASSERT_EQ(edit_export_file(g, ""), EXPORT_OK);
+  std::string bytes = read(file);
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(bytes, game_pack_level(g));
+  // Exporting again over this map's own export is allowed.
+  EXPECT_EQ(edit_export_file(g, file), EXPORT_OK);
+
+  // Two imports right after each other: two new maps, same title and grid.
+  for (int i = 0; i < 2; i++) {
+    ASSERT_EQ(edit_import_file(g, file), IMPORT_OK);
+    EXPECT_NE(g->current_level_id, id);
+    EXPECT_EQ(slot(LEVEL_TEXT_TITLE), "Round trip");
+    EXPECT_EQ(slot(LEVEL_TEXT_PATH), file);
+    EXPECT_EQ(cell(20, 20), 1);
+  }
+  EXPECT_EQ(map_rows(), 3u);
+}
+
+TEST_F(EditDialogs, RefusedExportsAndImports) {
+  std::string other = tmp.path() + "/other.map";
+  write(other, "precious");
+  set_path(tmp.path() + "/notes.txt");
+  EXPECT_EQ(edit_export_file(g, ""), EXPORT_NOT_MAP);
+  set_path(std::string(TW_DATA_DIR) + "/level01.map");
+  EXPECT_EQ(edit_export_file(g, ""), EXPORT_GAME_FILE);
+  set_path(other);
+  EXPECT_EQ(edit_export_file(g, ""), EXPORT_OTHER_FILE);
+  EXPECT_EQ(read(other), "precious");
+  // A refused path does not become the map's own: a later export with it
+  // is refused again.
+  EXPECT_EQ(slot(LEVEL_TEXT_PATH), "");
+  set_path(tmp.path() + "/missing-folder/x.map");
+  EXPECT_EQ(edit_export_file(g, ""), EXPORT_NOT_MAP);
+  // The dialog shows the error screen's text on a refusal.
+  edit_export_map(g, "");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+  EXPECT_STREQ(g->error_text, "Error exporting map.");
+  EXPECT_EQ(g->error_return_state, STATE_EDIT_MENU);
+
+  std::string id = g->current_level_id;
+  EXPECT_EQ(edit_import_file(g, tmp.path() + "/none.map"), IMPORT_UNREADABLE);
+  EXPECT_EQ(edit_import_file(g, other), IMPORT_NOT_MAP);
+  write(tmp.path() + "/huge.map", std::string(PACKED_MAP_MAX + 1, 'x'));
+  EXPECT_EQ(edit_import_file(g, tmp.path() + "/huge.map"), IMPORT_UNREADABLE);
+  std::string fifo = tmp.path() + "/pipe.map";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(edit_import_file(g, fifo), IMPORT_UNREADABLE);
+  EXPECT_EQ(g->current_level_id, id);
+  EXPECT_EQ(map_rows(), 1u);
+  edit_import_map(g, other);
+  settle();
+  EXPECT_STREQ(g->error_text, "Error importing map.");
+  EXPECT_EQ(g->error_return_state, STATE_MENUS_EDIT);
+}
+
+}  // namespace
+}  // namespace editor_test

@@ -1,0 +1,207 @@
+// The editor as a player meets it: my maps, the drawing screen with its
+// tools, limits and autosave, and nothing lost on quit.
+#include <set>
+
+#include "editor/edit_icons.h"
+#include "editor/edit_main.h"
+#include "editor/edit_ops.h"
+#include "editor/editor.h"
+#include "editor_fixture.h"
+#include "game/headless.h"
+#include "game/levels_db.h"
+#include "game/pack.h"
+#include "game/tile_info.h"
+#include "gfx/transition.h"
+#include "menus/menus_edit.h"
+#include "util/db.h"
+
+namespace editor_test {
+namespace {
+
+struct EditorScreens : EditorGame {
+  EditMain* main_screen() { return static_cast<EditMain*>(state_get(STATE_EDIT_MAIN)); }
+  var rows() { return db_query(game_db(GAME_DB_USER), "select id from levels"); }
+  void frames(int n) { game_headless_run(n); }
+};
+
+const int WALL = 1, FLOOR = 2, PLAYER = 32, CARTRIDGE = 48;
+
+TEST_F(EditorScreens, NewMapDrawUndoRedoAutosaveAndQuit) {
+  boot();
+  click("Build");
+  settle();
+  ASSERT_NE(find_label(&current()->root, "You have not created any new maps yet."), nullptr);
+  key(GK_ESCAPE);
+  settle();
+  new_map_in_editor();
+  const LevelMap& m = g->level.map;
+  std::string id = g->current_level_id;
+  EXPECT_EQ(id.find_first_not_of("0123456789"), std::string::npos) << id;
+  EXPECT_EQ(cell(2, 2), FLOOR);
+  EXPECT_EQ(cell(125, 125), FLOOR);
+  EXPECT_EQ(cell(1, 1), 0);
+  EXPECT_EQ(m.camera[0], 64.0f);
+  EXPECT_EQ(m.camera[1], 64.0f);
+  EXPECT_EQ(m.current_tile, WALL);
+  EXPECT_EQ(m.changes, 15376);
+
+  // A drag draws a connected line of wall; one undo takes the stroke back,
+  // a second brings it again.
+  pointer(EVT_MOTION, 60, 62, 0);
+  pointer(EVT_DOWN, 60, 62);
+  pointer(EVT_MOTION, 66, 62, 1);
+  pointer(EVT_UP, 66, 62);
+  for (int x = 60; x <= 66; x++) ASSERT_EQ(cell(x, 62), WALL) << x;
+  EXPECT_EQ(m.changes, 15376 + 7);
+  frames(1);
+  EXPECT_EQ(label("pos"), "3,2");
+  key(GK_A + ('z' - 'a'));
+  EXPECT_EQ(cell(63, 62), FLOOR);
+  EXPECT_EQ(m.changes, 15376);
+  key(GK_A + ('z' - 'a'));
+  EXPECT_EQ(cell(63, 62), WALL);
+
+  // The autosave writes the pending edits at the next multiple of 300
+  // frames, the undo included.
+  std::string before = stored_data();
+  int left = EDIT_AUTOSAVE_FRAMES - main_screen()->frame_count % EDIT_AUTOSAVE_FRAMES;
+  frames(left - 1);
+  EXPECT_EQ(stored_data(), before);
+  frames(1);
+  EXPECT_EQ(stored_data(), game_pack_level(g));
+
+  // A fill right before quitting is kept: leaving saves what is pending.
+  key(GK_A + ('f' - 'a'));
+  EXPECT_EQ(main_screen()->tool, EDIT_TOOL_FILL);
+  click_cell(40, 40);
+  EXPECT_EQ(cell(100, 100), WALL);
+  stop();
+  start();
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_MAIN);
+  EXPECT_EQ(g->current_level_id, id);
+  EXPECT_EQ(cell(100, 100), WALL);
+}
+
+TEST_F(EditorScreens, MapsMadeInOneSecondStayTwoAndOpenNewestFirst) {
+  boot();
+  click("Build");
+  settle();
+  std::set<std::string> ids;
+  for (int i = 0; i < 2; i++) {
+    static_cast<MenusEdit*>(current())->create_map();
+    settle();
+    ASSERT_EQ(g->state, STATE_EDIT_TEXT);
+    ids.insert(g->current_level_id);
+    edit_set_tile(10, 10, i ? WALL : 4, g, false);
+    levels_save(g);
+    g->transition(TRANS_NONE, STATE_MENUS_EDIT);
+  }
+  EXPECT_EQ(ids.size(), 2u);
+  EXPECT_EQ(rows().len(), 2u);
+  // Both rows are there; picking the first opens a map in the editor menu.
+  auto* maps = static_cast<MenusEdit*>(current());
+  ASSERT_EQ(maps->maps_rows.len(), 2u);
+  Widget* first = nullptr;
+  std::vector<Widget*> all;
+  current()->root.collect_focusable(&all);
+  for (Widget* w : all)
+    if (w->click_code == MAPS_ACT_ROW) first = w;
+  click(first);
+  settle();
+  EXPECT_EQ(g->state, STATE_EDIT_MENU);
+  EXPECT_EQ(g->return_menu, STATE_MENUS_EDIT);
+  EXPECT_EQ(g->current_level_id, maps->maps_rows[0]["id"].str());
+}
+
+TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
+  boot();
+  new_map_in_editor();
+  for (int i = 0; i < 48; i++) edit_set_tile(10 + i, 20, CARTRIDGE, g, false);
+  frames(1);
+  EXPECT_EQ(label("hint"), "48 / 48 items used.");
+  EXPECT_EQ(g->level.map.over_limit, 0);
+  edit_set_tile(10, 21, CARTRIDGE, g, false);
+  frames(1);
+  EXPECT_EQ(label("hint"), "Too many items!  +1");
+  EXPECT_EQ(g->level.map.over_limit, 1);
+  edit_set_tile(10, 22, PLAYER, g, false);
+  edit_set_tile(11, 22, PLAYER, g, false);
+  frames(1);
+  EXPECT_EQ(label("hint"), "Too many players!  +1");
+
+  // An edit in the same frame as the play-test counts: the player makes the
+  // 49th item.
+  edit_set_tile(11, 22, FLOOR, g, false);
+  edit_set_tile(10, 21, FLOOR, g, false);
+  edit_set_tile(10, 23, CARTRIDGE, g, false);
+  sounds();
+  key(GK_SPACE);
+  EXPECT_EQ(g->state, STATE_EDIT_MAIN);
+  EXPECT_EQ(sounds(), std::vector<std::string>{"lock-locked"});
+  // Back within the limits in the same frame: the play-test starts, with the
+  // map saved first.
+  edit_set_tile(10, 23, FLOOR, g, false);
+  edit_set_tile(10, 20, FLOOR, g, false);
+  g->level.map.over_limit = 0;  // what the recount will find
+  std::string packed = game_pack_level(g);
+  key(GK_SPACE);
+  EXPECT_EQ(g->state, STATE_PLAY_INTRO);
+  EXPECT_EQ(g->return_menu, STATE_EDIT_MAIN);
+  EXPECT_EQ(stored_data(), packed);
+  // The level laid out for play has lost its objects: it is never saved.
+  EXPECT_FALSE(edit_save(g));
+  EXPECT_EQ(stored_data(), packed);
+}
+
+TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
+  boot();
+  new_map_in_editor();
+  EditMain* s = main_screen();
+  // The picker names the hovered tile and sets the clicked one.
+  key(GK_A + ('s' - 'a'));
+  ASSERT_EQ(s->tool, EDIT_TOOL_PICKER);
+  ASSERT_NE(current()->root.find("picker"), nullptr);
+  frames(1);
+  EXPECT_EQ(label("hint"), "wall");
+  std::vector<Widget*> cells;
+  current()->root.find("picker")->collect_focusable(&cells);
+  Widget* player = nullptr;
+  for (Widget* w : cells)
+    if (w->click_code == PICK_CLICK + PLAYER) player = w;
+  ASSERT_NE(player, nullptr);
+  click(player);
+  EXPECT_EQ(g->level.map.current_tile, PLAYER);
+  EXPECT_EQ(s->tool, EDIT_TOOL_DRAW);
+  EXPECT_EQ(current()->root.find("picker"), nullptr);
+  key(GK_A + ('s' - 'a'));
+  key(GK_A + ('q' - 'a'));
+  EXPECT_EQ(g->level.map.current_tile, PLAYER);
+  EXPECT_EQ(s->tool, EDIT_TOOL_DRAW);
+
+  // The help goes back where it came from, and only to an editor screen
+  // that opens it.
+  Event slash(EVT_KEYDOWN);
+  slash[EVW_SYM] = '/';
+  game_headless_event(slash);
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_HELP);
+  EXPECT_EQ(g->help_return_state, STATE_EDIT_MAIN);
+  g->help_return_state = STATE_PLAY;
+  click("Done");
+  settle();
+  EXPECT_EQ(g->state, STATE_EDIT_MENU);
+
+  // A map that no longer loads sends the player back to the list, and
+  // nothing is written over it.
+  db_query(game_db(GAME_DB_USER), "delete from levels");
+  click("Edit Map");
+  settle();
+  frames(1);
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_EDIT);
+  EXPECT_EQ(rows().len(), 0u);
+}
+
+}  // namespace
+}  // namespace editor_test

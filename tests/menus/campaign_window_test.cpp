@@ -1,0 +1,143 @@
+// A new player's first level in a real window: every key and click goes
+// through SDL's event queue and the driver, as in the running game. From
+// the main menu through the intro to the sector map, a level picked with
+// the keys and the mouse, walked to its exit and won, and back on the map
+// with the level shown complete.
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <vector>
+
+#include "driver/driver.h"
+#include "game/game.h"
+#include "game/state.h"
+#include "game/tile_info.h"
+#include "game/world.h"
+#include "gfx/gfx.h"
+#include "gfx/transition.h"
+#include "menus/lev_scroller.h"
+#include "menus/menus.h"
+#include "menus_fixture.h"
+#include "support/game_window.h"
+#include "window_input.h"
+
+namespace {
+
+struct Cell {
+  int x, y;
+  bool operator==(const Cell& o) const { return x == o.x && y == o.y; }
+};
+
+struct CampaignWindow : WindowInput {
+  void install_hooks() override { game_hooks.register_menu_states = register_menu_states; }
+
+  Cell player_cell() {
+    Entity* p = world_player(g);
+    return {static_cast<int>(std::floor(p->x)), static_cast<int>(std::floor(p->y))};
+  }
+  // The shortest way to the cell over open cells.
+  std::vector<Cell> route(Cell from, Cell to) {
+    std::vector<int> prev(MAP_W * MAP_H, -1);
+    std::deque<Cell> q{from};
+    prev[from.y * MAP_W + from.x] = from.y * MAP_W + from.x;
+    while (!q.empty()) {
+      Cell c = q.front();
+      q.pop_front();
+      if (c == to) break;
+      const int d[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+      for (auto& s : d) {
+        Cell n{c.x + s[0], c.y + s[1]};
+        if (world_blocked(g, n.x, n.y) || prev[n.y * MAP_W + n.x] != -1) continue;
+        prev[n.y * MAP_W + n.x] = c.y * MAP_W + c.x;
+        q.push_back(n);
+      }
+    }
+    std::vector<Cell> path;
+    if (prev[to.y * MAP_W + to.x] == -1) return path;
+    for (int i = to.y * MAP_W + to.x; i != from.y * MAP_W + from.x; i = prev[i]) path.push_back({i % MAP_W, i / MAP_W});
+    return {path.rbegin(), path.rend()};
+  }
+  // Holds the bound direction key towards each next cell until the player
+  // stands on its centre.
+  void walk_to_exit() {
+    Cell exit{-1, -1};
+    for (const Entity& e : g->level.entities)
+      if (e.kind == ENT_EXIT) exit = {e.home_x, e.home_y};
+    ASSERT_NE(exit.x, -1);
+    std::vector<Cell> path = route(player_cell(), exit);
+    ASSERT_FALSE(path.empty());
+    for (const Cell& next : path) {
+      Cell at = player_cell();
+      int action = next.x > at.x ? ACT_RIGHT : next.x < at.x ? ACT_LEFT : next.y > at.y ? ACT_DOWN : ACT_UP;
+      push_key(SDL_KEYDOWN, g->settings.keys[action]);
+      for (int i = 0; i < 40 && g->level.stats.exit_countdown == 0; i++) {
+        frames(1, 8);
+        Entity* p = world_player(g);
+        if (std::fabs(p->x - (next.x + 0.5f)) + std::fabs(p->y - (next.y + 0.5f)) < WORLD_SPEED / 2) break;
+      }
+      push_key(SDL_KEYUP, g->settings.keys[action]);
+      frames(1, 8);
+      if (g->level.stats.exit_countdown > 0) return;
+      ASSERT_EQ(player_cell(), next) << "stuck on the way to " << next.x << "," << next.y;
+    }
+  }
+};
+
+}  // namespace
+
+TEST_F(CampaignWindow, PlayPickWinAndComeBackToTheMap) {
+  frames(20);
+  ASSERT_EQ(g->state, STATE_MENUS_MAIN);
+  click(menus_test::find_button(&root(), "Play"));
+  frames(20);
+  ASSERT_EQ(g->state, STATE_MOVIE_INTRO);
+  tap(SDLK_SPACE);  // skips the film
+  frames(60);
+  ASSERT_EQ(g->state, STATE_MENUS_PLAY);
+  ASSERT_EQ(g->progress.current_level, 1);
+  Widget* first = root().find("1");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->sv(SW_ICON_IMG), gfx_img_load("map-level"));
+  float ix, iy;
+  first->abs_pos(&ix, &iy);
+  g->paint_state();
+  Picture before = grab();
+
+  // The keys move the selection, the mouse brings it back: the first click
+  // selects, the second starts the level.
+  tap(SDLK_RIGHT);
+  EXPECT_EQ(g->progress.current_level, 2);
+  click(root().find("1"));
+  EXPECT_EQ(g->progress.current_level, 1);
+  EXPECT_EQ(g->state, STATE_MENUS_PLAY);
+  click(root().find("1"));
+  ASSERT_EQ(g->state, STATE_PLAY_INTRO);
+  frames(20);
+  tap(SDLK_SPACE);
+  frames(20);
+  ASSERT_EQ(g->state, STATE_PLAY);
+
+  walk_to_exit();
+  frames(WORLD_EXIT_STEPS + 20);
+  ASSERT_EQ(g->state, STATE_PLAY_WIN);
+  tap(SDLK_RETURN);  // "Continue"
+  frames(60);
+
+  // Back on the map: the level counts as won and its icon shows it.
+  ASSERT_EQ(g->state, STATE_MENUS_PLAY);
+  EXPECT_EQ(g->progress.levels[1].plays, 1);
+  Widget* done = root().find("1");
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(done->sv(SW_ICON_IMG), gfx_img_load("map-level-complete"));
+  // The selection moved on to the next level to play, on the same map.
+  EXPECT_EQ(g->progress.current_level, 2);
+  float jx, jy;
+  done->abs_pos(&jx, &jy);
+  EXPECT_EQ(jx, ix);
+  EXPECT_EQ(jy, iy);
+  g->paint_state();
+  Picture after = grab();
+  EXPECT_GT(changed(before, after, ix - 20, iy - 20, 40, 40), 40);
+}

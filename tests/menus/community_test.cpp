@@ -1,0 +1,267 @@
+// The community browser against the loopback web service, through the
+// game's headless entry: the pages it asks for, the layout of what comes
+// back, the entry actions, a shared map played and won, and pages the
+// screen must not trust.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "driver/driver.h"
+#include "game/headless.h"
+#include "game/level_map.h"
+#include "game/pack.h"
+#include "menus/menus.h"
+#include "menus/menus_community.h"
+#include "menus_fixture.h"
+#include "online/online.h"
+#include "online/web_config.h"
+#include "online/web_loop.h"
+#include "online/web_request.h"
+#include "support/web_service.h"
+#include "util/json.h"
+
+using namespace menus_test;
+
+namespace {
+
+struct Community : MenusGame {
+  WebService svc;
+
+  void SetUp() override {
+    MenusGame::SetUp();
+    setenv("TUNNELWICK_SERVICE", svc.address().c_str(), 1);
+    game_hooks.register_menu_states = register_menu_states;
+    online_install_hooks(&game_hooks);
+  }
+  void TearDown() override {
+    MenusGame::TearDown();
+    web_requests_clear();
+    web_messages_clear();
+  }
+  // Frames until done() holds, waiting briefly on the loopback socket.
+  bool pump(const std::function<bool()>& done) {
+    for (int i = 0; i < 5000; i++) {
+      game_headless_run(1);
+      if (done()) return true;
+      poll(nullptr, 0, 1);
+    }
+    return false;
+  }
+  bool replied() {
+    return pump([] { return web_requests.empty(); });
+  }
+  MenusCommunity* screen() { return static_cast<MenusCommunity*>(state_get(STATE_MENUS_COMMUNITY)); }
+  std::vector<std::string> queries() {
+    std::vector<std::string> q;
+    for (const WebService::Request& r : svc.requests("uquery")) q.push_back(r.form.at("q"));
+    return q;
+  }
+  void serve(const std::string& json) { svc.set_reply("uquery", {{"X-Response: OK", "X-Type: uquery"}, json}); }
+  // Shows the page as if the service had sent it.
+  void show(const std::string& json) {
+    var page;
+    ASSERT_EQ(json_parse(json.data(), json.size(), page), 0);
+    screen()->call(var_list("uquery", page));
+  }
+  void type(const std::string& text) {
+    for (char c : text) {
+      Event e(EVT_KEYDOWN);
+      e[EVW_CHAR] = c;
+      game_headless_event(e);
+    }
+  }
+  // The rows of the entries table, in order.
+  std::vector<Widget*> rows() {
+    Widget* home = current()->root.find("home");
+    Table* t = static_cast<Table*>(home->parent->children[0]);
+    return t->children;
+  }
+  void game_key(int type, int action) {
+    Event e(type);
+    e[EVW_SYM] = g->settings.keys[action];
+    e[EVW_KEY] = event_game_key(e[EVW_SYM]);
+    game_headless_event(e);
+  }
+};
+
+}  // namespace
+
+TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
+  start();
+  settle();
+  click("Community Maps");
+  ASSERT_TRUE(replied());
+  settle();
+  EXPECT_EQ(queries(), std::vector<std::string>{"@default"});
+  EXPECT_NE(find_label(&current()->root, "@default"), nullptr);  // the service's title
+  EXPECT_EQ(find_button(&current()->root, "Back to Home"), nullptr);
+  EXPECT_EQ(focused(), current()->root.find("home"));
+
+  // A search from the box, with Return and with the button: at most 31
+  // characters of it.
+  select(current()->root.find("search"));
+  type(std::string(40, 'a'));
+  game_headless_run(1);
+  key(GK_RETURN);
+  ASSERT_TRUE(replied());
+  click("Search");
+  ASSERT_TRUE(replied());
+  std::string search = "~" + std::string(31, 'a');
+  EXPECT_EQ(queries(), (std::vector<std::string>{"@default", search, search}));
+  EXPECT_NE(find_button(&current()->root, "Back to Home"), nullptr);
+  click(current()->root.find("home"));
+  ASSERT_TRUE(replied());
+  click(current()->root.find("home")->parent->children[2]);  // restart
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(queries().back(), "@home");
+  EXPECT_EQ(queries().size(), 5u);
+
+  // The entries' own actions; only http and https links leave the game.
+  serve(R"([{"type":"button","text":"Far","action":"query","value":")" + std::string(300, 'q') + R"("},
+            {"type":"level","title":"Moat","uname":"ann","id":"m 1","stars":3},
+            {"type":"button","text":"Web","action":"olink","value":"http://example.org/x"},
+            {"type":"button","text":"File","action":"link","value":"file:///etc/passwd"},
+            {"type":"button","text":"Ask","action":"qlink","value":"k&1"}])");
+  click(current()->root.find("home"));
+  ASSERT_TRUE(replied());
+  click("Web");
+  EXPECT_EQ(g_driver->last_weblink, "http://example.org/x");
+  ::testing::internal::CaptureStderr();
+  click("File");
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(g_driver->last_weblink, "http://example.org/x");
+  click("Ask");
+  ASSERT_TRUE(replied());
+  ASSERT_EQ(svc.requests("qlink").size(), 1u);
+  EXPECT_EQ(svc.requests("qlink")[0].form.at("q"), "k&1");
+  click("Leaderboard");
+  EXPECT_EQ(g_driver->last_weblink, web_scores_url(WEB_PAGE_USCORES, "m 1", g->settings.uid));
+  EXPECT_NE(g_driver->last_weblink.find("lid=m%201&"), std::string::npos);
+  click("More");
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(queries().back(), "+m 1");
+  click("Far");
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(queries().back(), std::string(255, 'q'));
+
+  // Escape leaves, also from the search box.
+  select(current()->root.find("search"));
+  key(GK_ESCAPE);
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+
+  // A page that comes after the player left is not shown; coming back
+  // shows the loading form without asking again.
+  settle();
+  click("Community Maps");
+  settle();
+  svc.set_mode(WebService::HOLD);
+  size_t asked = queries().size() + 1;
+  click(current()->root.find("home"));
+  ASSERT_TRUE(pump([&] { return queries().size() == asked; }));
+  key(GK_ESCAPE);
+  settle();
+  svc.set_mode(WebService::SERVE);
+  svc.release_held();
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+  click("Community Maps");
+  settle();
+  EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
+  game_headless_run(5);
+  EXPECT_EQ(queries().size(), asked);
+}
+
+TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
+  start();
+  settle();
+  click("Community Maps");
+  ASSERT_TRUE(replied());
+  settle();
+  const std::string tab = R"({"type":"tab","text":"T","width":60,"action":"query","value":"t"})";
+  // Tabs, then a text: one boxed row of three tabs, then the paragraph; the
+  // button after them is the fourth entry and carries its own index.
+  show("[" + tab + "," + tab + "," + tab + R"(,{"type":"button","text":"B","action":"query","value":"b"}])");
+  std::vector<Widget*> r = rows();
+  ASSERT_EQ(r.size(), 3u);  // tabs, button, the closing line
+  ASSERT_NE(dynamic_cast<Box*>(r[0]), nullptr);
+  EXPECT_EQ(static_cast<Table*>(static_cast<Box*>(r[0])->content())->children.size(), 3u);
+  EXPECT_EQ(find_button(&current()->root, "B")->click_code, COMMUNITY_ACT_ENTRY + 3);
+  // Tabs at the end; a break between tab rows; a level as the fourth entry.
+  show("[" + tab + R"(,{"type":"break"},)" + tab + "," + tab + "]");
+  r = rows();
+  ASSERT_EQ(r.size(), 4u);  // tab row, break, tab row, line
+  EXPECT_NE(dynamic_cast<Box*>(r[0]), nullptr);
+  EXPECT_EQ(dynamic_cast<Box*>(r[2]), nullptr);  // the last row of tabs stands bare
+  EXPECT_EQ(static_cast<Table*>(r[2])->children.size(), 2u);
+  show(R"([{"type":"title","text":"A"},{"type":"text","text":"B"},{"type":"stars","value":2},
+           {"type":"level","title":"L","u_stars":0.9,"stars":4}])");
+  EXPECT_EQ(find_button(&current()->root, "Leaderboard")->click_code, COMMUNITY_ACT_ENTRY_LEADERBOARD + 3);
+  EXPECT_EQ(find_button(&current()->root, "More")->click_code, COMMUNITY_ACT_ENTRY_MORE + 3);
+  Table* play = static_cast<Table*>(find_button(&current()->root, "L"));
+  Stars* rating = static_cast<Stars*>(static_cast<Box*>(play->children[2])->content());
+  EXPECT_EQ(rating->value, 4.0f);  // 0.9 of the player's own counts as none
+  // The empty page.
+  show("[]");
+  EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
+  EXPECT_EQ(find_button(&current()->root, "Back to Home"), nullptr);
+
+  // Hostile pages: huge texts are cut, odd numbers tamed, unknown images
+  // and types build nothing but keep their index.
+  ::testing::internal::CaptureStderr();
+  show(R"([{"type":"text","text":")" + std::string(100000, 'x') + R"("},
+           {"type":"tab","text":{"a":1},"width":1e300},{"type":"image","src":"no-such-image"},
+           {"type":7},{"type":"button","text":"Z"}])");
+  EXPECT_EQ(find_label(&current()->root, std::string(COMMUNITY_TEXT_MAX, 'x')) != nullptr, true);
+  EXPECT_EQ(find_button(&current()->root, "Z")->click_code, COMMUNITY_ACT_ENTRY + 4);
+  std::string many = "[";
+  for (int i = 0; i < 70000; i++) many += R"({"type":"x"},)";
+  many += R"({"type":"button","text":"last"}])";
+  show(many);
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(find_button(&current()->root, "last"), nullptr);
+  EXPECT_NE(log.find("community: 4465 entries of the page dropped"), std::string::npos);
+  // A page that is no list is reported on the error screen.
+  show(R"({"type":"title"})");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+}
+
+TEST_F(Community, ASharedMapIsPlayedWonScoredOnceAndLeadsBack) {
+  start();
+  // A corridor with the exit two cells right of the player.
+  std::memset(static_cast<void*>(&g->level), 0, sizeof(Level));
+  LevelMap& m = g->level.map;
+  for (int x = 58; x <= 64; x++)
+    for (int y = 59; y <= 61; y++) m.grid[y * MAP_W + x] = y == 60 && x >= 60 && x <= 62 ? 2 : 1;
+  m.grid[60 * MAP_W + 60] = 32;  // player
+  m.grid[60 * MAP_W + 62] = 40;  // exit
+  std::strcpy(m.text[LEVEL_TEXT_TITLE], "Corridor");
+  svc.set_map("c1", game_pack_level(g), 2);
+  serve(R"([{"type":"level","title":"Corridor","uname":"bo","id":"c1","stars":2}])");
+  settle();
+  click("Community Maps");
+  ASSERT_TRUE(replied());
+  settle();
+  click(find_button(&current()->root, "Corridor"));
+  ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_INTRO; }));
+  EXPECT_EQ(g->return_menu, STATE_MENUS_COMMUNITY);
+  settle();
+  game_key(EVT_KEYDOWN, ACT_RIGHT);
+  ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY; }));
+  settle();
+  game_key(EVT_KEYDOWN, ACT_RIGHT);
+  ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_WIN; }));
+  game_key(EVT_KEYUP, ACT_RIGHT);
+  ASSERT_TRUE(pump([&] { return svc.accepted().size() == 1; }));
+  EXPECT_EQ(svc.accepted()[0].action(), "uscores");
+  settle();
+  key(GK_RETURN);  // "Continue"
+  settle();
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(g->state, STATE_MENUS_COMMUNITY);
+  EXPECT_NE(find_button(&current()->root, "Corridor"), nullptr);  // the page kept
+  EXPECT_EQ(svc.requests("uscores").size(), 1u);
+}

@@ -1,0 +1,381 @@
+// The DirectSound 8 and DirectSound drivers heard through the capture sink:
+// the same output as wave-out, streams looping seamlessly, 3D, effects, the
+// shared buffers, and every failure with its message and the next driver.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "sound/ds8_sound.h"
+#include "sound/ds_engine.h"
+#include "sound/ds_stream.h"
+#include "sound/sound_start.h"
+#include "sound_fixtures.h"
+
+using namespace vavozovu;
+
+namespace {
+
+const uint32_t kLog = ESEO_PRINT_DEBUG_INFO_TO_STDOUT;
+
+// A stereo signal whose every frame differs from its neighbours.
+std::vector<int16_t> signal(int frames) {
+  std::vector<int16_t> v;
+  for (int i = 0; i < 2 * frames; ++i) v.push_back(static_cast<int16_t>((i * 7919) % 20001 - 10000));
+  return v;
+}
+
+class DsEngine : public testing::Test {
+ protected:
+  void SetUp() override { sys_audio_set_default_sink(SYS_AUDIO_SINK_CAPTURE); }
+  void TearDown() override {
+    ds_set_faults(0);
+    unsetenv("TUNNELWICK_SOUND_DRIVER");
+    sys_audio_set_default_sink(SYS_AUDIO_SINK_AUTO);
+    // Every buffer, listener and device was let go exactly once.
+    EXPECT_EQ(ds_live_objects(), 0);
+  }
+  // Makes an engine of that driver with its log captured.
+  ISoundEngine* make(int32_t driver, uint32_t options, std::string* log,
+                     const char* device = nullptr) {
+    testing::internal::CaptureStdout();
+    ISoundEngine* e = createSoundEngine(driver, options | kLog, device, "1.3.0");
+    *log = testing::internal::GetCapturedStdout();
+    return e;
+  }
+  ISoundSource* pcm(ISoundEngine* e, const char* name, const std::vector<int16_t>& s, int channels) {
+    SAudioStreamFormat f;
+    f.ChannelCount = channels;
+    f.SampleRate = 44100;
+    f.SampleFormat = ESF_S16;
+    f.FrameCount = static_cast<int32_t>(s.size()) / channels;
+    return e->addSoundSourceFromPCMData(const_cast<int16_t*>(s.data()),
+                                        static_cast<int32_t>(s.size() * 2), name, f);
+  }
+  std::string wav(const char* name, const std::vector<int16_t>& s) {
+    std::string path = tmp_.file(name);
+    sndtest::writeFile(path, sndtest::pcmWav(2, 44100, 16, sndtest::s16Bytes(s)));
+    return path;
+  }
+  // Updates and plays `frames` frames, `step` frames per update.
+  static std::vector<int16_t> play(ISoundEngine* e, int frames, int step) {
+    std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+    for (int done = 0; done < frames; done += step) {
+      e->update();
+      int n = frames - done < step ? frames - done : step;
+      captureOutput(out.data() + static_cast<size_t>(done) * 2, n);
+    }
+    return out;
+  }
+  // What the driver makes of a buffered or streamed stereo sound, from its
+  // first frame on.
+  std::vector<int16_t> hear(int32_t driver, const std::vector<int16_t>& s, bool streamed) {
+    std::string log;
+    ISoundEngine* e = make(driver, 0, &log);
+    EXPECT_NE(e, nullptr);
+    if (!e) return {};
+    e->update();
+    captureOutput(nullptr, 8192);
+    ISoundSource* src = streamed ? e->addSoundSourceFromFile(wav("s.wav", s).c_str(), ESM_STREAMING)
+                                 : pcm(e, "s", s, 2);
+    e->play2D(src);
+    int step = driver == ESOD_WIN_MM ? 8192 : 2205;
+    std::vector<int16_t> out = play(e, static_cast<int>(s.size() / 2) + 2 * 8192, step);
+    e->drop();
+    size_t first = 0;
+    while (first < out.size() && out[first] == 0) ++first;
+    return std::vector<int16_t>(out.begin() + static_cast<long>(first), out.end());
+  }
+  TempDir tmp_;
+};
+
+}  // namespace
+
+TEST_F(DsEngine, BufferedAndStreamedSoundsMatchWaveOut) {
+  std::vector<int16_t> s = signal(20000);
+  for (bool streamed : {false, true}) {
+    std::vector<int16_t> ref = hear(ESOD_WIN_MM, s, streamed);
+    ASSERT_GE(ref.size(), 2u * 19900);
+    for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND}) {
+      std::vector<int16_t> got = hear(driver, s, streamed);
+      ASSERT_GE(got.size(), 2u * 20000) << driver;
+      // Wave-out's interpolator holds back the last few frames.
+      for (size_t i = 0; i < 2 * 19900; ++i)
+        ASSERT_NEAR(got[i], ref[i], 1) << "driver " << driver << " streamed " << streamed << " " << i;
+      for (size_t i = 2 * 20000; i < got.size(); ++i) ASSERT_EQ(got[i], 0) << i;
+    }
+  }
+}
+
+TEST_F(DsEngine, LoopedStreamIsSeamlessAcrossTheRingForThirtySeconds) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, 0, &log);
+  ASSERT_NE(e, nullptr);
+  const int len = 30870;  // 0.7 s: the loop and the one-second ring never line up
+  std::vector<int16_t> s = signal(len);
+  ISoundSource* src = e->addSoundSourceFromFile(wav("loop.wav", s).c_str(), ESM_STREAMING);
+  ISound* sound = e->play2D(src, true, false, true);
+  ASSERT_NE(sound, nullptr);
+  const int step = 2205, total = 30 * 44100;
+  std::vector<int16_t> out = play(e, total, step);
+  for (int i = 0; i < total; ++i)
+    ASSERT_TRUE(out[2 * i] == s[2 * (i % len)] && out[2 * i + 1] == s[2 * (i % len) + 1]) << i;
+  EXPECT_NEAR(sound->getPlayPosition(), (total % len) * 1000 / 44100, 1);
+  EXPECT_TRUE(sound->setPlayPosition(350));
+  out = play(e, step, step);
+  EXPECT_EQ(out[0], s[2 * 15435]);
+  sound->stop();
+  sound->drop();
+
+  // Unlooped, a 0.3 s stream ends after its silence has begun to play.
+  std::vector<int16_t> shortOne = signal(13230);
+  ISoundSource* once = e->addSoundSourceFromFile(wav("once.wav", shortOne).c_str(), ESM_STREAMING);
+  sound = e->play2D(once, false, false, true);
+  out = play(e, 13230, step);
+  EXPECT_EQ(out[2 * 13229], shortOne[2 * 13229]);
+  EXPECT_FALSE(sound->isFinished());
+  out = play(e, step, step);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_TRUE(sound->isFinished());
+  sound->drop();
+
+  // An 8-bit stream is padded with its own silence (0x80), not with zeros.
+  std::string path = tmp_.file("u8.wav");
+  sndtest::writeFile(path, sndtest::pcmWav(1, 44100, 8, std::vector<uint8_t>(2205, 0xC0)));
+  sound = e->play2D(e->addSoundSourceFromFile(path.c_str(), ESM_STREAMING), false, false, true);
+  out = play(e, 4410, 4410);
+  EXPECT_EQ(out[2 * 2204], 64 * 256);
+  EXPECT_EQ(out[2 * 2205], 0);
+  EXPECT_EQ(out[2 * 4409], 0);
+  sound->drop();
+  e->drop();
+}
+
+TEST_F(DsEngine, EveryFailureGivesItsMessageAndTheNextDriver) {
+  struct Case {
+    DsFault fault;
+    const char* ds8;
+    const char* ds;
+  } cases[] = {
+      {DS_FAULT_WINDOW, "Could not create hidden window for vavOzovu object",
+       "Could not create hidden window for vavOzovu object"},
+      {DS_FAULT_CREATE, "Could not create DirectSound8 object", "Could not create DirectSound object"},
+      {DS_FAULT_INITIALIZE, "Could not init DirectSound8 object", "Could not init DirectSound object"},
+      {DS_FAULT_COOPERATIVE_LEVEL, "Could not set coop level for DirectSound8 object",
+       "Could not set coop level for DirectSound object"},
+  };
+  std::string log;
+  for (const Case& c : cases) {
+    ds_set_faults(c.fault);
+    ISoundEngine* e = make(ESOD_AUTO_DETECT, ESEO_USE_3D_BUFFERS, &log);
+    ASSERT_NE(e, nullptr);
+    EXPECT_STREQ(e->getDriverName(), "winMM");
+    size_t a = log.find(std::string(c.ds8) + "\n"), b = log.find(std::string(c.ds) + "\n", a + 1);
+    EXPECT_NE(a, std::string::npos) << log;
+    EXPECT_NE(b, std::string::npos) << log;
+    EXPECT_LT(b, log.find("Using winMM driver\n")) << log;
+    e->drop();
+  }
+
+  // Lost hardware 3D is no failure: software 3D takes over.
+  const struct {
+    uint32_t faults, options;
+    const char* message;
+  } soft[] = {
+      {DS_FAULT_PRIMARY_BUFFER, 0, "Could not create primary sound buffer for 3d, switching to software emulation"},
+      {DS_FAULT_LISTENER, 0, "Could not create 3d sound listener, switching to software emulation"},
+      {0, ESEO_LINEAR_ROLLOFF,
+       "Warning: linear falloff not supported together with USE_3D_BUFFERS, disabling USE_3D_BUFFERS"},
+  };
+  std::vector<int16_t> mono(44100, 8000);
+  for (const auto& c : soft) {
+    ds_set_faults(c.faults);
+    ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, ESEO_USE_3D_BUFFERS | c.options, &log);
+    ASSERT_NE(e, nullptr);
+    EXPECT_NE(log.find(std::string(c.message) + "\nUsing DirectSound8 driver\n"), std::string::npos) << log;
+    EXPECT_EQ(static_cast<CVavOzovuDirectSoundEngineBase*>(e)->getListener(), nullptr);
+    e->setListenerPosition(vec3df(0, 0, 0), vec3df(0, 0, 1));
+    ISound* s = e->play3D(pcm(e, "m", mono, 1), vec3df(3, 0, 0), true, false, true);
+    std::vector<int16_t> out = play(e, 64, 64);
+    // Software 3D: pan to the right, half the volume at three units.
+    // Half the volume is -693 hundredths of a decibel in the buffer.
+    EXPECT_NEAR(out[2 * 10 + 1], c.options ? 8000 : 8000 * std::pow(10.0, -693 / 2000.0), 2);
+    s->drop();
+    e->drop();
+  }
+  ds_set_faults(0);
+
+  // Failures of one sound: a message, and the sound has no output.
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, ESEO_USE_3D_BUFFERS, &log);
+  ASSERT_NE(e, nullptr);
+  ISoundSource* buffered = pcm(e, "b", mono, 1);
+  ISoundSource* streamed = e->addSoundSourceFromFile(wav("st.wav", signal(44100)).c_str(), ESM_STREAMING);
+  const struct {
+    uint32_t fault;
+    bool stream, is3D, finished;
+    const char* message;
+  } sounds[] = {
+      {DS_FAULT_CREATE_BUFFER, false, false, true, "Could not create sound buffer"},
+      {DS_FAULT_LOCK, false, false, true, "Could not lock sound buffer"},
+      {DS_FAULT_UNLOCK, false, false, true, "Could not unlock sound buffer"},
+      {DS_FAULT_3D_BUFFER, false, true, false, "Could not create 3d sound buffer, now emulating using software"},
+      {DS_FAULT_LOCK, true, false, false, "Could not lock buffer for stream update"},
+      {DS_FAULT_UNLOCK, true, false, false, "Could not unlock buffer for stream update"},
+      {DS_FAULT_GET_POSITION, true, false, false, "Failed getting position of stream"},
+      {DS_FAULT_PLAY, true, false, true, "Failed playing stream"},
+  };
+  for (const auto& c : sounds) {
+    ds_set_faults(c.fault);
+    testing::internal::CaptureStdout();
+    ISoundSource* src = c.stream ? streamed : buffered;
+    ISound* s = c.is3D ? e->play3D(src, vec3df(1, 0, 0), true, false, true)
+                       : e->play2D(src, true, false, true);
+    e->update();
+    log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(s, nullptr);
+    EXPECT_NE(log.find(std::string(c.message) + "\n"), std::string::npos) << c.message << ": " << log;
+    EXPECT_EQ(s->isFinished(), c.finished) << c.message;
+    s->stop();
+    s->drop();
+    ds_set_faults(0);
+    e->update();
+  }
+
+  // Effects that cannot be set or taken away.
+  ISound* s = e->play2D(buffered, true, false, true, true);
+  ds_set_faults(DS_FAULT_SET_FX);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(s->getSoundEffectControl()->enableEcho());
+  s->getSoundEffectControl()->disableAllEffects();
+  log = testing::internal::GetCapturedStdout();
+  EXPECT_NE(log.find("Could not set effects\nCould not disable effects\n"), std::string::npos) << log;
+  s->drop();
+  e->drop();
+}
+
+TEST_F(DsEngine, DriversByNameAndDevicesById) {
+  std::string log;
+  const struct {
+    const char* env;
+    const char* driver;
+  } names[] = {{"ds8", "DirectSound8"}, {"ds", "DirectSound"}, {"waveout", "winMM"}, {"null", "NULL"}};
+  for (const auto& n : names) {
+    setenv("TUNNELWICK_SOUND_DRIVER", n.env, 1);
+    ISoundEngine* e = make(ESOD_AUTO_DETECT, 0, &log);
+    ASSERT_NE(e, nullptr);
+    EXPECT_STREQ(e->getDriverName(), n.driver);
+    e->drop();
+  }
+  unsetenv("TUNNELWICK_SOUND_DRIVER");
+
+  CVavOzovuDS8SoundDeviceList* list = new CVavOzovuDS8SoundDeviceList();
+  ASSERT_EQ(list->getDeviceCount(), 3);
+  EXPECT_STREQ(list->getDeviceID(0), "");
+  EXPECT_STREQ(list->getDeviceDescription(0), "default device");
+  EXPECT_STREQ(list->getDeviceID(2), "7e5a0002-51d-4a7-90d-0534f554e2");
+  EXPECT_EQ(list->getDeviceID(3), nullptr);
+  EXPECT_EQ(list->getDeviceDescription(-1), nullptr);
+  std::string silent = list->getDeviceID(2);
+  list->drop();
+  ds_set_faults(DS_FAULT_ENUMERATE);  // no enumeration entry: the default device alone
+  list = new CVavOzovuDS8SoundDeviceList();
+  EXPECT_EQ(list->getDeviceCount(), 1);
+  list->drop();
+  ds_set_faults(0);
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND, 0, &log, silent.c_str());
+  EXPECT_NE(log.find("Using device: Silent output\n"), std::string::npos) << log;
+  EXPECT_EQ(getOutputSink(e), EOS_SILENT);
+  e->drop();
+  e = make(ESOD_DIRECT_SOUND, 0, &log, "no-such-device");
+  EXPECT_EQ(log.find("Using device"), std::string::npos) << log;
+  EXPECT_EQ(getOutputSink(e), EOS_CAPTURE);
+  e->drop();
+}
+
+TEST_F(DsEngine, SharedBuffersHardware3DAndStereoFoldedToMono) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND, ESEO_USE_3D_BUFFERS, &log);
+  ASSERT_NE(e, nullptr);
+  std::vector<int16_t> stereo;
+  for (int i = 0; i < 44100; ++i) stereo.insert(stereo.end(), {10000, -3000});
+  ISoundSource* src = pcm(e, "st", stereo, 2);
+  auto* first = dynamic_cast<CVavOzovuDSSound*>(e->play2D(src, true, false, true));
+  auto* second = dynamic_cast<CVavOzovuDSSound*>(e->play2D(src, true, false, true));
+  ASSERT_TRUE(first && second);
+  EXPECT_TRUE(second->getBuffer()->sharesMemoryWith(first->getBuffer()));
+  EXPECT_TRUE(first->usesCache() && second->usesCache());
+  ds_set_faults(DS_FAULT_DUPLICATE);  // no duplicate: the samples are copied anew
+  auto* copied = dynamic_cast<CVavOzovuDSSound*>(e->play2D(src, false, false, true));
+  ds_set_faults(0);
+  ASSERT_NE(copied->getBuffer(), nullptr);
+  EXPECT_FALSE(copied->getBuffer()->sharesMemoryWith(first->getBuffer()));
+  EXPECT_FALSE(copied->usesCache());
+  copied->stop();
+  copied->drop();
+
+  // A 3D sound of the stereo source gets its own mono buffer holding the
+  // first channel, placed by the hardware listener: five units to the
+  // right of a listener looking along +z, a fifth of the volume.
+  e->setListenerPosition(vec3df(0, 0, 0), vec3df(0, 0, 1));
+  auto* spatial = dynamic_cast<CVavOzovuDSSound*>(e->play3D(src, vec3df(5, 0, 0), true, false, true));
+  ASSERT_NE(spatial, nullptr);
+  EXPECT_TRUE(spatial->hasHardware3D());
+  EXPECT_TRUE(spatial->isMonoFolded());
+  EXPECT_FALSE(spatial->getBuffer()->sharesMemoryWith(first->getBuffer()));
+  first->stop();
+  second->stop();
+  std::vector<int16_t> out = play(e, 64, 64);
+  EXPECT_NEAR(out[2 * 10 + 1], 2000, 2);
+  EXPECT_EQ(out[2 * 10], 0);
+  e->setRolloffFactor(11);
+  float rolloff = 0;
+  static_cast<CVavOzovuDirectSoundEngineBase*>(e)->getListener()->GetRolloffFactor(&rolloff);
+  EXPECT_EQ(rolloff, 10.0f);
+
+  // The last sharer lets the source's cache go; a new sound makes a new one.
+  EXPECT_NE(static_cast<CVavOzovuSoundSource*>(src)->getReusableBuffers(), nullptr);
+  first->drop();
+  second->drop();
+  EXPECT_EQ(static_cast<CVavOzovuSoundSource*>(src)->getReusableBuffers(), nullptr);
+  ISound* again = e->play2D(src, false, false, true);
+  EXPECT_NE(static_cast<CVavOzovuSoundSource*>(src)->getReusableBuffers(), nullptr);
+  // Sounds outliving their engine still let go of everything once.
+  e->drop();
+  again->drop();
+  spatial->drop();
+}
+
+TEST_F(DsEngine, EffectsOfADirectSound8Sound) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, 0, &log);
+  ASSERT_NE(e, nullptr);
+  std::vector<int16_t> click(2 * 8820, 0);
+  click[0] = click[1] = 20000;
+  ISoundSource* src = pcm(e, "click", click, 2);
+  ISound* plain = e->play2D(src, false, true, true, false);
+  EXPECT_EQ(plain->getSoundEffectControl(), nullptr);
+  plain->drop();
+  ISound* s = e->play2D(src, false, true, true, true);
+  ISoundEffectControl* fx = s->getSoundEffectControl();
+  ASSERT_NE(fx, nullptr);
+  EXPECT_TRUE(fx->enableEcho(50, 0, 100, 100));
+  EXPECT_TRUE(fx->enableEcho(50, 0, 50, 50));  // new parameters for the same effect
+  EXPECT_TRUE(fx->enableParamEq(1000, 12, 0));
+  EXPECT_TRUE(fx->isEchoEnabled());
+  EXPECT_FALSE(fx->isGargleEnabled());
+  EXPECT_FALSE(fx->enableGargle(0));  // outside 1..1000 Hz
+  fx->disableGargle();
+  s->setIsPaused(false);
+  std::vector<int16_t> out = play(e, 4410, 4410);
+  EXPECT_EQ(out[0], 10000);
+  EXPECT_EQ(out[2 * 2205], 10000);  // the echo, 50 ms on
+  fx->disableEcho();
+  EXPECT_FALSE(fx->isEchoEnabled());
+  EXPECT_TRUE(fx->isParamEqEnabled());
+  fx->disableAllEffects();
+  EXPECT_FALSE(fx->isParamEqEnabled());
+  s->drop();
+  e->drop();
+}

@@ -1,5 +1,6 @@
 #include "game/save_files.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,13 +26,16 @@ bool game_write_file(const std::string& path, const void* data, size_t len, mode
 
 // Moves a save file that cannot be used aside, so that the next save does
 // not destroy what the player had; why names the fault for the log line.
+// The copy may hold the account password: it is the player's only.
 static void keep_unusable(const std::string& path, const std::string& why) {
   std::string bad = path + ".bad";
-  if (rename(path.c_str(), bad.c_str()) == 0)
-    fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
-  else
+  if (rename(path.c_str(), bad.c_str()) != 0) {
     fprintf(stderr, "game_read_block: %s %s; using defaults (cannot keep it as %s: %s)\n", path.c_str(), why.c_str(),
             bad.c_str(), strerror(errno));
+    return;
+  }
+  chmod(bad.c_str(), SAVE_PRIVATE_MODE);
+  fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
 }
 
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version) {

@@ -30,9 +30,11 @@ static bool video_shows(const LocalSettings& l) {
   return true;
 }
 
+// game_video_init answers false when it had to fall back to another mode
+// (LocalSettings then name the fallback) or could set none.
 static bool video_apply(Game* g) {
-  game_video_init(g);
-  return video_shows(g->lsettings);
+  bool set = game_video_init(g);
+  return set && video_shows(g->lsettings);
 }
 
 bool (*settings_video_apply)(Game* g) = video_apply;

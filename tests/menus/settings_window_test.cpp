@@ -40,6 +40,20 @@ struct SettingsWindow : WindowedGame {
     for (int i = 0; i < n && focused() != w; i++) press(game_key);
     return focused() == w;
   }
+  // Arrows towards the choice of that text in the picker, as a player
+  // looking at the screen would press them.
+  bool walk_to_choice(const char* picker, const char* text) {
+    Widget* target = find_button(root().find(picker), text);
+    if (!target) return false;
+    float tx, ty;
+    target->abs_pos(&tx, &ty);
+    for (int i = 0; i < 16 && focused() != target; i++) {
+      float fx, fy;
+      focused()->abs_pos(&fx, &fy);
+      press(fy < ty ? GK_DOWN : fy > ty ? GK_UP : fx < tx ? GK_RIGHT : GK_LEFT);
+    }
+    return focused() == target;
+  }
 };
 
 }  // namespace
@@ -70,11 +84,8 @@ TEST_F(SettingsWindow, TabsByKeyboardANewResolutionResizesTheWindowThenDone) {
   int old_w = s->w;
   ASSERT_NE(old_w, 640);
 
-  // Down into the resolution choices, then along them to 640x640.
-  Widget* picker = root().find("vres");
-  for (int i = 0; i < 6 && (!focused() || focused()->parent != picker); i++) press(GK_DOWN);
-  ASSERT_EQ(focused()->parent, picker);
-  ASSERT_TRUE(walk_to(GK_RIGHT, find_button(picker, "640x640"), 4));
+  // Down into the resolution choices and along them to 640x640.
+  ASSERT_TRUE(walk_to_choice("vres", "640x640"));
   press(GK_RETURN);
   game_frame(g, 1);  // the write-back sets the mode and enters the page again
   s = SDL_GetVideoSurface();
@@ -87,6 +98,22 @@ TEST_F(SettingsWindow, TabsByKeyboardANewResolutionResizesTheWindowThenDone) {
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(focused(), root().find("tab-2"));
   EXPECT_EQ(find_button(root().find("vres"), "640x640")->selected, 1);
+
+  // A size larger than the screen is refused: the window keeps its size,
+  // the setting its value, and the page says so.
+  if (g_driver->desktop_w < 1920 || g_driver->desktop_h < 1080) {
+    ASSERT_TRUE(walk_to_choice("vres", "1920x1080"));
+    ::testing::internal::CaptureStderr();
+    press(GK_RETURN);
+    game_frame(g, 1);
+    ::testing::internal::GetCapturedStderr();
+    s = SDL_GetVideoSurface();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->w, 640);
+    EXPECT_EQ(g->lsettings.vres, (640 << 16) | 640);
+    EXPECT_NE(find_label(&root(), "That video mode could not be set; the previous one is back."), nullptr);
+    settle();
+  }
 
   // Down to the back button, which reads "Main Menu" when the screen was
   // opened from there.

@@ -54,14 +54,15 @@ void MenusSettings::init() {
 // call may be used after it.
 void MenusSettings::video_change(int32_t* field, int value) {
   LocalSettings& l = game->lsettings;
-  const int old_res = l.vres, old_full = l.vfull;
+  const int old_res = l.vres, old_full = l.vfull, old_sync = l.vsync;
   *field = value;
   video_refused = 0;
   if (!settings_video_apply(game)) {
-    std::fprintf(stderr, "settings: video mode %d/%d refused; back to %d/%d\n", l.vres, l.vfull,
-                 old_res, old_full);
+    std::fprintf(stderr, "settings: video mode %d/%d/%d refused; back to %d/%d/%d\n", l.vres, l.vfull,
+                 l.vsync, old_res, old_full, old_sync);
     l.vres = old_res;
     l.vfull = old_full;
+    l.vsync = old_sync;
     video_refused = 1;
     if (!settings_video_apply(game)) {
       // The old mode is gone too: the default window is the last resort.
@@ -134,7 +135,12 @@ void MenusSettings::loop() {
     int v = w->get_value_i();
     if (v != l.vres) video_change(&l.vres, v);
   }
-  if (Widget* w = find("vsync")) l.vsync = w->get_value_i();
+  // Vertical sync is part of the mode: it takes effect when the mode is
+  // made again.
+  if (Widget* w = find("vsync")) {
+    int v = w->get_value_i();
+    if (v != l.vsync) video_change(&l.vsync, v);
+  }
   if (Widget* w = find("vfenn")) s.vfenn = w->get_value_i();
 }
 

@@ -209,6 +209,14 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   frame();  // the stored mode is not set again
   EXPECT_EQ(g_applied.size(), n);
   settle();
+  // Vertical sync makes the mode again too.
+  int sync = g->lsettings.vsync;
+  click(find("vsync"));
+  frame();
+  EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
+  EXPECT_EQ(g_applied.size(), n + 1);
+  EXPECT_EQ(find("vsync")->get_value_i(), g->lsettings.vsync);
+  settle();
   click("Main Menu");
   EXPECT_EQ(word_at(tmp.read("user/lsettings.dat"), 4), hd);
 }

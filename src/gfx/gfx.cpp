@@ -30,7 +30,10 @@ void gfx_drew() { g_clean = false; }
 
 void gfx_sig_state(float out[32]) {
   for (int i = 0; i < 4; i++) out[i] = g_color_state[i];
-  glGetFloatv(GL_MODELVIEW_MATRIX, out + 4);
+  if (g_ready)
+    glGetFloatv(GL_MODELVIEW_MATRIX, out + 4);
+  else
+    std::fill(out + 4, out + 20, 0.0f);
   Clip c = g_clips.empty() ? Clip{-1, -1, -1, -1} : g_clips.back();
   out[20] = static_cast<float>(c.x);
   out[21] = static_cast<float>(c.y);

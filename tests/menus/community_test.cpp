@@ -203,6 +203,21 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
   Table* play = static_cast<Table*>(find_button(&current()->root, "L"));
   Stars* rating = static_cast<Stars*>(static_cast<Box*>(play->children[2])->content());
   EXPECT_EQ(rating->value, 4.0f);  // 0.9 of the player's own counts as none
+  // A long page scrolls with the wheel although the home icon at its top
+  // keeps the focus.
+  std::string lines = "[";
+  for (int i = 0; i < 40; i++) lines += R"({"type":"text","text":"line"},)";
+  show(lines + R"({"type":"break"}])");
+  ScrollBox* list = static_cast<ScrollBox*>(current()->root.find("home")->parent->parent);
+  Event wheel(EVT_WHEEL);
+  menus_test::centre(list, &wheel[EVW_X], &wheel[EVW_Y]);
+  wheel[EVW_WHEEL] = 1;
+  for (int i = 0; i < 3; i++) {
+    game_headless_event(wheel);
+    game_headless_run(1);
+  }
+  EXPECT_EQ(list->scroll_y, 3 * SCROLL_WHEEL_STEP);
+  EXPECT_EQ(focused(), current()->root.find("home"));
   // The empty page.
   show("[]");
   EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);

@@ -218,6 +218,16 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
   }
   EXPECT_EQ(list->scroll_y, 3 * SCROLL_WHEEL_STEP);
   EXPECT_EQ(focused(), current()->root.find("home"));
+  // Long titles and names are cut to their boxes instead of running over
+  // the stars and the buttons.
+  show(R"([{"type":"level","title":")" + std::string(200, 'W') + R"(","uname":")" + std::string(200, 'W') +
+       R"("}])");
+  game_headless_run(1);
+  Table* long_play = static_cast<Table*>(find_button(&current()->root, "Leaderboard")->parent->children[0]);
+  for (int cell : {1, 3}) {
+    Box* b = static_cast<Box*>(long_play->children[cell]);
+    EXPECT_LE(b->content()->w, b->cw);
+  }
   // The empty page.
   show("[]");
   EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);

@@ -69,6 +69,8 @@ Widget* plain(int w, int h) {
 Widget* stars(float value, const char* image) {
   Stars* s = new Stars(value, gfx_img_load(image), 20);
   s->focusable = 0;
+  s->st(SW_FRAME_IMG, 0);  // the frame is the look of a rating to give
+  s->restyle();
   Box* b = new Box(s);
   b->no_input = 1;
   return b;

@@ -157,7 +157,7 @@ Widget* entry_widget(const var& e, const std::string& type, int i) {
   return nullptr;
 }
 
-Table* entries_table(const var& page, const std::string& query) {
+Table* entries_table(const var& page, const std::string& query, bool failed) {
   Table* entries = new Table;
   Table* tabs = nullptr;  // the open row of tabs
   size_t count = page.len();
@@ -197,7 +197,13 @@ Table* entries_table(const var& page, const std::string& query) {
   }
   if (page.len() == 0) {
     entries->new_row();
-    entries->add(new Box(new MyLabel(font_load("font1"), "Loading data ...")));
+    MyLabel* l = new MyLabel(font_load(failed ? "font2" : "font1"), failed ? COMMUNITY_FAILED_TEXT : "Loading data ...");
+    if (failed) {
+      l->st(SW_WIDTH, 360);  // clear of the corner icons
+      l->st(SW_ALIGN, 0);
+      l->restyle();
+    }
+    entries->add(new Box(l));
   } else if (query != "@default" && query != "@home") {
     entries->new_row();
     entries->add(framed_label(font_load("font2"), "Back to Home", 0, false, COMMUNITY_ACT_HOME));
@@ -248,6 +254,8 @@ Widget* corner_icon(const char* image, int code) {
 
 }  // namespace
 
+const char* const COMMUNITY_FAILED_TEXT = "The page could not be loaded. The restart icon tries again.";
+
 std::string community_text(const var& entry, const char* field) {
   if (!entry.is_dict()) return std::string();
   var v = entry[field];
@@ -263,7 +271,7 @@ double community_number(const var& entry, const char* field, double lo, double h
 }
 
 void community_build_page(Container& root, const var& page, const std::string& query,
-                          const std::string& search_text) {
+                          const std::string& search_text, bool failed) {
   font_load("font1");
   font_load("font15");
   font_load("font2");
@@ -290,7 +298,7 @@ void community_build_page(Container& root, const var& page, const std::string& q
   Container* list = new Container;
   list->st4(SW_MARGIN, 10, 8, 10, 12);
   list->restyle();
-  list->add(entries_table(page, query), 0, 0);
+  list->add(entries_table(page, query, failed), 0, 0);
   Widget* home = corner_icon("icon-home", COMMUNITY_ACT_HOME);
   home->name = "home";
   list->add(home, 0, 0);

@@ -41,7 +41,11 @@ double community_number(const var& entry, const char* field, double lo, double h
 
 // Replaces what root holds (after the menu background) with the page's
 // screen: header with the search box holding search_text, the entries, and
-// "Back to Home" unless query is "@default" or "@home". The home icon has
-// the focus afterwards.
+// "Back to Home" unless query is "@default" or "@home". An empty page shows
+// "Loading data ...", or with failed the line that the request failed. The
+// home icon has the focus afterwards.
 void community_build_page(Container& root, const var& page, const std::string& query,
-                          const std::string& search_text);
+                          const std::string& search_text, bool failed = false);
+
+// What an empty page shows when its request got no page.
+extern const char* const COMMUNITY_FAILED_TEXT;

@@ -172,6 +172,25 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
   EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
   game_headless_run(5);
   EXPECT_EQ(queries().size(), asked);
+
+  // A request that gets no page says so instead of loading for ever; the
+  // restart icon asks again.
+  Widget* restart = current()->root.find("home")->parent->children[2];
+  for (WebService::Mode mode : {WebService::DROP, WebService::SERVE}) {
+    svc.set_mode(mode);
+    if (mode == WebService::SERVE) serve("not a page");
+    ::testing::internal::CaptureStderr();
+    click(restart);
+    ASSERT_TRUE(replied());
+    ::testing::internal::GetCapturedStderr();
+    restart = current()->root.find("home")->parent->children[2];
+    EXPECT_NE(find_label(&current()->root, COMMUNITY_FAILED_TEXT), nullptr);
+  }
+  serve(R"([{"type":"title","text":"back"}])");
+  click(restart);
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(find_label(&current()->root, COMMUNITY_FAILED_TEXT), nullptr);
+  EXPECT_NE(find_label(&current()->root, "back"), nullptr);
 }
 
 TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {

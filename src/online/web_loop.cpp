@@ -187,6 +187,7 @@ static int handle_reply(Game* g, WebRequest* r) {
 }
 
 void web_handle_reply(Game* g, WebRequest* r) {
+  g_delivered = nullptr;
   int how = handle_reply(g, r);
   // The browser's page request that failed, or that the browser is still
   // waiting on and got no page from: the browser says so instead of

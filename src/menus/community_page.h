@@ -22,9 +22,12 @@ enum {
   COMMUNITY_ACT_ENTRY_MORE = 0x40000,   // its "More" button
   COMMUNITY_ACT_ENTRY_LEADERBOARD = 0x80000,
   COMMUNITY_ENTRY_MASK = 0xffff,
-  // Entries past this many could not be told apart by their codes.
-  COMMUNITY_MAX_ENTRIES = COMMUNITY_ENTRY_MASK + 1,
+  // A page builds at most this many entries. Their codes must tell them
+  // apart, and the whole tree is laid out on every tick: a page of
+  // thousands (pages hold tens) would stall the game.
+  COMMUNITY_MAX_ENTRIES = 500,
 };
+static_assert(COMMUNITY_MAX_ENTRIES <= COMMUNITY_ENTRY_MASK + 1, "entry codes hold the index in 16 bits");
 
 enum {
   COMMUNITY_QUERY_SIZE = 256,   // the query text, NUL included

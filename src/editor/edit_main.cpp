@@ -232,7 +232,12 @@ bool EditMain::command(int a, const Event& e) {
 
 void EditMain::event(Event e) {
   Event orig = e;
-  int a = root.event(&e);
+  // The keys are the editor's own: handed to the bars, the arrows would walk
+  // the focus through the tool icons (leaving a hint in place of the item
+  // count) and Space or Return would then press the focused icon.
+  int type = orig.type();
+  bool key = type == EVT_KEYDOWN || type == EVT_KEYUP;
+  int a = key ? 0 : root.event(&e);
   if (reload_failed) return;
   if (tool == EDIT_TOOL_PICKER) {
     picker_event(a, orig);
@@ -241,7 +246,6 @@ void EditMain::event(Event e) {
   if (command(a, orig)) return;
   // The help may have switched away.
   if (game->state != STATE_EDIT_MAIN) return;
-  int type = orig.type();
   if ((type == EVT_MOTION || type == EVT_DOWN || type == EVT_UP) && !root.hover_child) pointer(orig);
 }
 

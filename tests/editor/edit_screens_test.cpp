@@ -121,6 +121,16 @@ TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
   frames(1);
   EXPECT_EQ(label("hint"), "48 / 48 items used.");
   EXPECT_EQ(g->level.map.over_limit, 0);
+  // The arrows scroll the map; they never walk the focus into the tool bar,
+  // where a hint would hide the count and Return would press an icon.
+  float cam_x = g->level.map.camera[0];
+  key(GK_RIGHT);
+  key(GK_RETURN);
+  frames(1);
+  EXPECT_EQ(g->level.map.camera[0], cam_x + EDIT_SCROLL_STEP);
+  EXPECT_EQ(focused(), nullptr);
+  EXPECT_EQ(main_screen()->tool, EDIT_TOOL_DRAW);
+  EXPECT_EQ(label("hint"), "48 / 48 items used.");
   edit_set_tile(10, 21, CARTRIDGE, g, false);
   frames(1);
   EXPECT_EQ(label("hint"), "Too many items!  +1");

@@ -18,11 +18,8 @@ static Table* dialog(Widget* heading, const char* question, const std::string& p
     t->new_row();
     t->add(edit_centred_label(font_load("font2"), question, 426));
   }
-  TextInput* field = gui_text_input("text", path.c_str(), LEVEL_TEXT_SIZE - 1);
-  field->st(SW_WIDTH, FILE_FIELD_WIDTH);
-  field->restyle();
   t->new_row();
-  t->add(field);
+  t->add(edit_field("text", path, FILE_FIELD_WIDTH));
   t->new_row();
   t->add(edit_button(verb, code));
   t->new_row();

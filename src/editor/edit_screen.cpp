@@ -8,6 +8,10 @@
 #include "gfx/text.h"
 #include "ui/ui.h"
 
+// Room inside a text field's frame: its ends are rounded over about 30
+// units on either side.
+enum { FIELD_PAD_X = 30, FIELD_PAD_Y = 5 };
+
 void EditScreen::init() {
   level_music(game);
   root.reset();
@@ -47,7 +51,15 @@ Label* edit_centred_label(int font, const char* text, int width) {
 }
 
 Box* edit_button(const char* text, int action) {
-  return gui_button(new MyLabel(font_load("font1"), text), action, 320);
+  return new Box(gui_button(new MyLabel(font_load("font1"), text), action, 320));
+}
+
+Box* edit_field(const char* name, const std::string& text, int width) {
+  TextInput* field = gui_text_input(name, text.c_str(), LEVEL_TEXT_SIZE - 1);
+  field->st(SW_WIDTH, width);
+  field->st4(SW_PAD, FIELD_PAD_Y, FIELD_PAD_X, FIELD_PAD_Y, FIELD_PAD_X);
+  field->restyle();
+  return new Box(field);
 }
 
 Box* edit_title(const Game* g) {

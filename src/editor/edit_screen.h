@@ -33,7 +33,11 @@ class Box;
 class Label;
 // A label in the font, wrapped at width and centred line by line.
 Label* edit_centred_label(int font, const char* text, int width);
-// A dialog button 320 wide around the text in "font1".
+// A dialog button 320 wide around the text in "font1", in a box that keeps
+// it at that size and centred however wide or tall its table row grows.
 Box* edit_button(const char* text, int action);
+// A text field named name, width wide with the text kept clear of the
+// rounded ends of its frame, in a box that keeps its own height.
+Box* edit_field(const char* name, const std::string& text, int width);
 // The map's title as the dialogs show it at their top.
 Box* edit_title(const Game* g);

@@ -197,6 +197,14 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   settle();
   ASSERT_EQ(g->state, STATE_EDIT_HELP);
   EXPECT_EQ(g->help_return_state, STATE_EDIT_MAIN);
+  // The keys and both buttons fit the view; the buttons keep their width.
+  Widget* done = find_label(&current()->root, "Done");
+  while (done && !done->focusable) done = done->parent;
+  ASSERT_NE(done, nullptr);
+  float dx, dy;
+  done->abs_pos(&dx, &dy);
+  EXPECT_LE(dy + done->h, 640);
+  EXPECT_EQ(done->w, 320);
   g->help_return_state = STATE_PLAY;
   click("Done");
   settle();

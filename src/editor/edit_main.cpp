@@ -189,7 +189,10 @@ bool EditMain::command(int a, const Event& e) {
     return true;
   }
   if ((down && key == letter('z')) || a == EDIT_ACT_UNDO) {
-    if (edit_undo_swap(game)) edit_mark_dirty();
+    if (edit_undo_swap(game)) {
+      edit_mark_dirty();
+      stroke_cells++;
+    }
     return true;
   }
   static const struct {
@@ -294,7 +297,11 @@ void EditMain::pointer(const Event& e) {
         stroke(px, py, cx, cy, tool == EDIT_TOOL_ERASE);
         break;
       case EDIT_TOOL_FILL:
-        if (type == EVT_DOWN && edit_flood_fill(cursor_x, cursor_y, game, *current_tile)) edit_mark_dirty();
+        if (type == EVT_DOWN)
+          if (int filled = edit_flood_fill(cursor_x, cursor_y, game, *current_tile)) {
+            edit_mark_dirty();
+            stroke_cells += filled;
+          }
         break;
       case EDIT_TOOL_COPY:
         copy_at_cursor();

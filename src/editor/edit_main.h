@@ -37,7 +37,9 @@ extern const float EDIT_ZOOM_MIN;
 class EditMain : public State {
  public:
   int32_t frame_count = 0;
-  int32_t stroke_cells = 0;      // cells visited by strokes since the last autosave
+  // Cells visited by strokes, cells filled and undos since the last
+  // autosave: what the autosave reports.
+  int32_t stroke_cells = 0;
   int32_t snapshot_pending = 0;  // the stroke under way has not taken its snapshot
   int32_t cursor_x = -1, cursor_y = -1;
   int32_t* current_tile;         // the current-tile word of the LevelMap

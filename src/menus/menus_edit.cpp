@@ -14,7 +14,7 @@
 #include "ui/ui.h"
 #include "util/db.h"
 
-enum { LIST_W = 426, LIST_H = 320, SPACER_H = 20 };
+enum { LIST_W = 426, LIST_H = 320, SPACER_H = 20, ROW_PAD_X = 30 };
 
 static Widget* spacer() {
   Widget* w = new Widget;
@@ -26,6 +26,9 @@ static Widget* spacer() {
 static Widget* map_row(int font, const std::string& title, int index) {
   Box* b = new Box(new MyLabel(font, title));
   gui_style_dialog(b);
+  // The title stays clear of the frame's rounded ends.
+  b->st(SW_PAD + 1, ROW_PAD_X);
+  b->st(SW_PAD + 3, ROW_PAD_X);
   b->click_code = MAPS_ACT_ROW + index;
   b->focusable = 1;
   b->st(SW_FIXED, 1);

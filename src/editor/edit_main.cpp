@@ -10,6 +10,7 @@
 #include "editor/edit_icons.h"
 #include "editor/edit_limits.h"
 #include "editor/edit_ops.h"
+#include "editor/edit_screen.h"
 #include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
@@ -24,6 +25,7 @@ const float EDIT_ZOOM_MIN = std::pow(EDIT_ZOOM_STEP, -20.0f);
 
 static const float MAP_CENTRE = 64.0f;
 static const float CAMERA_VIEW = 20.0f;
+static const int TITLE_BOX_W = 190;
 
 static int letter(char c) { return GK_A + (c - 'a'); }
 
@@ -80,7 +82,8 @@ void EditMain::init() {
   top->add(gui_tool_icon("icon-eyedrop", EDIT_TOOL_COPY, "Copy Tile", "i-copy"));
   top->add(gui_tool_icon("icon-restart", EDIT_ACT_UNDO, "Undo / Redo", "i-undo"));
   top->add(gui_tool_icon("icon-help", EDIT_ACT_HELP, "Help", "i-help"));
-  top->add(label_box(font, "title", "[title]", 190));
+  top->add(label_box(font, "title", "[title]", TITLE_BOX_W));
+  title_text = "[title]";
   EIcon* sel = new EIcon;
   sel->hint = "Select Tiles";
   sel->name = "i-sel";
@@ -351,8 +354,12 @@ void EditMain::status() {
     snprintf(buf, sizeof buf, "n/a");
   }
   if (Widget* w = root.find("pos")) w->set_value_s(buf);
-  if (Widget* w = root.find("title"))
-    w->set_value_s(std::string(m.text[LEVEL_TEXT_TITLE], strnlen(m.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE)));
+  std::string title(m.text[LEVEL_TEXT_TITLE], strnlen(m.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE));
+  if (title != title_text) {
+    // Cut to its box, so that a long title never runs over the icons.
+    title_text = title;
+    if (Widget* w = root.find("title")) w->set_value_s(edit_fit_text(font_load("font15"), title, TITLE_BOX_W));
+  }
   if (Widget* w = root.find("i-sel")) {
     int img = edit_tile_img(*current_tile);
     if (w->sv(SW_ICON_IMG) != img || !w->shas(SW_ICON_IMG)) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "game/state.h"
 
@@ -46,6 +47,7 @@ class EditMain : public State {
   int32_t shown_tile = 0;        // named in the status bar while the picker is open
   int32_t tool = EDIT_TOOL_DRAW;
   bool reload_failed = false;    // the map did not load: back to the list
+  std::string title_text;        // the title the bar shows, uncut
 
   explicit EditMain(Game* g);
   void init() override;

@@ -10,7 +10,7 @@
 
 // Room inside a text field's frame: its ends are rounded over about 30
 // units on either side.
-enum { FIELD_PAD_X = 30, FIELD_PAD_Y = 5 };
+enum { FIELD_PAD_X = 30, FIELD_PAD_Y = 5, TITLE_W = 426 };
 
 void EditScreen::init() {
   level_music(game);
@@ -62,7 +62,22 @@ Box* edit_field(const char* name, const std::string& text, int width) {
   return new Box(field);
 }
 
+std::string edit_fit_text(int font, const std::string& text, float width) {
+  if (text_width(font, text) <= width) return text;
+  static const char* const ELLIPSIS = "...";
+  size_t n = text.size();
+  while (n > 0) {
+    do n--;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80);
+    std::string cut = text.substr(0, n) + ELLIPSIS;
+    if (text_width(font, cut) <= width) return cut;
+  }
+  return ELLIPSIS;
+}
+
 Box* edit_title(const Game* g) {
   const char* t = g->level.map.text[LEVEL_TEXT_TITLE];
-  return gui_level_title(std::string(t, strnlen(t, LEVEL_TEXT_SIZE)).c_str());
+  // A long title would widen the whole column past the view.
+  std::string title = edit_fit_text(font_load("font1"), std::string(t, strnlen(t, LEVEL_TEXT_SIZE)), TITLE_W);
+  return gui_level_title(title.c_str());
 }

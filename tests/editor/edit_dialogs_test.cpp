@@ -79,6 +79,16 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   ASSERT_EQ(g->state, STATE_EDIT_MENU);
   var row = db_query(game_db(GAME_DB_USER), "select title from levels where id = ?", var(g->current_level_id));
   EXPECT_EQ(row[0]["title"].str(), title.substr(0, 254));
+  // Shown cut to one line, the long title leaves the column inside the view.
+  buttons.clear();
+  current()->root.measure();
+  current()->root.collect_focusable(&buttons);
+  for (Widget* w : buttons) {
+    float x, y;
+    w->abs_pos(&x, &y);
+    EXPECT_GE(x, 0);
+    EXPECT_LE(x + w->w, 640);
+  }
 
   // Cancel keeps the map, Delete removes it and ends on the list.
   click("Delete");

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "driver/audio.h"
 #include "editor/edit_icons.h"
@@ -383,11 +384,16 @@ void EditMain::status() {
     text = buf;
     alert = true;
   }
-  Widget* f = root.get_focus();
-  if (f && f->name.compare(0, 2, "i-") == 0) {
-    text = f->get_value_s();
-    alert = false;
-  }
+  // The hint of the icon under the pointer. Not of the focused one: a click
+  // leaves the focus on the icon, and its hint would then hide the count and
+  // the alert for as long as the player draws.
+  std::vector<Widget*> icons;
+  root.collect_focusable(&icons);
+  for (Widget* w : icons)
+    if (w->hovered && w->name.compare(0, 2, "i-") == 0) {
+      text = w->get_value_s();
+      alert = false;
+    }
   if (tool == EDIT_TOOL_PICKER) {
     text = game_tiles[shown_tile & 0xff].name;
     alert = false;

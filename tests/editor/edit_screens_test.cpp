@@ -135,6 +135,15 @@ TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
   frames(1);
   EXPECT_EQ(label("hint"), "Too many items!  +1");
   EXPECT_EQ(g->level.map.over_limit, 1);
+  // An icon names itself while the pointer is on it; once the pointer is
+  // back on the map the alert shows again, though the click left the focus
+  // on the icon.
+  click(current()->root.find("i-zoomin"));
+  frames(1);
+  EXPECT_EQ(label("hint"), "Zoom In");
+  pointer(EVT_MOTION, 64, 64, 0);
+  frames(1);
+  EXPECT_EQ(label("hint"), "Too many items!  +1");
   edit_set_tile(10, 22, PLAYER, g, false);
   edit_set_tile(11, 22, PLAYER, g, false);
   frames(1);

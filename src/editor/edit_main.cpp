@@ -27,6 +27,7 @@ const float EDIT_ZOOM_MIN = std::pow(EDIT_ZOOM_STEP, -20.0f);
 static const float MAP_CENTRE = 64.0f;
 static const float CAMERA_VIEW = 20.0f;
 static const int TITLE_BOX_W = 190;
+static const float VIEW_SIZE = 640.0f;
 
 static int letter(char c) { return GK_A + (c - 'a'); }
 
@@ -110,7 +111,9 @@ void EditMain::init() {
   bottom->add(gui_tool_icon("icon-less", EDIT_ACT_ZOOM_OUT, "Zoom Out", "i-zoomout"));
   bottom->add(gui_tool_icon("icon-more", EDIT_ACT_ZOOM_IN, "Zoom In", "i-zoomin"));
   bottom->add(gui_tool_icon("icon-home", EDIT_ACT_HOME, "Center View", "i-home"));
-  root.add(bottom, 0, 580);
+  // Flush with the bottom of the view: no strip of map shows below it.
+  bottom->measure();
+  root.add(bottom, 0, VIEW_SIZE - bottom->h);
 
   tool_icons(tool);
 }

@@ -59,6 +59,7 @@ static Box* label_box(int font, const char* name, const char* text, int width) {
 void EditMain::init() {
   frame_count = stroke_cells = snapshot_pending = shown_tile = 0;
   cursor_x = cursor_y = -1;
+  pressed_on_map = false;
   tool = EDIT_TOOL_DRAW;
   root.reset();
   reload_failed = !levels_load(game, game_db(GAME_DB_USER));
@@ -248,6 +249,10 @@ void EditMain::event(Event e) {
   int type = orig.type();
   bool key = type == EVT_KEYDOWN || type == EVT_KEYUP;
   int a = key ? 0 : root.event(&e);
+  // A left-button drag edits only when it was pressed on the map: not when
+  // it began on a tool icon (or under the picker) and slid onto the map.
+  if (type == EVT_DOWN) pressed_on_map = !root.hover_child;
+  if (type == EVT_UP) pressed_on_map = false;
   if (reload_failed) return;
   if (tool == EDIT_TOOL_PICKER) {
     picker_event(a, orig);
@@ -296,7 +301,7 @@ void EditMain::pointer(const Event& e) {
   cursor_y = cell_of(cy);
   if (type != EVT_MOTION && type != EVT_DOWN) return;
   int b = e.button();
-  if (b == 1) {
+  if (b == 1 && pressed_on_map) {
     switch (tool) {
       case EDIT_TOOL_DRAW:
       case EDIT_TOOL_ERASE:

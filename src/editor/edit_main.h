@@ -48,6 +48,7 @@ class EditMain : public State {
   int32_t tool = EDIT_TOOL_DRAW;
   bool reload_failed = false;    // the map did not load: back to the list
   std::string title_text;        // the title the bar shows, uncut
+  bool pressed_on_map = false;   // the left button went down over the map
 
   explicit EditMain(Game* g);
   void init() override;

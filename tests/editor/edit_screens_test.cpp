@@ -55,6 +55,21 @@ TEST_F(EditorScreens, NewMapDrawUndoRedoAutosaveAndQuit) {
   EXPECT_EQ(m.changes, 15376 + 7);
   frames(1);
   EXPECT_EQ(label("pos"), "3,2");
+  // A press on a tool icon that slides onto the map draws nothing.
+  Widget* icon = current()->root.find("i-draw");
+  float ix, iy;
+  icon->abs_pos(&ix, &iy);
+  Event press(EVT_MOTION);
+  press[EVW_X] = last_x = static_cast<int>(ix + icon->w / 2);
+  press[EVW_Y] = last_y = static_cast<int>(iy + icon->h / 2);
+  press[EVW_BUTTON] = 1;
+  game_headless_event(press);
+  press[EVW_TYPE] = EVT_DOWN;
+  game_headless_event(press);
+  pointer(EVT_MOTION, 50, 50, 1);
+  pointer(EVT_UP, 50, 50);
+  EXPECT_EQ(cell(50, 50), FLOOR);
+  EXPECT_EQ(m.changes, 15376 + 7);
   key(GK_A + ('z' - 'a'));
   EXPECT_EQ(cell(63, 62), FLOOR);
   EXPECT_EQ(m.changes, 15376);

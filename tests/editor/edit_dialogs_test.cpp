@@ -16,6 +16,7 @@
 #include "game/levels_db.h"
 #include "game/pack.h"
 #include "game/paths.h"
+#include "gfx/transition.h"
 #include "util/db.h"
 
 namespace editor_test {
@@ -152,6 +153,24 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   EXPECT_EQ(g->state, STATE_MENUS_ERROR);
   EXPECT_STREQ(g->error_text, "Error exporting map.");
   EXPECT_EQ(g->error_return_state, STATE_EDIT_MENU);
+
+  // A path typed but never exported does not become the map's own, not even
+  // when the game is quit with the dialog open.
+  g->settings.debug = 1;
+  g->transition(TRANS_NONE, STATE_EDIT_EXPORT);
+  settle();
+  current()->root.find("text")->set_value_s(other);
+  game_headless_run(1);
+  stop();
+  start();
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_EXPORT);
+  EXPECT_EQ(current()->root.find("text")->get_value_s(), edit_default_path());
+  current()->root.find("text")->set_value_s(other);
+  click("Export");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+  EXPECT_EQ(read(other), "precious");
 
   std::string id = g->current_level_id;
   EXPECT_EQ(edit_import_file(g, tmp.path() + "/none.map"), IMPORT_UNREADABLE);

@@ -40,6 +40,9 @@ void EditScreen::add_centred(Widget* column) {
   view->st(SW_HEIGHT, 640);
   view->restyle();
   view->measure();
+  // A dialog with a text field opens with the field focused: what the player
+  // types goes there at once.
+  if (Widget* field = view->find("text")) root.set_focus(field);
 }
 
 Label* edit_centred_label(int font, const char* text, int width) {

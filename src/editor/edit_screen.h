@@ -25,7 +25,8 @@ class EditScreen : public State {
     (void)code;
     (void)e;
   }
-  // A column of widgets centred in the 640 by 640 view, added to the root.
+  // A column of widgets centred in the 640 by 640 view, added to the root;
+  // its text field named "text", if any, takes the focus.
   void add_centred(Widget* column);
 };
 

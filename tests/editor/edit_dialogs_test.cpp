@@ -60,6 +60,7 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   click("Title & Options");
   settle();
   ASSERT_EQ(g->state, STATE_EDIT_TEXT);
+  EXPECT_EQ(focused(), current()->root.find("text"));  // typing goes to the title at once
   std::string title;
   for (int i = 0; i < 150; i++) title += "\xc3\xa9";  // 300 bytes of two-byte letters
   current()->root.find("text")->set_value_s(title);

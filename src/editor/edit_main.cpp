@@ -59,7 +59,7 @@ static Box* label_box(int font, const char* name, const char* text, int width) {
 void EditMain::init() {
   frame_count = stroke_cells = snapshot_pending = shown_tile = 0;
   cursor_x = cursor_y = -1;
-  pressed_on_map = false;
+  pressed_on_map = space_pressed = false;
   tool = EDIT_TOOL_DRAW;
   root.reset();
   reload_failed = !levels_load(game, game_db(GAME_DB_USER));
@@ -170,7 +170,12 @@ bool EditMain::command(int a, const Event& e) {
     m.camera[0] = m.camera[1] = MAP_CENTRE;
     return true;
   }
-  if ((e.type() == EVT_KEYUP && key == GK_SPACE) || a == EDIT_ACT_PLAY) {
+  // The play-test starts on the release of Space, and only of a Space pressed
+  // here: the release of the Space that closed the help or the won level's
+  // screen must not start another play-test.
+  if (down && key == GK_SPACE) space_pressed = true;
+  if ((e.type() == EVT_KEYUP && key == GK_SPACE && space_pressed) || a == EDIT_ACT_PLAY) {
+    space_pressed = false;
     edit_play_test(game);
     return true;
   }

@@ -49,6 +49,7 @@ class EditMain : public State {
   bool reload_failed = false;    // the map did not load: back to the list
   std::string title_text;        // the title the bar shows, uncut
   bool pressed_on_map = false;   // the left button went down over the map
+  bool space_pressed = false;    // Space went down on this screen
 
   explicit EditMain(Game* g);
   void init() override;

@@ -170,6 +170,11 @@ TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
   edit_set_tile(10, 21, FLOOR, g, false);
   edit_set_tile(10, 23, CARTRIDGE, g, false);
   sounds();
+  // A release of Space pressed on another screen starts nothing.
+  Event release(EVT_KEYUP);
+  release[EVW_KEY] = GK_SPACE;
+  game_headless_event(release);
+  EXPECT_EQ(sounds(), std::vector<std::string>{});
   key(GK_SPACE);
   EXPECT_EQ(g->state, STATE_EDIT_MAIN);
   EXPECT_EQ(sounds(), std::vector<std::string>{"lock-locked"});

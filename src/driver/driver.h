@@ -11,6 +11,20 @@
 #include "util/var.h"
 
 union SDL_Event;
+struct SDL_Surface;
+
+// What Driver::video_mode answers.
+enum {
+  VIDEO_SET = 0,       // the mode asked for
+  VIDEO_FAILED = 1,    // no mode at all
+  VIDEO_FALLBACK = 2,  // another mode than the one asked for (see resolution)
+};
+// The default window, and the smaller one for screens that cannot hold it.
+enum { VIDEO_DEFAULT_W = 960, VIDEO_DEFAULT_H = 640, VIDEO_SMALL_SIDE = 640 };
+// Sizes below this on either side are not offered and not set.
+enum { VIDEO_MIN_SIDE = 320 };
+// The largest window tried when the screen's size is unknown.
+enum { VIDEO_MAX_SIDE = 8192 };
 
 struct Driver {
   // Window size in pixels (0 until a video mode is set).
@@ -18,6 +32,15 @@ struct Driver {
   int screen_h = 0;
   int fullscreen = 0;
   int vsync = 0;
+  // The size of the desktop, read once before the first video mode is set
+  // (0 when unknown); "automatic" in full screen uses it.
+  int desktop_w = 0;
+  int desktop_h = 0;
+  // The mode set last, in the LocalSettings form: -1 for the default
+  // window or the desktop in full screen, else (width << 16) | height.
+  int resolution = -1;
+  // Sets the SDL video mode; tests put a refusing one here.
+  SDL_Surface* (*set_mode)(int w, int h, int bpp, uint32_t flags) = nullptr;
   // Application name: names the per-user directory and moves the data
   // directory to "./data" (else "../data").
   std::string app_name;
@@ -36,6 +59,9 @@ struct Driver {
   // Set while a full-screen window was turned windowed for a web page.
   int web_windowed = 0;
   int iconify_pending = 0;
+  // Set when the window system lost the window's picture (it was uncovered,
+  // say): the next frame is painted even if nothing in it changed.
+  bool exposed = false;
   std::vector<int> opener_pids;
   bool sdl_up = false;
   std::vector<void*> joysticks;  // SDL_Joystick*
@@ -44,20 +70,32 @@ struct Driver {
   ~Driver();
 
   void set_app_name(const char* name);
-  // Starts SDL (video, timer, joystick) and opens every joystick.
-  // Answers 0 on success.
+  // Starts SDL (video, timer, joystick), reads the desktop size and opens
+  // every joystick. Answers 0 on success.
   int init();
+  // Settles the data directory: data_dir when "data.json" can be read there
+  // (the working directory's "./data"), else "data" beside the program.
+  // When neither has it, logs one line naming the paths tried and answers
+  // false.
+  bool locate_data();
   // Reads "data.json" from the data directory into data; logs a line and
   // leaves an empty dict when it is missing or corrupt.
   void load_data();
 
   // Sets (or re-creates) the video mode from the LocalSettings values:
-  // resolution -1 or 0 for automatic, else (width << 16) | height;
-  // fullscreen 1 for full screen; vsync 1 to sync to the display. Sets the
-  // caption and the icon first. Answers 0 on success. After a new mode the
-  // renderer, fonts and transition targets must be set up again.
+  // resolution -1 or 0 for automatic (the desktop in full screen, else the
+  // default window), else (width << 16) | height; fullscreen 1 for full
+  // screen; vsync 1 to sync to the display. Sets the caption and the icon
+  // first. A size that the screen cannot show, or a mode that SDL refuses,
+  // falls back to the default window and then to the modes SDL offers, with
+  // one line each. Answers VIDEO_SET, VIDEO_FALLBACK (screen_w, screen_h,
+  // fullscreen and resolution tell what was set) or VIDEO_FAILED. After a
+  // new mode the renderer, fonts and transition targets must be set up
+  // again.
   int video_mode(int resolution, int fullscreen, int vsync);
   void swap();
+  // Sets one mode with the GL attributes; false when SDL refuses it.
+  bool open_window(int w, int h, bool full);
   // Key repeat on (500 ms delay, 30 ms interval) or off.
   void key_repeat(bool on);
   void show_cursor(bool show);
@@ -72,9 +110,23 @@ struct Driver {
   // The step rate; counting restarts at the next steps_owed().
   void set_step_rate(int rate);
   // The number of fixed steps owed since the last call (counted from the
-  // first call, the first frame). steps_owed_at takes the time in ms.
+  // first call, the first frame). steps_owed_at takes the time in ms. After
+  // a stall of more than a second the steps beyond one second's are
+  // dropped rather than run all at once.
   int steps_owed();
   int steps_owed_at(uint32_t now_ms);
+  // Milliseconds until the next fixed step is due (0 when one is owed).
+  uint32_t ms_to_next_step(uint32_t now_ms) const;
+  // Gives the processor back until the next fixed step is due.
+  void wait_for_step();
+  // The clock of the fixed steps: SDL's milliseconds and SDL_Delay unless
+  // set; tests put a counting clock here.
+  uint32_t (*clock_ms)() = nullptr;
+  void (*sleep_ms)(uint32_t ms) = nullptr;
+  // Shows the painted frame: SDL's buffer swap unless set (tests put a
+  // display of their own here).
+  void (*swap_buffers)() = nullptr;
+  uint32_t now_ms() const;
 
   // Opens the address in the system browser and minimises the window (a
   // full-screen window turns windowed first and returns to full screen when

@@ -22,6 +22,40 @@ bool driver_read_file(const std::string& path, std::string* out) {
   return true;
 }
 
+// The folder of the running program, "." when it cannot be told.
+static std::string program_dir() {
+  char exe[4096];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return ".";
+  exe[n] = 0;
+  std::string dir = exe;
+  size_t slash = dir.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : dir.substr(0, slash);
+}
+
+static bool readable(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char c;
+  bool ok = std::fread(&c, 1, 1, f) == 1;
+  std::fclose(f);
+  return ok;
+}
+
+bool Driver::locate_data() {
+  std::string here = data_dir + "/data.json";
+  if (readable(here)) return true;
+  std::string beside = program_dir() + "/data";
+  if (readable(beside + "/data.json")) {
+    data_dir = beside;
+    return true;
+  }
+  std::fprintf(stderr, "%s cannot start: no readable game data at %s or %s/data.json\n", caption.c_str(), here.c_str(),
+               beside.c_str());
+  return false;
+}
+
 const std::string& data_dir() {
   static const std::string fallback = "../data";
   if (g_driver) return g_driver->data_dir;
@@ -99,15 +133,7 @@ std::string user_file_size(const std::string& name) {
 void driver_stdio_redirect() {
   const char* v = std::getenv("SDL_STDIO_REDIRECT");
   if (!v || std::atoi(v) == 0) return;
-  char exe[4096];
-  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  std::string dir = ".";
-  if (n > 0) {
-    exe[n] = 0;
-    dir = exe;
-    size_t slash = dir.rfind('/');
-    dir = slash == std::string::npos ? "." : dir.substr(0, slash);
-  }
+  std::string dir = program_dir();
   if (!std::freopen((dir + "/stdout.txt").c_str(), "w", stdout))
     std::fprintf(stderr, "driver_stdio_redirect: stdout.txt failed\n");
   if (!std::freopen((dir + "/stderr.txt").c_str(), "w", stderr))

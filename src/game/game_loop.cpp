@@ -9,6 +9,7 @@
 #include "driver/audio_engine.h"
 #include "driver/driver.h"
 #include "game/game.h"
+#include "game/game_main.h"
 #include "game/gameinfo.h"
 #include "game/hooks.h"
 #include "game/identity.h"
@@ -31,6 +32,16 @@ enum {
 // "alpha.dat", read whole at start-up.
 static std::string g_alpha;
 
+// Set when the picture may have changed: a fixed step ran, or the window
+// was made or shown again. Game::paint paints only then, so an idle screen
+// costs no more than its steps.
+static bool g_paint_due = true;
+// Set when the window must be painted whatever it showed before (made
+// anew, shown again); otherwise a frame whose picture signature equals the
+// last painted one is not drawn at all.
+static bool g_paint_forced = true;
+static uint64_t g_painted_sig = 0;
+
 static void paint_state_cb(void* ctx) { static_cast<Game*>(ctx)->paint_state(); }
 
 static const char* transition_sound(int type) {
@@ -46,6 +57,8 @@ void Game::init() {
   fprintf(stderr, "Game::init ...\n");
   memset(static_cast<void*>(this), 0, sizeof *this);
   game_current = this;
+  g_paint_due = true;
+  g_paint_forced = true;
 
   register_play_states(this);
   if (game_hooks.register_editor_states) game_hooks.register_editor_states(this);
@@ -53,10 +66,10 @@ void Game::init() {
 
   if (!g_driver) {
     g_driver = new Driver();
-    g_driver->set_app_name("Tunnelwick");
+    g_driver->set_app_name(GAME_NAME);
   }
   if (!game_headless) g_driver->init();
-  g_driver->caption = "Tunnelwick";
+  g_driver->caption = GAME_NAME;
   g_driver->icon_path = "icon32.bmp";
   if (game_data_dir().empty() || game_user_dir().empty()) game_set_dirs(data_dir(), user_dir());
   if (game_hooks.social_get) game_hooks.social_get();
@@ -124,7 +137,10 @@ static void game_step(Game* g) {
 // Runs the owed steps and the per-frame work; loop() asks the driver how many
 // steps are owed, the headless entry gives its own count.
 void game_frame(Game* g, int steps) {
-  for (int i = 0; i < steps && !g->quit; i++) game_step(g);
+  for (int i = 0; i < steps && !g->quit; i++) {
+    game_step(g);
+    g_paint_due = true;
+  }
 
   State* current = state_get(g->state);
   int repeat = current && current->wants_key_repeat() ? 1 : 0;
@@ -141,12 +157,13 @@ void game_frame(Game* g, int steps) {
 void Game::loop() {
   if (!g_driver) return;
   int steps = g_driver->steps_owed();
-  // With vertical sync the display paces the game: one step per frame.
-  if (lsettings.vsync == 1) steps = 1;
-  if (!game_headless && !g_driver->has_focus()) SDL_Delay(16);
-  // Nothing owed yet: give the time back rather than paint the same frame
-  // again at once.
-  else if (!game_headless && steps == 0) SDL_Delay(1);
+  // Logic keeps its fixed rate whatever the display does (vertical sync
+  // only paces the buffer swap): with nothing owed yet, the processor is
+  // given back until the next step is due.
+  if (steps == 0 && !game_headless) {
+    g_driver->wait_for_step();
+    steps = g_driver->steps_owed();
+  }
   game_frame(this, steps);
 }
 
@@ -227,8 +244,10 @@ void Game::event(Event e) {
   }
   if (type == EVT_QUIT) quit = 1;
   if (type == EVT_EXIT) save();
+  if (type == EVT_ACTIVE) g_paint_due = g_paint_forced = true;
   if (type == EVT_VIDEO) {
     game_video_init(this);
+    g_paint_due = g_paint_forced = true;
     transition(TRANS_ZOOM, state);
     return;
   }
@@ -247,15 +266,32 @@ void Game::paint_state() {
 }
 
 void Game::paint() {
-  if (game_headless) return;
+  if (game_headless || !g_paint_due) return;
+  g_paint_due = false;
+  if (g_driver && g_driver->exposed) {
+    g_driver->exposed = false;
+    g_paint_forced = true;
+  }
   if (transition_running()) {
     gfx_clear(0, 0, 0, 1);
     gfx_project();
     transition_paint();
+    // The screen after the transition is painted whatever it shows.
+    g_paint_forced = true;
   } else {
+    // A screen that draws what it drew last time is left as it is: on a
+    // software renderer a frame costs far more than walking the screen
+    // once to learn what it would draw.
+    gfx_sig_begin();
+    paint_state();
+    uint64_t sig = gfx_sig_end();
+    if (!g_paint_forced && sig == g_painted_sig) return;
+    g_paint_forced = false;
+    g_painted_sig = sig;
     paint_state();
   }
   if (g_driver) g_driver->swap();
+  gfx_frame_shown();
 }
 
 void Game::deinit() {

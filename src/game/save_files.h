@@ -1,19 +1,27 @@
 // The save files: raw images of Game ("state.dat"), Settings
 // ("settings.dat"), LocalSettings ("lsettings.dat") and Progress
 // ("progress.dat"), each led by its version word. A file of the wrong size or
-// version leaves the block as it was, with one diagnostic line; a missing
-// file is normal on a first run and says nothing.
+// version leaves the block as it was and is moved aside to "<name>.bad",
+// with one diagnostic line that says where, so that the next save does not
+// destroy it; a missing file is normal on a first run and says nothing.
 #pragma once
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 struct Game;
 
-// Writes the bytes to path through a temporary file and a rename, so that a
-// failed write never destroys the previous file. False with a diagnostic.
-bool game_write_file(const std::string& path, const void* data, size_t len);
-// Reads path into the block when it holds exactly size bytes led by version.
+// Files readable and writable by the player only.
+constexpr mode_t SAVE_PRIVATE_MODE = 0600;
+
+// Writes the bytes to path through a flushed temporary file and a rename, so
+// that a failed write or a power cut never destroys the previous file.
+// False with a diagnostic.
+bool game_write_file(const std::string& path, const void* data, size_t len, mode_t mode = 0644);
+// Reads path into the block when it holds exactly size bytes led by version;
+// a file that exists but is unusable is moved aside to "<path>.bad".
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version);
 
 // Writes the four files into dir.

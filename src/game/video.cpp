@@ -12,16 +12,25 @@ bool game_headless = false;
 
 static bool g_video_up = false;
 
-void game_video_init(Game* g) {
-  if (game_headless || !g_driver) return;
+bool game_video_init(Game* g) {
+  if (game_headless || !g_driver) return true;
   if (g_video_up) {
     transition_deinit();
     gfx_deinit();
+    g_video_up = false;
   }
-  const LocalSettings& l = g->lsettings;
-  if (g_driver->video_mode(l.vres, l.vfull, l.vsync) != 0) {
+  LocalSettings& l = g->lsettings;
+  // Toggles are 1 or -1; anything else read from a file is off.
+  if (l.vfull != 1) l.vfull = -1;
+  if (l.vsync != 1) l.vsync = -1;
+  int set = g_driver->video_mode(l.vres, l.vfull, l.vsync);
+  if (set == VIDEO_FAILED) {
     fprintf(stderr, "game_video_init: no video mode\n");
-    return;
+    return false;
+  }
+  if (set == VIDEO_FALLBACK) {
+    l.vres = g_driver->resolution;
+    l.vfull = g_driver->fullscreen ? 1 : -1;
   }
   gfx_init(g_driver->screen_w, g_driver->screen_h);
   gfx_set_view(640, 640);
@@ -32,6 +41,7 @@ void game_video_init(Game* g) {
   transition_init();
   gfx_img_load("menu-background");
   g_video_up = true;
+  return set == VIDEO_SET;
 }
 
 void game_video_deinit() {

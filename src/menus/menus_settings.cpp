@@ -1,8 +1,195 @@
 #include "menus/menus_settings.h"
 
-#include "game/game.h"
+#include <SDL/SDL.h>
 
-int MenusSettings::back_state() const {
-  int back = game->settings_return_state;
-  return state_get(back) ? back : STATE_MENUS_MAIN;
+#include <cstdio>
+#include <cstring>
+
+#include "driver/audio.h"
+#include "driver/driver.h"
+#include "game/game.h"
+#include "game/identity.h"
+#include "game/levels_db.h"
+#include "game/video.h"
+#include "gfx/transition.h"
+#include "menus/menus.h"
+#include "online/web_actions.h"
+#include "online/web_config.h"
+#include "ui/binding_cells.h"
+#include "ui/ui.h"
+
+// Whether the window shows the mode that the LocalSettings ask for. A mode
+// SDL could not set leaves no video surface; a full screen it could not
+// give leaves the driver's windowed fallback.
+static bool video_shows(const LocalSettings& l) {
+  if (game_headless || !g_driver || !g_driver->sdl_up) return true;
+  SDL_Surface* s = SDL_GetVideoSurface();
+  if (!s || !(s->flags & SDL_OPENGL)) return false;
+  if (l.vres > 0 && (s->w != ((l.vres >> 16) & 0xffff) || s->h != (l.vres & 0xffff))) return false;
+  if (l.vfull == 1 && !g_driver->web_windowed && !(s->flags & SDL_FULLSCREEN)) return false;
+  return true;
+}
+
+// game_video_init answers false when it had to fall back to another mode
+// (LocalSettings then name the fallback) or could set none.
+static bool video_apply(Game* g) {
+  bool set = game_video_init(g);
+  return set && video_shows(g->lsettings);
+}
+
+bool (*settings_video_apply)(Game* g) = video_apply;
+
+void MenusSettings::init() {
+  if (game->settings_return_state == STATE_PLAY)
+    level_music(game);
+  else
+    music_play("mus-menus");
+  build_tabs(settings_tab);
+}
+
+// Stores the new video value and re-creates the mode; when the window
+// cannot show it, the old values come back and the old mode with them, so
+// no later start tries the refused one again. Either way the screen is
+// entered again, which rebuilds every widget: nothing found before this
+// call may be used after it.
+void MenusSettings::video_change(int32_t* field, int value) {
+  LocalSettings& l = game->lsettings;
+  const int old_res = l.vres, old_full = l.vfull, old_sync = l.vsync;
+  *field = value;
+  video_refused = 0;
+  if (!settings_video_apply(game)) {
+    std::fprintf(stderr, "settings: video mode %d/%d/%d refused; back to %d/%d/%d\n", l.vres, l.vfull,
+                 l.vsync, old_res, old_full, old_sync);
+    l.vres = old_res;
+    l.vfull = old_full;
+    l.vsync = old_sync;
+    video_refused = 1;
+    if (!settings_video_apply(game)) {
+      // The old mode is gone too: the default window is the last resort.
+      std::fprintf(stderr, "settings: old video mode refused too; default window\n");
+      l.vres = -1;
+      l.vfull = -1;
+      settings_video_apply(game);
+    }
+  }
+  game->transition(TRANS_ZOOM, game->state);
+}
+
+namespace {
+bool is_key_cell(const Widget* w) {
+  return dynamic_cast<const WKeyCode*>(w) && !dynamic_cast<const WJoyCode*>(w);
+}
+
+// The 64-byte account fields: zero-filled, at most 63 bytes, always ending
+// with a NUL.
+void store_text(char (&field)[64], const std::string& v) {
+  std::memset(field, 0, sizeof field);
+  std::memcpy(field, v.data(), v.size() < sizeof field - 1 ? v.size() : sizeof field - 1);
+}
+}  // namespace
+
+void MenusSettings::loop() {
+  root.loop();
+  Settings& s = game->settings;
+  LocalSettings& l = game->lsettings;
+  // Looked up afresh for every key: a video change rebuilds the tree.
+  auto find = [this](const char* key) { return root.find(key); };
+
+  if (Widget* w = find("name")) store_text(s.name, w->get_value_s());
+  if (Widget* w = find("passwd")) store_text(s.passwd, w->get_value_s());
+
+  struct IntKey {
+    const char* key;
+    int32_t* field;
+  };
+  const IntKey plain[] = {
+      {"game_hud", &s.game_hud},         {"game_timer", &s.game_timer},
+      {"game_hints", &s.game_hints},     {"keys_up", &s.keys[ACT_UP]},
+      {"keys_left", &s.keys[ACT_LEFT]},  {"keys_down", &s.keys[ACT_DOWN]},
+      {"keys_right", &s.keys[ACT_RIGHT]}, {"keys_battery", &s.keys[ACT_BATTERY]},
+      {"keys_bomb", &s.keys[ACT_BOMB]},  {"keys_minimap", &s.keys[ACT_MINIMAP]},
+  };
+  for (const IntKey& k : plain)
+    if (Widget* w = find(k.key)) *k.field = w->get_value_i();
+
+  const IntKey joys[] = {{"joys_battery", &s.joys[ACT_BATTERY]},
+                         {"joys_bomb", &s.joys[ACT_BOMB]},
+                         {"joys_minimap", &s.joys[ACT_MINIMAP]},
+                         {"joys_escape", &s.joys[ACT_ESCAPE]}};
+  for (const IntKey& k : joys)
+    if (Widget* w = find(k.key)) *k.field = w->get_value_i() | 0x100;
+
+  // The music fader reads its volume on every step; the effects volume is
+  // handed on here so that the very next sound is heard at it.
+  if (Widget* w = find("music")) s.music = w->get_value_i();
+  if (Widget* w = find("sfx")) {
+    s.sfx = w->get_value_i();
+    g_audio.sfx_volume = s.sfx;
+  }
+
+  if (Widget* w = find("vfull")) {
+    int v = w->get_value_i();
+    if (v != l.vfull) video_change(&l.vfull, v);
+  }
+  if (Widget* w = find("vres")) {
+    int v = w->get_value_i();
+    if (v != l.vres) video_change(&l.vres, v);
+  }
+  // Vertical sync is part of the mode: it takes effect when the mode is
+  // made again.
+  if (Widget* w = find("vsync")) {
+    int v = w->get_value_i();
+    if (v != l.vsync) video_change(&l.vsync, v);
+  }
+  if (Widget* w = find("vfenn")) s.vfenn = w->get_value_i();
+}
+
+void MenusSettings::event(Event e) {
+  const Widget* before = root.get_focus();  // compared only, never used
+  int code = root.event(&e);
+  // The back button sits below the page's left edge, out of reach of the
+  // arrows from most of the page: Down that finds nothing further down
+  // goes to it, so that keyboard and gamepad players can always leave.
+  // A keyboard cell keeps Down: it binds it.
+  if (!code && e.type() == EVT_KEYDOWN && e.key() == GK_DOWN && before &&
+      root.get_focus() == before && !is_key_cell(before))
+    if (Widget* back = root.find(SETTINGS_BACK_NAME)) code = root.set_focus(back);
+  if (code >= SETTINGS_ACT_TAB && code < 2 * SETTINGS_ACT_TAB) {
+    // A name or password typed on the Options page counts from now on.
+    game_login_identity(game);
+    video_refused = 0;
+    build_tabs(code & 0xff);
+    return;
+  }
+  switch (code) {
+    case SETTINGS_ACT_SFX:
+      loop();
+      sfx_play("gui-ping", 0, 0);
+      break;
+    case SETTINGS_ACT_BACK: {
+      game_login_identity(game);
+      game->save();
+      settings_tab = PAGE_CONTROLS;
+      video_refused = 0;
+      int target = game->settings_return_state;
+      // Never back into this screen or a message screen (a damaged
+      // "state.dat" can name them): the main menu instead.
+      if (target == STATE_MENUS_SETTINGS || target == STATE_MENUS_ERROR ||
+          target == STATE_MENUS_POPUP || !state_get(target))
+        target = STATE_MENUS_MAIN;
+      menus_switch(game, TRANS_BZOOM, target);
+      // The service checks the account; an empty name has nothing to check.
+      if (game->settings.name[0]) web_valid(game);
+      break;
+    }
+    case SETTINGS_ACT_NEW_ACCOUNT:
+      if (g_driver) g_driver->weblink(web_page_url(WEB_PAGE_SIGNUP).c_str(), 0);
+      break;
+    case SETTINGS_ACT_SIGN_IN:
+      // The service answers with a message or an error screen.
+      if (game->settings.name[0]) web_valid_popup(game);
+      break;
+    default:
+      break;
+  }
 }

@@ -87,7 +87,7 @@ class MenuBox : public Box {
  public:
   int img1 = 0, img2 = 0;
   int ticks = 0;
-  float edge = 32;  // nine-slice edge in view units
+  float edge = 48;  // nine-slice edge in view units: half the frame images
 
   explicit MenuBox(Widget* content);
   void loop() override;

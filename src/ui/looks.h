@@ -17,8 +17,9 @@ enum { ALPHA_NONE = 0, ALPHA_THIRD = 85, ALPHA_TWO_THIRDS = 170, ALPHA_FULL = 25
 struct OverlayAlphas {
   int normal, hover, focus, both;
 };
-// Menu buttons and tabs: a glow under the pointer only.
-constexpr OverlayAlphas OVERLAY_MENU = {ALPHA_NONE, ALPHA_THIRD, ALPHA_NONE, ALPHA_TWO_THIRDS};
+// Menu buttons and tabs: a glow under the pointer, and the same glow on the
+// focused one, so that a keyboard or gamepad player sees where the focus is.
+constexpr OverlayAlphas OVERLAY_MENU = {ALPHA_NONE, ALPHA_THIRD, ALPHA_THIRD, ALPHA_TWO_THIRDS};
 // Dialog buttons and fields: bright under the pointer, dim while focused.
 constexpr OverlayAlphas OVERLAY_BUTTON = {ALPHA_NONE, ALPHA_TWO_THIRDS, ALPHA_THIRD, ALPHA_FULL};
 // Choices of a picker and hover frames: as buttons, not brighter when both.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "driver/driver.h"
 #include "gfx/test_env.h"
 
@@ -96,5 +98,14 @@ TEST(Dirs, DataReadAndDataJson) {
   d.data_dir = t / "nowhere";
   d.load_data();
   EXPECT_EQ(d.data.len(), 0u);
+  // Start-up stops with one line naming where the data was looked for.
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(d.locate_data());
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find(t / "nowhere/data.json"), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  d.data_dir = t / "data";
+  EXPECT_TRUE(d.locate_data());
+  EXPECT_EQ(d.data_dir, t / "data");
   g_driver = nullptr;
 }

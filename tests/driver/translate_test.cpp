@@ -144,6 +144,9 @@ TEST(Time, StepsOwedCountFromTheFirstFrame) {
   EXPECT_EQ(d.steps_owed_at(2016), 0);
   EXPECT_EQ(d.steps_owed_at(2017), 1);
   EXPECT_EQ(d.steps_owed_at(2017), 0);
+  EXPECT_EQ(d.ms_to_next_step(2017), 17u);
+  EXPECT_EQ(d.ms_to_next_step(2040), 0u);
+  EXPECT_EQ(d.steps_owed_at(60000), 60);  // a long stall: one second's steps
   d.set_step_rate(10);  // a new rate counts afresh
   EXPECT_EQ(d.steps_owed_at(5000), 0);
   EXPECT_EQ(d.steps_owed_at(5350), 3);

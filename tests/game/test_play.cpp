@@ -307,7 +307,7 @@ TEST_F(PlayGame, CampaignLevelWalkedToTheExitIsRecordedAndShowsItsResults) {
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(g->settings_return_state, STATE_PLAY_WIN);
   settle();
-  press("Back");  // the settings screen goes back where it came from
+  press("Done");  // the settings screen goes back where it came from
   settle();
   EXPECT_EQ(g->state, STATE_PLAY_WIN);
   EXPECT_EQ(g->progress.levels[1].plays, 1);
@@ -347,7 +347,7 @@ TEST_F(PlayGame, PauseKeepsThePlayersPlaceAndLeadsOn) {
   EXPECT_EQ(g->settings_return_state, STATE_PLAY);
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   settle();
-  press("Back");
+  press("Done");
   settle();
   EXPECT_EQ(g->state, STATE_PLAY);
   EXPECT_EQ(player()->x, x1);

@@ -1,13 +1,19 @@
 // The four save files: round trips, and what a damaged file leaves behind.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <cstring>
 #include <memory>
 
 #include "game/game.h"
 #include "game/save_files.h"
 #include "game/state_table.h"
+#include "game/tile_info.h"
 #include "support/temp_dir.h"
 
 static std::unique_ptr<Game> new_game() { return std::make_unique<Game>(); }
@@ -119,6 +125,17 @@ TEST(SaveFiles, AnImageNeverBringsBackRunTimeFieldsOrUnknownScreens) {
   a->slots[0].len = 1 << 30;
   a->replay.len = -1;
   a->progress.current_level = 5000;
+  Entity& e = a->level.entities[0];
+  e.kind = ENT_PLAYER;
+  e.x = NAN;
+  Entity& guard = a->level.entities[1];
+  guard.kind = ENT_GUARD;
+  guard.x = guard.y = 10.5f;
+  guard.path_len = 100000;
+  a->level.stats.carts = -5;
+  a->level.stats.total_carts = INT32_MAX;
+  a->last_deaths = -1;
+  a->progress.levels[3].best_carts = INT32_MAX;
   game_save_to(a.get(), dir.path());
 
   auto b = new_game();
@@ -138,6 +155,14 @@ TEST(SaveFiles, AnImageNeverBringsBackRunTimeFieldsOrUnknownScreens) {
   EXPECT_EQ(b->slots[0].len, 0);
   EXPECT_EQ(b->replay.len, 0);
   EXPECT_EQ(b->progress.current_level, 0);
+  // Records and counts that the world and the screens use.
+  EXPECT_EQ(b->level.entities[0].kind, 0);
+  EXPECT_EQ(b->level.entities[1].kind, ENT_GUARD);
+  EXPECT_EQ(b->level.entities[1].path_len, 0);
+  EXPECT_EQ(b->level.stats.carts, 0);
+  EXPECT_LT(b->level.stats.total_carts, 1 << 25);
+  EXPECT_EQ(b->last_deaths, 0);
+  EXPECT_LT(b->progress.levels[3].best_carts * 64LL, INT32_MAX);
 }
 
 TEST(SaveFiles, SettingsTextsAreTerminatedWhenRead) {
@@ -174,4 +199,74 @@ TEST(SaveFiles, AFailedWriteKeepsThePreviousFile) {
   ASSERT_EQ(mkdir(dir.file("f.dat.tmp").c_str(), 0700), 0);
   EXPECT_FALSE(game_write_file(dir.file("f.dat"), "new", 3));
   EXPECT_EQ(dir.read("f.dat"), "old");
+}
+
+// One diagnostic line for each failed write, the previous file whole and no
+// temporary file left behind.
+TEST(SaveFiles, FailedWritesKeepThePreviousFileAndSayItOnce) {
+  TempDir dir;
+  std::string path = dir.file("progress.dat");
+  ASSERT_TRUE(game_write_file(path, "old", 3));
+  auto expect_kept = [&](const char* what, const std::string& target) {
+    std::string big(100000, 'n');
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(game_write_file(target, big.data(), big.size())) << what;
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << what << ": " << log;
+    EXPECT_EQ(dir.read("progress.dat"), "old") << what;
+    struct stat st;
+    EXPECT_NE(stat((path + ".tmp").c_str(), &st), 0) << what;
+  };
+  // The file system takes only part of the bytes, then none.
+  rlimit old_limit;
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  sighandler_t old_handler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  expect_kept("short write", path);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, old_handler);
+  // A directory that cannot take files (one that is not there, whoever runs
+  // the test; and one without write permission when that is enforced).
+  expect_kept("no directory", dir.file("gone/progress.dat"));
+  if (geteuid() != 0) {
+    chmod(dir.path().c_str(), 0500);
+    expect_kept("unwritable directory", path);
+    chmod(dir.path().c_str(), 0700);
+  }
+}
+
+TEST(SaveFiles, FilesWithThePasswordAreThePlayersOnly) {
+  TempDir dir;
+  // Left by an older run: world-readable files and a stale temporary file.
+  for (const char* name : {"settings.dat", "state.dat", "settings.dat.tmp"}) {
+    dir.write(name, "x");
+    chmod(dir.file(name).c_str(), 0644);
+  }
+  auto a = new_game();
+  strcpy(a->settings.passwd, "secret");
+  game_save_to(a.get(), dir.path());
+  for (const char* name : {"settings.dat", "state.dat"}) {
+    struct stat st;
+    ASSERT_EQ(stat(dir.file(name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+  }
+}
+
+TEST(SaveFiles, AnUnreadableFileIsKeptBesideTheNewOne) {
+  TempDir dir;
+  std::string old_bytes(sizeof(Progress), '\x07');  // a version word of another build
+  dir.write("progress.dat", old_bytes);
+  auto g = new_game();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(game_load_progress(g.get(), dir.path()));
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find(dir.file("progress.dat.bad")), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  game_save_to(g.get(), dir.path());
+  EXPECT_EQ(dir.read("progress.dat.bad"), old_bytes);
+  EXPECT_EQ(dir.read("progress.dat").size(), sizeof(Progress));
+  auto b = new_game();
+  EXPECT_TRUE(game_load_progress(b.get(), dir.path()));
 }

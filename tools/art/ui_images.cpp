@@ -43,6 +43,15 @@ Canvas rim_glow(int s, float radius, Color col, bool top_only = false) {
   return c;
 }
 
+// An image of size s with the picture in its middle and a clear band of
+// the given width around it: a nine-slice frame laid out with a negative
+// outer spacing of that width shows its rim inside its rectangle.
+Canvas banded(const Canvas& inner, int s) {
+  Canvas c(s, s);
+  c.draw(inner, (s - inner.w) / 2, (s - inner.h) / 2);
+  return c;
+}
+
 Canvas sdf_icon(int s, const Sdf& shape) {
   Canvas c(s, s), sh(s, s);
   sh.fill([&](float x, float y) { return shape(x - 1, y - 2); }, solid(hex(0, 0.85f)));
@@ -62,21 +71,28 @@ Canvas back_button(bool focus) {
   return c;
 }
 
+// The main menu shows the logo 280 high and lets the presenter line above
+// overlap its top 50 rows and the menu frame below its bottom 5: the art
+// keeps clear of both bands (with a little room for the filtering).
 Canvas logo() {
   Canvas c(320, 280);
-  const float cx = 160, cy = 150;
+  const float cx = 160, cy = 188;
   // Light spilling out of the tunnel mouth.
   c.fill(sd_circle(cx, cy, 118), radial(cx, cy + 40, 140, hex(pal::amber, 0.35f), hex(pal::night, 0.0f)));
   Sdf arch = sd_cut(sd_ring(sd_circle(cx, cy, 118), 10), sd_box(cx, cy + 80, 160, 80));
   c.glow(arch, hex(pal::orange, 0.7f), 6);
-  c.fill(arch, vgrad(30, hex(pal::gold), 150, hex(pal::orange)));
+  c.fill(arch, vgrad(cy - 120, hex(pal::gold), cy, hex(pal::orange)));
   c.fill(sd_box(cx - 118, cy + 40, 10, 40), solid(hex(pal::orange)));
   c.fill(sd_box(cx + 118, cy + 40, 10, 40), solid(hex(pal::orange)));
   // The lamp at the keystone.
-  c.glow(sd_circle(cx, 34, 6), hex(0xffe6a0, 0.9f), 10);
-  c.fill(sd_circle(cx, 34, 7), solid(hex(0xfff3d0)));
-  text_centred(c, kSansBold, 54, cx, 130, "TUNNEL", hex(0xfff0dc), 3);
-  text_centred(c, kSansBold, 76, cx, 200, "WICK", hex(pal::gold), 3);
+  c.glow(sd_circle(cx, cy - 116, 6), hex(0xffe6a0, 0.9f), 10);
+  c.fill(sd_circle(cx, cy - 116, 7), solid(hex(0xfff3d0)));
+  text_centred(c, kSansBold, 54, cx, cy - 20, "TUNNEL", hex(0xfff0dc), 3);
+  text_centred(c, kSansBold, 76, cx, cy + 48, "WICK", hex(pal::gold), 3);
+  // Nothing may reach into the two bands.
+  for (int y = 0; y < c.h; ++y)
+    if (y < 52 || y >= c.h - 5)
+      for (int x = 0; x < c.w; ++x) c.set(x, y, hex(0, 0));
   return c;
 }
 
@@ -160,8 +176,12 @@ void add_ui_images(Art& art) {
   art.add("logo", logo());
   art.add("oldlogo", oldlogo());
 
-  art.add("menu-box1", frame(64, 14, vgrad(0, hex(0x1e140d, 0.92f), 64, hex(0x120c08, 0.92f)), hex(pal::rust), 3));
-  art.add("menu-box2", rim_glow(64, 12, hex(pal::amber, 0.9f)));
+  // The menu frame is laid out 13 units past its box on every side and
+  // 75 units around the menu buttons; its rim and glow stay 28 units
+  // inside the image, so the frame of the main menu stays clear of the
+  // window edge and the version line.
+  art.add("menu-box1", banded(frame(34, 14, vgrad(0, hex(0x1e140d, 0.92f), 34, hex(0x120c08, 0.92f)), hex(pal::rust), 3), 96));
+  art.add("menu-box2", banded(rim_glow(42, 12, hex(pal::amber, 0.9f)), 96));
   art.add("menu-button1", frame(48, 10, vgrad(0, hex(pal::rust), 48, hex(pal::umber)), hex(pal::orange), 2));
   art.add("menu-button2", frame(48, 10, vgrad(0, hex(pal::amber, 0.6f), 48, hex(pal::amber, 0.15f)), hex(pal::gold), 2));
   art.add("menu-tab1", frame(48, 10, vgrad(0, hex(pal::umber), 48, hex(0x2a1206)), hex(pal::rust), 2, true));

@@ -1,0 +1,421 @@
+// The settings screen, the error and message screens and the credits,
+// walked through the game's headless entry as a player would.
+#include <SDL/SDL_keysym.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "driver/audio.h"
+#include "driver/driver.h"
+#include "game/headless.h"
+#include "gfx/transition.h"
+#include "menus/menus.h"
+#include "menus/menus_credits.h"
+#include "menus/menus_error.h"
+#include "menus/menus_settings.h"
+#include "menus_fixture.h"
+#include "online/online.h"
+#include "online/web_loop.h"
+#include "online/web_request.h"
+#include "support/web_service.h"
+#include "ui/binding_cells.h"
+
+using namespace menus_test;
+
+namespace {
+
+int32_t word_at(const std::string& bytes, size_t offset) {
+  int32_t v = 0;
+  if (offset + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + offset, 4);
+  return v;
+}
+
+struct SettingsScreen : MenusGame {
+  bool (*saved_apply)(Game*) = settings_video_apply;
+
+  void TearDown() override {
+    MenusGame::TearDown();
+    settings_video_apply = saved_apply;
+  }
+  // From the main menu to the settings screen.
+  void open() {
+    start();
+    settle();
+    click("Settings");
+    settle();
+    ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
+  }
+  MenusSettings* screen() { return static_cast<MenusSettings*>(state_get(STATE_MENUS_SETTINGS)); }
+  Widget* find(const char* name) { return current()->root.find(name); }
+  // A tab takes the pointer press, and with it the focus.
+  void tab(int page) {
+    char name[16];
+    snprintf(name, sizeof name, "tab-%d", page);
+    click(find(name));
+    ASSERT_EQ(screen()->settings_tab, page);
+  }
+  void key_sym(int type, int sym, int game_key = GK_NONE) {
+    Event e(type);
+    e[EVW_SYM] = sym;
+    e[EVW_KEY] = game_key;
+    game_headless_event(e);
+  }
+  void frame() { game_headless_run(1); }
+};
+
+}  // namespace
+
+TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
+  open();
+  EXPECT_EQ(screen()->settings_tab, PAGE_CONTROLS);
+  EXPECT_EQ(focused(), find("tab-0"));
+  EXPECT_EQ(find("keys_escape"), nullptr);  // Escape's key is not editable here
+  int escape_key = g->settings.keys[ACT_ESCAPE];
+
+  // A keyboard cell takes the next key-down, Escape included, and shows it.
+  click(find("keys_bomb"));
+  sounds();
+  key_sym(EVT_KEYDOWN, SDLK_b);
+  key_sym(EVT_KEYUP, SDLK_b);
+  WKeyCode* bomb = dynamic_cast<WKeyCode*>(find("keys_bomb"));
+  ASSERT_NE(bomb, nullptr);
+  EXPECT_EQ(bomb->get_value_i(), SDLK_b);
+  EXPECT_EQ(bomb->text, key_name(SDLK_b));
+  EXPECT_EQ(sounds(), std::vector<std::string>{"gui-change"});
+  key_sym(EVT_KEYDOWN, SDLK_ESCAPE, GK_ESCAPE);
+  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);  // Escape does not leave
+  EXPECT_EQ(bomb->get_value_i(), SDLK_ESCAPE);
+  key_sym(EVT_KEYDOWN, SDLK_x);
+
+  // A gamepad button: its key event (no symbol) binds no key, the button
+  // binds the gamepad cell.
+  click(find("keys_minimap"));
+  click(find("joys_bomb"));
+  Event pad(EVT_JOYDOWN);
+  pad[EVW_BUTTON] = 2;
+  game_headless_event(pad);
+  EXPECT_STREQ(dynamic_cast<WKeyCode*>(find("joys_bomb"))->text, "Button 3");
+  EXPECT_EQ(find("keys_minimap")->get_value_i(), SDLK_m);
+
+  // Written back in the next frame, not yet on disk.
+  frame();
+  EXPECT_EQ(g->settings.keys[ACT_BOMB], SDLK_x);
+  EXPECT_EQ(g->settings.joys[ACT_BOMB], 0x102);
+  EXPECT_EQ(g->settings.keys[ACT_ESCAPE], escape_key);
+  EXPECT_EQ(word_at(tmp.read("user/settings.dat"), 1196), 0);
+
+  // Damaged bindings show without reading past the key names.
+  WKeyCode odd(0, -7);
+  EXPECT_STREQ(odd.text, "unknown key");
+  WJoyCode big(0x103, 0);
+  EXPECT_STREQ(big.text, "Button 4");
+
+  click("Main Menu");
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+  EXPECT_EQ(screen()->settings_tab, PAGE_CONTROLS);
+  std::string file = tmp.read("user/settings.dat");
+  EXPECT_EQ(word_at(file, 1196), SDLK_x);
+  EXPECT_EQ(word_at(file, 1276), 0x102);
+}
+
+TEST_F(SettingsScreen, VolumesReachTheAudioDriverAtOnce) {
+  open();
+  tab(PAGE_AUDIO);
+  EXPECT_EQ(find("keys_up"), nullptr);
+  Container& root = current()->root;
+  int sfx = g->settings.sfx, music = g->settings.music;
+
+  root.set_focus(find("sfx"));
+  key(GK_LEFT);
+  frame();
+  EXPECT_EQ(g->settings.sfx, sfx - 5);
+  EXPECT_EQ(g_audio.sfx_volume, sfx - 5);
+  sounds();
+
+  root.set_focus(find("music"));
+  key(GK_LEFT);
+  key(GK_LEFT);
+  frame();
+  EXPECT_EQ(g->settings.music, music - 10);
+  frame();  // the fader takes it up in its next step
+  int mus = music_find("mus-menus");
+  const AudioTrack& t = g_audio.tracks[mus];
+  EXPECT_FLOAT_EQ(t.playing_volume, t.fade * t.volume * (music - 10) / 100.0f);
+  for (const std::string& s : sounds()) EXPECT_NE(s, "gui-ping");  // keys alone play no ping
+
+  // Releasing the slider pings at the new volume.
+  Widget* slider = find("sfx");
+  float ax, ay;
+  slider->abs_pos(&ax, &ay);
+  Event down(EVT_DOWN), up(EVT_UP);
+  for (Event* e : {&down, &up}) {
+    (*e)[EVW_X] = static_cast<int>(ax + slider->cx + slider->cw / 4);
+    (*e)[EVW_Y] = static_cast<int>(ay + slider->h / 2);
+    (*e)[EVW_BUTTON] = 1;
+    game_headless_event(*e);
+  }
+  int now = g->settings.sfx;
+  EXPECT_NEAR(now, 25, 3);
+  ASSERT_EQ(audio.last(), "gui-ping");
+  EXPECT_FLOAT_EQ(audio.played.back().volume,
+                  g_audio.samples[res_sample_load("gui-ping")].volume * now / 100.0f);
+}
+
+namespace {
+std::vector<int> g_applied;
+int g_refuse = 0;
+bool fake_apply(Game* g) {
+  g_applied.push_back(g->lsettings.vres);
+  return g->lsettings.vres != g_refuse;
+}
+Widget* choice(Widget* root, const char* text) { return find_button(root, text); }
+}  // namespace
+
+TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
+  g_applied.clear();
+  g_refuse = (1920 << 16) | 1080;
+  settings_video_apply = fake_apply;
+  open();
+  tab(PAGE_VIDEO);
+  ASSERT_EQ(g->lsettings.vres, -1);
+  EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
+
+  click(choice(&current()->root, "1920x1080"));
+  frame();
+  EXPECT_EQ(g_applied, (std::vector<int>{g_refuse, -1}));
+  EXPECT_EQ(g->lsettings.vres, -1);
+  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_EQ(screen()->settings_tab, PAGE_VIDEO);
+  EXPECT_NE(find_label(&current()->root, "That video mode could not be set; the previous one is back."),
+            nullptr);
+  EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
+
+  // A mode that can be set is kept, and comes back marked.
+  settle();
+  int hd = (1280 << 16) | 720;
+  click(choice(&current()->root, "1280x720"));
+  frame();
+  EXPECT_EQ(g_applied.back(), hd);
+  EXPECT_EQ(g->lsettings.vres, hd);
+  EXPECT_EQ(choice(&current()->root, "1280x720")->selected, 1);
+  EXPECT_EQ(find_label(&current()->root, "That video mode could not be set; the previous one is back."),
+            nullptr);
+  size_t n = g_applied.size();
+  frame();  // the stored mode is not set again
+  EXPECT_EQ(g_applied.size(), n);
+  settle();
+  // Vertical sync makes the mode again too.
+  int sync = g->lsettings.vsync;
+  click(find("vsync"));
+  frame();
+  EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
+  EXPECT_EQ(g_applied.size(), n + 1);
+  EXPECT_EQ(find("vsync")->get_value_i(), g->lsettings.vsync);
+  settle();
+  click("Main Menu");
+  EXPECT_EQ(word_at(tmp.read("user/lsettings.dat"), 4), hd);
+}
+
+TEST_F(SettingsScreen, ResolutionChoicesFromThePlatformList) {
+  auto values = [](const std::vector<std::pair<int, int>>& listed) {
+    GridPicker p(0, 0, 4);
+    settings_resolution_choices(&p, listed);
+    return p.values;
+  };
+  EXPECT_EQ(values({}).size(), 10u);  // "Auto" and the nine fixed sizes
+  std::vector<int> v = values({{1920, 1080}, {1600, 900}, {200, 600}, {1600, 900}, {1280, 720}});
+  ASSERT_EQ(v.size(), 12u);
+  EXPECT_EQ(v[0], -1);
+  EXPECT_EQ(v[10], (1600 << 16) | 900);
+  EXPECT_EQ(v[11], (1600 << 16) | 900);  // listed twice, shown twice
+  std::vector<std::pair<int, int>> many;
+  for (int i = 0; i < 30; i++) many.push_back({400 + i, 400});
+  EXPECT_EQ(values(many).size(), 20u);
+  // Without a window SDL lists nothing.
+  EXPECT_TRUE(settings_listed_modes().empty());
+}
+
+namespace {
+// Frames until done() holds, waiting briefly on the loopback socket between
+// them; false after 5 s.
+bool pump(const std::function<bool()>& done) {
+  for (int i = 0; i < 5000; i++) {
+    game_headless_run(1);
+    if (done()) return true;
+    poll(nullptr, 0, 1);
+  }
+  return false;
+}
+}  // namespace
+
+TEST_F(SettingsScreen, TheAccountIsCheckedWithTheService) {
+  WebService svc;
+  setenv("TUNNELWICK_SERVICE", svc.address().c_str(), 1);
+  online_install_hooks(&game_hooks);
+  open();
+  tab(PAGE_OPTIONS);
+  EXPECT_EQ(find("name")->tab_target, "passwd");
+  auto sent = [&](const char* action) { return svc.requests(action).size(); };
+  auto idle = [] { return web_requests.empty(); };
+
+  click("Sign In");  // an empty name checks nothing
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid_popup"), 0u);
+
+  find("name")->set_value_s(std::string(70, 'n'));
+  frame();
+  EXPECT_EQ(std::string(g->settings.name), std::string(63, 'n'));
+  find("name")->set_value_s("miner");
+  find("passwd")->set_value_s("secret");
+  frame();
+
+  // Valid: the service's message.
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Type: popup"}, "Welcome back, miner."});
+  click("Sign In");
+  ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_POPUP; }));
+  EXPECT_EQ(svc.requests("valid_popup")[0].query["_uid"], "g:miner");
+  EXPECT_NE(find_label(&current()->root, "Welcome back, miner."), nullptr);
+  settle();
+  click("Continue");
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_STREQ(g->settings.passwd, "secret");
+
+  // Invalid: the service's error, and back by its Settings button.
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Error: Wrong password"}, ""});
+  click("Sign In");
+  ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; }));
+  EXPECT_NE(find_label(&current()->root, "Wrong password"), nullptr);
+  settle();
+  click("Settings");
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_EQ(g->settings_return_state, STATE_MENUS_MAIN);
+
+  // The service down: nothing comes, the screen stays.
+  svc.set_mode(WebService::DROP);
+  click("Sign In");
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid_popup"), 3u);
+  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
+
+  // Done checks the account quietly; with an empty name it only saves.
+  svc.set_mode(WebService::SERVE);
+  click("Main Menu");
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid"), 1u);
+  settle();
+  click("Settings");
+  settle();
+  tab(PAGE_OPTIONS);
+  find("name")->set_value_s("");
+  frame();
+  click("Main Menu");
+  ASSERT_TRUE(pump(idle));
+  EXPECT_EQ(sent("valid"), 1u);
+  EXPECT_EQ(std::string(tmp.read("user/settings.dat"), 4, 1), std::string(1, '\0'));
+  unsetenv("TUNNELWICK_SERVICE");
+  web_requests_clear();
+  web_messages_clear();
+}
+
+TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
+  start();
+  settle();
+  // A long service text without its NUL, with a control character.
+  std::memset(g->error_text, 'e', sizeof g->error_text);
+  g->error_text[3] = '\a';
+  g->error_return_state = STATE_MENUS_COMMUNITY;
+  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  settle();
+  std::string shown = "eee " + std::string(251, 'e');
+  Label* text = find_label(&current()->root, shown);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->sv(SW_WIDTH), 213);
+  EXPECT_NE(find_label(&current()->root, "ERROR!!"), nullptr);
+  key(GK_ESCAPE);
+  EXPECT_EQ(g->state, STATE_MENUS_COMMUNITY);
+  EXPECT_EQ(g_transition.type, TRANS_FADE);
+
+  // An error of the settings screen's own request keeps its return target.
+  settle();
+  g->settings_return_state = STATE_MENUS_PLAY;
+  g->error_return_state = STATE_MENUS_SETTINGS;
+  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  settle();
+  click("Settings");
+  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_EQ(g->settings_return_state, STATE_MENUS_PLAY);
+
+  // The message screen: Continue only.
+  settle();
+  std::strcpy(g->popup_text, "");
+  g->popup_return_state = STATE_MENUS_EDIT;
+  menus_switch(g, TRANS_FADE, STATE_MENUS_POPUP);
+  settle();
+  EXPECT_NE(find_label(&current()->root, "MESSAGE"), nullptr);
+  EXPECT_EQ(find_button(&current()->root, "Settings"), nullptr);
+  click("Continue");
+  EXPECT_EQ(g->state, STATE_MENUS_EDIT);
+
+  // A damaged "state.dat" that re-enters the error screen with itself as
+  // the way back: Continue, and Done after Settings, go to the main menu.
+  settle();
+  g->error_return_state = STATE_MENUS_ERROR;
+  g->settings_return_state = STATE_MENUS_ERROR;
+  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  stop();
+  start();
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_ERROR);
+  click("Settings");
+  settle();
+  click("Main Menu");
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+  settle();
+  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  settle();
+  click("Continue");
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+}
+
+TEST_F(SettingsScreen, CreditsRollAfterTheOutroAndFromTheMenu) {
+  EXPECT_EQ(CREDITS_LINE_COUNT, 76);
+  start();
+  settle();
+  g->return_menu = STATE_MENUS_PLAY;  // a campaign won
+  menus_switch(g, TRANS_FADE, STATE_MOVIE_OUTRO);
+  for (int i = 0; i < 600 && g->state != STATE_MENUS_CREDITS; i++) {
+    game_headless_run(1);
+    if (i == 30) key(GK_SPACE);  // skips the movie
+  }
+  ASSERT_EQ(g->state, STATE_MENUS_CREDITS);
+  EXPECT_EQ(g_audio.tracks[music_find("mus-outro")].target, 1.0f);
+  while (transition_running()) game_headless_run(1);
+  Widget* column = current()->root.find("credits");
+  ASSERT_NE(column, nullptr);
+  EXPECT_EQ(column->y, 640);
+  game_headless_run(1);
+  EXPECT_EQ(current()->root.find("credits")->y, 639);
+  game_headless_run(static_cast<int>(column->h) + 100);
+  EXPECT_EQ(column->y, static_cast<int>(640 - column->h));
+  EXPECT_LT(column->y, -1000);  // the whole column has passed
+  Event up(EVT_UP);
+  up[EVW_BUTTON] = 1;
+  game_headless_event(up);
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+
+  settle();
+  click("Talvik presents ...");
+  EXPECT_EQ(g_audio.tracks[music_find("mus-menus")].target, 1.0f);
+  key(GK_SPACE);  // still in the transition: nothing
+  EXPECT_EQ(g->state, STATE_MENUS_CREDITS);
+  settle();
+  key(GK_SPACE);
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+}

@@ -18,11 +18,8 @@ static Table* dialog(Widget* heading, const char* question, const std::string& p
     t->new_row();
     t->add(edit_centred_label(font_load("font2"), question, 426));
   }
-  TextInput* field = gui_text_input("text", path.c_str(), LEVEL_TEXT_SIZE - 1);
-  field->st(SW_WIDTH, FILE_FIELD_WIDTH);
-  field->restyle();
   t->new_row();
-  t->add(field);
+  t->add(edit_field("text", path, FILE_FIELD_WIDTH));
   t->new_row();
   t->add(edit_button(verb, code));
   t->new_row();
@@ -33,26 +30,23 @@ static Table* dialog(Widget* heading, const char* question, const std::string& p
   return t;
 }
 
+// The map's path slot holds only a path that was really written to (or
+// imported from): what is typed stays in the field until Export, so that
+// neither the default path nor a typed one can pass for this map's own file,
+// not even after the game was quit with the dialog open.
 void EditExport::build() {
   char* slot = game->level.map.text[LEVEL_TEXT_PATH];
   own_path.assign(slot, strnlen(slot, LEVEL_TEXT_SIZE));
-  if (own_path.empty()) edit_text_to_slot(slot, edit_default_path());
-  add_centred(dialog(edit_title(game), "Export this Map?", std::string(slot, strnlen(slot, LEVEL_TEXT_SIZE)),
+  add_centred(dialog(edit_title(game), "Export this Map?", own_path.empty() ? edit_default_path() : own_path,
                      "Export", FILE_ACT_EXPORT));
 }
 
-void EditExport::loop() {
-  root.loop();
-  if (Widget* text = root.find("text"))
-    edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], text->get_value_s());
-}
-
 void EditExport::action(int code, const Event&) {
-  if (code == FILE_ACT_EXPORT)
+  if (code == FILE_ACT_EXPORT) {
+    if (Widget* text = root.find("text"))
+      edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], text->get_value_s());
     edit_export_map(game, own_path);
-  else if (code == FILE_ACT_CANCEL) {
-    // What was typed and not exported is not this map's path.
-    edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], own_path);
+  } else if (code == FILE_ACT_CANCEL) {
     edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
   }
 }

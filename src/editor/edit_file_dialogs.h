@@ -14,8 +14,6 @@ class EditExport : public EditScreen {
   std::string own_path;  // where this map was last exported to or imported from
 
   explicit EditExport(Game* g) : EditScreen(g) {}
-  // The field's text goes into the map's path slot every frame.
-  void loop() override;
 
  protected:
   void build() override;

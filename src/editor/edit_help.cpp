@@ -16,11 +16,13 @@ const char* const EDIT_HELP_TEXT =
     "F :: Fill tiles tool\nE :: Erase tiles tool\nC :: Copy tile tool\nZ :: Undo / Redo\n";
 
 void EditHelp::build() {
-  int font1 = font_load("font1"), font2 = font_load("font2");
+  // The 27 lines of keys take the smaller font, so that the column with its
+  // heading and both buttons fits the 640-unit view.
+  int font1 = font_load("font1"), font15 = font_load("font15");
   Table* t = new Table;
   t->new_row();
   t->add(edit_centred_label(font1, "Help", 426));
-  Label* keys = edit_centred_label(font2, EDIT_HELP_TEXT, 426);
+  Label* keys = edit_centred_label(font15, EDIT_HELP_TEXT, 426);
   keys->st4(SW_MARGIN, 10, 10, 10, 10);
   keys->restyle();
   t->new_row();

@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "driver/audio.h"
 #include "editor/edit_icons.h"
 #include "editor/edit_limits.h"
 #include "editor/edit_ops.h"
+#include "editor/edit_screen.h"
 #include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
@@ -24,6 +26,8 @@ const float EDIT_ZOOM_MIN = std::pow(EDIT_ZOOM_STEP, -20.0f);
 
 static const float MAP_CENTRE = 64.0f;
 static const float CAMERA_VIEW = 20.0f;
+static const int TITLE_BOX_W = 190;
+static const float VIEW_SIZE = 640.0f;
 
 static int letter(char c) { return GK_A + (c - 'a'); }
 
@@ -55,6 +59,7 @@ static Box* label_box(int font, const char* name, const char* text, int width) {
 void EditMain::init() {
   frame_count = stroke_cells = snapshot_pending = shown_tile = 0;
   cursor_x = cursor_y = -1;
+  pressed_on_map = space_pressed = false;
   tool = EDIT_TOOL_DRAW;
   root.reset();
   reload_failed = !levels_load(game, game_db(GAME_DB_USER));
@@ -80,7 +85,8 @@ void EditMain::init() {
   top->add(gui_tool_icon("icon-eyedrop", EDIT_TOOL_COPY, "Copy Tile", "i-copy"));
   top->add(gui_tool_icon("icon-restart", EDIT_ACT_UNDO, "Undo / Redo", "i-undo"));
   top->add(gui_tool_icon("icon-help", EDIT_ACT_HELP, "Help", "i-help"));
-  top->add(label_box(font, "title", "[title]", 190));
+  top->add(label_box(font, "title", "[title]", TITLE_BOX_W));
+  title_text = "[title]";
   EIcon* sel = new EIcon;
   sel->hint = "Select Tiles";
   sel->name = "i-sel";
@@ -106,7 +112,9 @@ void EditMain::init() {
   bottom->add(gui_tool_icon("icon-less", EDIT_ACT_ZOOM_OUT, "Zoom Out", "i-zoomout"));
   bottom->add(gui_tool_icon("icon-more", EDIT_ACT_ZOOM_IN, "Zoom In", "i-zoomin"));
   bottom->add(gui_tool_icon("icon-home", EDIT_ACT_HOME, "Center View", "i-home"));
-  root.add(bottom, 0, 580);
+  // Flush with the bottom of the view: no strip of map shows below it.
+  bottom->measure();
+  root.add(bottom, 0, VIEW_SIZE - bottom->h);
 
   tool_icons(tool);
 }
@@ -162,7 +170,12 @@ bool EditMain::command(int a, const Event& e) {
     m.camera[0] = m.camera[1] = MAP_CENTRE;
     return true;
   }
-  if ((e.type() == EVT_KEYUP && key == GK_SPACE) || a == EDIT_ACT_PLAY) {
+  // The play-test starts on the release of Space, and only of a Space pressed
+  // here: the release of the Space that closed the help or the won level's
+  // screen must not start another play-test.
+  if (down && key == GK_SPACE) space_pressed = true;
+  if ((e.type() == EVT_KEYUP && key == GK_SPACE && space_pressed) || a == EDIT_ACT_PLAY) {
+    space_pressed = false;
     edit_play_test(game);
     return true;
   }
@@ -189,7 +202,10 @@ bool EditMain::command(int a, const Event& e) {
     return true;
   }
   if ((down && key == letter('z')) || a == EDIT_ACT_UNDO) {
-    if (edit_undo_swap(game)) edit_mark_dirty();
+    if (edit_undo_swap(game)) {
+      edit_mark_dirty();
+      stroke_cells++;
+    }
     return true;
   }
   static const struct {
@@ -232,7 +248,16 @@ bool EditMain::command(int a, const Event& e) {
 
 void EditMain::event(Event e) {
   Event orig = e;
-  int a = root.event(&e);
+  // The keys are the editor's own: handed to the bars, the arrows would walk
+  // the focus through the tool icons (leaving a hint in place of the item
+  // count) and Space or Return would then press the focused icon.
+  int type = orig.type();
+  bool key = type == EVT_KEYDOWN || type == EVT_KEYUP;
+  int a = key ? 0 : root.event(&e);
+  // A left-button drag edits only when it was pressed on the map: not when
+  // it began on a tool icon (or under the picker) and slid onto the map.
+  if (type == EVT_DOWN) pressed_on_map = !root.hover_child;
+  if (type == EVT_UP) pressed_on_map = false;
   if (reload_failed) return;
   if (tool == EDIT_TOOL_PICKER) {
     picker_event(a, orig);
@@ -241,7 +266,6 @@ void EditMain::event(Event e) {
   if (command(a, orig)) return;
   // The help may have switched away.
   if (game->state != STATE_EDIT_MAIN) return;
-  int type = orig.type();
   if ((type == EVT_MOTION || type == EVT_DOWN || type == EVT_UP) && !root.hover_child) pointer(orig);
 }
 
@@ -282,7 +306,7 @@ void EditMain::pointer(const Event& e) {
   cursor_y = cell_of(cy);
   if (type != EVT_MOTION && type != EVT_DOWN) return;
   int b = e.button();
-  if (b == 1) {
+  if (b == 1 && pressed_on_map) {
     switch (tool) {
       case EDIT_TOOL_DRAW:
       case EDIT_TOOL_ERASE:
@@ -290,7 +314,11 @@ void EditMain::pointer(const Event& e) {
         stroke(px, py, cx, cy, tool == EDIT_TOOL_ERASE);
         break;
       case EDIT_TOOL_FILL:
-        if (type == EVT_DOWN && edit_flood_fill(cursor_x, cursor_y, game, *current_tile)) edit_mark_dirty();
+        if (type == EVT_DOWN)
+          if (int filled = edit_flood_fill(cursor_x, cursor_y, game, *current_tile)) {
+            edit_mark_dirty();
+            stroke_cells += filled;
+          }
         break;
       case EDIT_TOOL_COPY:
         copy_at_cursor();
@@ -340,8 +368,12 @@ void EditMain::status() {
     snprintf(buf, sizeof buf, "n/a");
   }
   if (Widget* w = root.find("pos")) w->set_value_s(buf);
-  if (Widget* w = root.find("title"))
-    w->set_value_s(std::string(m.text[LEVEL_TEXT_TITLE], strnlen(m.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE)));
+  std::string title(m.text[LEVEL_TEXT_TITLE], strnlen(m.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE));
+  if (title != title_text) {
+    // Cut to its box, so that a long title never runs over the icons.
+    title_text = title;
+    if (Widget* w = root.find("title")) w->set_value_s(edit_fit_text(font_load("font15"), title, TITLE_BOX_W));
+  }
   if (Widget* w = root.find("i-sel")) {
     int img = edit_tile_img(*current_tile);
     if (w->sv(SW_ICON_IMG) != img || !w->shas(SW_ICON_IMG)) {
@@ -365,11 +397,16 @@ void EditMain::status() {
     text = buf;
     alert = true;
   }
-  Widget* f = root.get_focus();
-  if (f && f->name.compare(0, 2, "i-") == 0) {
-    text = f->get_value_s();
-    alert = false;
-  }
+  // The hint of the icon under the pointer. Not of the focused one: a click
+  // leaves the focus on the icon, and its hint would then hide the count and
+  // the alert for as long as the player draws.
+  std::vector<Widget*> icons;
+  root.collect_focusable(&icons);
+  for (Widget* w : icons)
+    if (w->hovered && w->name.compare(0, 2, "i-") == 0) {
+      text = w->get_value_s();
+      alert = false;
+    }
   if (tool == EDIT_TOOL_PICKER) {
     text = game_tiles[shown_tile & 0xff].name;
     alert = false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "game/state.h"
 
@@ -37,13 +38,18 @@ extern const float EDIT_ZOOM_MIN;
 class EditMain : public State {
  public:
   int32_t frame_count = 0;
-  int32_t stroke_cells = 0;      // cells visited by strokes since the last autosave
+  // Cells visited by strokes, cells filled and undos since the last
+  // autosave: what the autosave reports.
+  int32_t stroke_cells = 0;
   int32_t snapshot_pending = 0;  // the stroke under way has not taken its snapshot
   int32_t cursor_x = -1, cursor_y = -1;
   int32_t* current_tile;         // the current-tile word of the LevelMap
   int32_t shown_tile = 0;        // named in the status bar while the picker is open
   int32_t tool = EDIT_TOOL_DRAW;
   bool reload_failed = false;    // the map did not load: back to the list
+  std::string title_text;        // the title the bar shows, uncut
+  bool pressed_on_map = false;   // the left button went down over the map
+  bool space_pressed = false;    // Space went down on this screen
 
   explicit EditMain(Game* g);
   void init() override;

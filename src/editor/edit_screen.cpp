@@ -8,6 +8,10 @@
 #include "gfx/text.h"
 #include "ui/ui.h"
 
+// Room inside a text field's frame: its ends are rounded over about 30
+// units on either side.
+enum { FIELD_PAD_X = 30, FIELD_PAD_Y = 5, TITLE_W = 426 };
+
 void EditScreen::init() {
   level_music(game);
   root.reset();
@@ -36,6 +40,9 @@ void EditScreen::add_centred(Widget* column) {
   view->st(SW_HEIGHT, 640);
   view->restyle();
   view->measure();
+  // A dialog with a text field opens with the field focused: what the player
+  // types goes there at once.
+  if (Widget* field = view->find("text")) root.set_focus(field);
 }
 
 Label* edit_centred_label(int font, const char* text, int width) {
@@ -47,10 +54,33 @@ Label* edit_centred_label(int font, const char* text, int width) {
 }
 
 Box* edit_button(const char* text, int action) {
-  return gui_button(new MyLabel(font_load("font1"), text), action, 320);
+  return new Box(gui_button(new MyLabel(font_load("font1"), text), action, 320));
+}
+
+Box* edit_field(const char* name, const std::string& text, int width) {
+  TextInput* field = gui_text_input(name, text.c_str(), LEVEL_TEXT_SIZE - 1);
+  field->st(SW_WIDTH, width);
+  field->st4(SW_PAD, FIELD_PAD_Y, FIELD_PAD_X, FIELD_PAD_Y, FIELD_PAD_X);
+  field->restyle();
+  return new Box(field);
+}
+
+std::string edit_fit_text(int font, const std::string& text, float width) {
+  if (text_width(font, text) <= width) return text;
+  static const char* const ELLIPSIS = "...";
+  size_t n = text.size();
+  while (n > 0) {
+    do n--;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80);
+    std::string cut = text.substr(0, n) + ELLIPSIS;
+    if (text_width(font, cut) <= width) return cut;
+  }
+  return ELLIPSIS;
 }
 
 Box* edit_title(const Game* g) {
   const char* t = g->level.map.text[LEVEL_TEXT_TITLE];
-  return gui_level_title(std::string(t, strnlen(t, LEVEL_TEXT_SIZE)).c_str());
+  // A long title would widen the whole column past the view.
+  std::string title = edit_fit_text(font_load("font1"), std::string(t, strnlen(t, LEVEL_TEXT_SIZE)), TITLE_W);
+  return gui_level_title(title.c_str());
 }

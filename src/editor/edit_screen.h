@@ -25,7 +25,8 @@ class EditScreen : public State {
     (void)code;
     (void)e;
   }
-  // A column of widgets centred in the 640 by 640 view, added to the root.
+  // A column of widgets centred in the 640 by 640 view, added to the root;
+  // its text field named "text", if any, takes the focus.
   void add_centred(Widget* column);
 };
 
@@ -33,7 +34,14 @@ class Box;
 class Label;
 // A label in the font, wrapped at width and centred line by line.
 Label* edit_centred_label(int font, const char* text, int width);
-// A dialog button 320 wide around the text in "font1".
+// A dialog button 320 wide around the text in "font1", in a box that keeps
+// it at that size and centred however wide or tall its table row grows.
 Box* edit_button(const char* text, int action);
-// The map's title as the dialogs show it at their top.
+// A text field named name, width wide with the text kept clear of the
+// rounded ends of its frame, in a box that keeps its own height.
+Box* edit_field(const char* name, const std::string& text, int width);
+// The text as it fits on one line of width in the font: whole, or cut at a
+// whole UTF-8 character and ended with "...".
+std::string edit_fit_text(int font, const std::string& text, float width);
+// The map's title as the dialogs show it at their top, on one line.
 Box* edit_title(const Game* g);

@@ -53,8 +53,9 @@ void EditShare::build() {
     warning->st4(SW_PAD, 10, 10, 10, 10);
     warning->st4(SW_MARGIN, 10, 10, 10, 10);
     warning->restyle();
+    // Boxed, the red block keeps its own width instead of the column's.
     t->new_row();
-    t->add(warning);
+    t->add(new Box(warning));
   }
   Label* rules = edit_centred_label(font2, EDIT_SHARE_RULES, 426);
   rules->st4(SW_MARGIN, 10, 10, 10, 10);

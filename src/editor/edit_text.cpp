@@ -71,11 +71,7 @@ void EditText::build() {
     music->restyle();
     editor = music;
   } else {
-    TextInput* text = gui_text_input("text", std::string(slot, strnlen(slot, LEVEL_TEXT_SIZE)).c_str(),
-                                     LEVEL_TEXT_SIZE - 1);
-    text->st(SW_WIDTH, 440);
-    text->restyle();
-    editor = text;
+    editor = edit_field("text", std::string(slot, strnlen(slot, LEVEL_TEXT_SIZE)), 440);
   }
   Box* editor_box = new Box(editor);
   editor_box->st4(SW_MARGIN, 10, 10, 10, 10);

@@ -5,6 +5,7 @@
 
 #include "driver/audio.h"
 #include "editor/edit_ops.h"
+#include "editor/edit_screen.h"
 #include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
@@ -14,7 +15,7 @@
 #include "ui/ui.h"
 #include "util/db.h"
 
-enum { LIST_W = 426, LIST_H = 320, SPACER_H = 20 };
+enum { LIST_W = 426, LIST_H = 320, SPACER_H = 20, ROW_PAD_X = 30 };
 
 static Widget* spacer() {
   Widget* w = new Widget;
@@ -24,8 +25,12 @@ static Widget* spacer() {
 }
 
 static Widget* map_row(int font, const std::string& title, int index) {
-  Box* b = new Box(new MyLabel(font, title));
+  // A long title is cut to the row's one line.
+  Box* b = new Box(new MyLabel(font, edit_fit_text(font, title, LIST_W - 2 * (ROW_PAD_X + 1))));
   gui_style_dialog(b);
+  // The title stays clear of the frame's rounded ends.
+  b->st(SW_PAD + 1, ROW_PAD_X);
+  b->st(SW_PAD + 3, ROW_PAD_X);
   b->click_code = MAPS_ACT_ROW + index;
   b->focusable = 1;
   b->st(SW_FIXED, 1);

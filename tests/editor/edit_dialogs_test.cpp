@@ -16,6 +16,7 @@
 #include "game/levels_db.h"
 #include "game/pack.h"
 #include "game/paths.h"
+#include "gfx/transition.h"
 #include "util/db.h"
 
 namespace editor_test {
@@ -59,6 +60,7 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   click("Title & Options");
   settle();
   ASSERT_EQ(g->state, STATE_EDIT_TEXT);
+  EXPECT_EQ(focused(), current()->root.find("text"));  // typing goes to the title at once
   std::string title;
   for (int i = 0; i < 150; i++) title += "\xc3\xa9";  // 300 bytes of two-byte letters
   current()->root.find("text")->set_value_s(title);
@@ -79,6 +81,16 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   ASSERT_EQ(g->state, STATE_EDIT_MENU);
   var row = db_query(game_db(GAME_DB_USER), "select title from levels where id = ?", var(g->current_level_id));
   EXPECT_EQ(row[0]["title"].str(), title.substr(0, 254));
+  // Shown cut to one line, the long title leaves the column inside the view.
+  buttons.clear();
+  current()->root.measure();
+  current()->root.collect_focusable(&buttons);
+  for (Widget* w : buttons) {
+    float x, y;
+    w->abs_pos(&x, &y);
+    EXPECT_GE(x, 0);
+    EXPECT_LE(x + w->w, 640);
+  }
 
   // Cancel keeps the map, Delete removes it and ends on the list.
   click("Delete");
@@ -142,6 +154,24 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   EXPECT_EQ(g->state, STATE_MENUS_ERROR);
   EXPECT_STREQ(g->error_text, "Error exporting map.");
   EXPECT_EQ(g->error_return_state, STATE_EDIT_MENU);
+
+  // A path typed but never exported does not become the map's own, not even
+  // when the game is quit with the dialog open.
+  g->settings.debug = 1;
+  g->transition(TRANS_NONE, STATE_EDIT_EXPORT);
+  settle();
+  current()->root.find("text")->set_value_s(other);
+  game_headless_run(1);
+  stop();
+  start();
+  settle();
+  ASSERT_EQ(g->state, STATE_EDIT_EXPORT);
+  EXPECT_EQ(current()->root.find("text")->get_value_s(), edit_default_path());
+  current()->root.find("text")->set_value_s(other);
+  click("Export");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+  EXPECT_EQ(read(other), "precious");
 
   std::string id = g->current_level_id;
   EXPECT_EQ(edit_import_file(g, tmp.path() + "/none.map"), IMPORT_UNREADABLE);

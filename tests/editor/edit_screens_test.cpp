@@ -55,6 +55,21 @@ TEST_F(EditorScreens, NewMapDrawUndoRedoAutosaveAndQuit) {
   EXPECT_EQ(m.changes, 15376 + 7);
   frames(1);
   EXPECT_EQ(label("pos"), "3,2");
+  // A press on a tool icon that slides onto the map draws nothing.
+  Widget* icon = current()->root.find("i-draw");
+  float ix, iy;
+  icon->abs_pos(&ix, &iy);
+  Event press(EVT_MOTION);
+  press[EVW_X] = last_x = static_cast<int>(ix + icon->w / 2);
+  press[EVW_Y] = last_y = static_cast<int>(iy + icon->h / 2);
+  press[EVW_BUTTON] = 1;
+  game_headless_event(press);
+  press[EVW_TYPE] = EVT_DOWN;
+  game_headless_event(press);
+  pointer(EVT_MOTION, 50, 50, 1);
+  pointer(EVT_UP, 50, 50);
+  EXPECT_EQ(cell(50, 50), FLOOR);
+  EXPECT_EQ(m.changes, 15376 + 7);
   key(GK_A + ('z' - 'a'));
   EXPECT_EQ(cell(63, 62), FLOOR);
   EXPECT_EQ(m.changes, 15376);
@@ -121,10 +136,29 @@ TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
   frames(1);
   EXPECT_EQ(label("hint"), "48 / 48 items used.");
   EXPECT_EQ(g->level.map.over_limit, 0);
+  // The arrows scroll the map; they never walk the focus into the tool bar,
+  // where a hint would hide the count and Return would press an icon.
+  float cam_x = g->level.map.camera[0];
+  key(GK_RIGHT);
+  key(GK_RETURN);
+  frames(1);
+  EXPECT_EQ(g->level.map.camera[0], cam_x + EDIT_SCROLL_STEP);
+  EXPECT_EQ(focused(), nullptr);
+  EXPECT_EQ(main_screen()->tool, EDIT_TOOL_DRAW);
+  EXPECT_EQ(label("hint"), "48 / 48 items used.");
   edit_set_tile(10, 21, CARTRIDGE, g, false);
   frames(1);
   EXPECT_EQ(label("hint"), "Too many items!  +1");
   EXPECT_EQ(g->level.map.over_limit, 1);
+  // An icon names itself while the pointer is on it; once the pointer is
+  // back on the map the alert shows again, though the click left the focus
+  // on the icon.
+  click(current()->root.find("i-zoomin"));
+  frames(1);
+  EXPECT_EQ(label("hint"), "Zoom In");
+  pointer(EVT_MOTION, 64, 64, 0);
+  frames(1);
+  EXPECT_EQ(label("hint"), "Too many items!  +1");
   edit_set_tile(10, 22, PLAYER, g, false);
   edit_set_tile(11, 22, PLAYER, g, false);
   frames(1);
@@ -136,6 +170,11 @@ TEST_F(EditorScreens, LimitsAreCheckedWhereTheyMatter) {
   edit_set_tile(10, 21, FLOOR, g, false);
   edit_set_tile(10, 23, CARTRIDGE, g, false);
   sounds();
+  // A release of Space pressed on another screen starts nothing.
+  Event release(EVT_KEYUP);
+  release[EVW_KEY] = GK_SPACE;
+  game_headless_event(release);
+  EXPECT_EQ(sounds(), std::vector<std::string>{});
   key(GK_SPACE);
   EXPECT_EQ(g->state, STATE_EDIT_MAIN);
   EXPECT_EQ(sounds(), std::vector<std::string>{"lock-locked"});
@@ -187,6 +226,14 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   settle();
   ASSERT_EQ(g->state, STATE_EDIT_HELP);
   EXPECT_EQ(g->help_return_state, STATE_EDIT_MAIN);
+  // The keys and both buttons fit the view; the buttons keep their width.
+  Widget* done = find_label(&current()->root, "Done");
+  while (done && !done->focusable) done = done->parent;
+  ASSERT_NE(done, nullptr);
+  float dx, dy;
+  done->abs_pos(&dx, &dy);
+  EXPECT_LE(dy + done->h, 640);
+  EXPECT_EQ(done->w, 320);
   g->help_return_state = STATE_PLAY;
   click("Done");
   settle();

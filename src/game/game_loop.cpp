@@ -88,7 +88,12 @@ void Game::init() {
 
   g_driver->set_step_rate(STEP_RATE);
   g_driver->load_data();
-  game_video_init(this);
+  // With no video mode at all there is nothing the player could see or
+  // quit: say so and end after this frame instead of running on unseen.
+  if (!game_video_init(this) && !game_headless && !g_driver->screen_w) {
+    fprintf(stderr, "%s: no window can be opened; is DISPLAY set?\n", GAME_NAME);
+    quit = 1;
+  }
   // The sound engine, unless a back-end was installed; a headless run
   // without one stays silent.
   AudioBackend* backend = audio_installed_backend();

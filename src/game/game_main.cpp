@@ -1,5 +1,6 @@
 #include "game/game_main.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "driver/driver.h"
@@ -17,6 +18,14 @@ int game_main(int, char**) {
     g_driver = nullptr;
     return 1;
   }
+  // Without a display there is nothing the player could see or quit: say so
+  // and stop instead of running on with no window.
+  if (g_driver->init() != 0) {
+    std::fprintf(stderr, "%s: no window can be opened; is DISPLAY set?\n", GAME_NAME);
+    delete g_driver;
+    g_driver = nullptr;
+    return 1;
+  }
   std::unique_ptr<Game> g(new Game());
   g->init();
   while (!g->quit) {
@@ -29,6 +38,8 @@ int game_main(int, char**) {
     g->loop();
     g->paint();
   }
+  // A run that never had a window ends as a failure.
+  int rc = g_driver && g_driver->screen_w == 0 ? 1 : 0;
   g->deinit();
-  return 0;
+  return rc;
 }

@@ -145,14 +145,21 @@ void MenusSettings::loop() {
 }
 
 void MenusSettings::event(Event e) {
-  const Widget* before = root.get_focus();  // compared only, never used
+  Widget* before = root.get_focus();
+  // A keyboard cell that was clicked takes the next key whatever it is;
+  // the arrows would otherwise move the focus before it saw them, and a
+  // binding moved off an arrow could never be put back.
+  if (e.type() == EVT_KEYDOWN && e.sym() && is_key_cell(before) &&
+      static_cast<WKeyCode*>(before)->armed) {
+    before->event(&e);
+    return;
+  }
   int code = root.event(&e);
   // The back button sits below the page's left edge, out of reach of the
   // arrows from most of the page: Down that finds nothing further down
   // goes to it, so that keyboard and gamepad players can always leave.
-  // A keyboard cell keeps Down: it binds it.
   if (!code && e.type() == EVT_KEYDOWN && e.key() == GK_DOWN && before &&
-      root.get_focus() == before && !is_key_cell(before))
+      root.get_focus() == before)
     if (Widget* back = root.find(SETTINGS_BACK_NAME)) code = root.set_focus(back);
   if (code >= SETTINGS_ACT_TAB && code < 2 * SETTINGS_ACT_TAB) {
     // A name or password typed on the Options page counts from now on.

@@ -92,6 +92,30 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
   EXPECT_EQ(bomb->get_value_i(), SDLK_ESCAPE);
   key_sym(EVT_KEYDOWN, SDLK_x);
 
+  // The arrows move between cells and never rebind one behind the
+  // player's back; a clicked cell takes the next key, an arrow too, so a
+  // binding moved off an arrow can be put back.
+  Widget* up = find("keys_up");
+  click(up);
+  key_sym(EVT_KEYDOWN, SDLK_i);
+  frame();
+  key_sym(EVT_KEYDOWN, SDLK_UP, GK_UP);  // the arrow goes on to the tabs
+  EXPECT_EQ(screen()->settings_tab, PAGE_OPTIONS);
+  EXPECT_EQ(g->settings.keys[ACT_UP], SDLK_i);
+  tab(PAGE_CONTROLS);
+  up = find("keys_up");
+  click(up);
+  key_sym(EVT_KEYDOWN, SDLK_UP, GK_UP);
+  EXPECT_EQ(up->get_value_i(), SDLK_UP);
+  EXPECT_EQ(focused(), up);
+  Widget* minimap = find("keys_minimap");
+  click(minimap);
+  key_sym(EVT_KEYDOWN, SDLK_m);
+  key_sym(EVT_KEYDOWN, SDLK_DOWN, GK_DOWN);  // nothing below: on to the back button
+  EXPECT_EQ(minimap->get_value_i(), SDLK_m);
+  EXPECT_NE(focused(), minimap);
+  click(find("keys_bomb"));
+
   // A gamepad button: its key event (no symbol) binds no key, the button
   // binds the gamepad cell.
   click(find("keys_minimap"));

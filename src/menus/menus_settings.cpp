@@ -56,10 +56,12 @@ void MenusSettings::video_change(int32_t* field, int value) {
   LocalSettings& l = game->lsettings;
   const int old_res = l.vres, old_full = l.vfull, old_sync = l.vsync;
   *field = value;
+  // Kept for the log: a refused mode leaves the fallback in the settings.
+  const int want_res = l.vres, want_full = l.vfull, want_sync = l.vsync;
   video_refused = 0;
   if (!settings_video_apply(game)) {
-    std::fprintf(stderr, "settings: video mode %d/%d/%d refused; back to %d/%d/%d\n", l.vres, l.vfull,
-                 l.vsync, old_res, old_full, old_sync);
+    std::fprintf(stderr, "settings: video mode %d/%d/%d refused; back to %d/%d/%d\n", want_res,
+                 want_full, want_sync, old_res, old_full, old_sync);
     l.vres = old_res;
     l.vfull = old_full;
     l.vsync = old_sync;

@@ -208,6 +208,13 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   tab(PAGE_VIDEO);
   ASSERT_EQ(g->lsettings.vres, -1);
   EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
+  auto back_x = [&] {
+    float x, y;
+    current()->root.measure();
+    find(SETTINGS_BACK_NAME)->abs_pos(&x, &y);
+    return x;
+  };
+  const float page_back_x = back_x();
 
   click(choice(&current()->root, "1920x1080"));
   frame();
@@ -217,6 +224,7 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   EXPECT_EQ(screen()->settings_tab, PAGE_VIDEO);
   EXPECT_NE(find_label(&current()->root, "That video mode could not be set; the previous one is back."),
             nullptr);
+  EXPECT_EQ(back_x(), page_back_x);  // the note wraps inside the page
   EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
 
   // A mode that can be set is kept, and comes back marked.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "driver/audio.h"
 #include "driver/driver.h"
 #include "game/headless.h"
+#include "gfx/text.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
 #include "menus/menus_credits.h"
@@ -365,11 +367,27 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   g->error_return_state = STATE_MENUS_COMMUNITY;
   menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
   settle();
+  // Shown from its start, a word too long for a line broken inside, and
+  // never so tall or wide that the buttons leave the view.
+  auto in_view = [this](const char* label) {
+    Widget* b = find_button(&current()->root, label);
+    if (!b) return false;
+    current()->root.measure();
+    float x, y;
+    b->abs_pos(&x, &y);
+    return x >= 0 && y >= 0 && x + b->w <= 640 && y + b->h <= 640;
+  };
   std::string shown = "eee " + std::string(251, 'e');
-  Label* text = find_label(&current()->root, shown);
+  int font2 = font_load("font2");
+  std::string fitted = menus_message_fit(font2, shown, 213, 13);
+  ASSERT_GT(std::count(fitted.begin(), fitted.end(), '\n'), 1);
+  EXPECT_EQ(fitted.substr(0, 8), "eee\neeee");
+  Label* text = find_label(&current()->root, fitted);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->sv(SW_WIDTH), 213);
   EXPECT_NE(find_label(&current()->root, "ERROR!!"), nullptr);
+  EXPECT_TRUE(in_view("Settings"));
+  EXPECT_TRUE(in_view("Continue"));
   key(GK_ESCAPE);
   EXPECT_EQ(g->state, STATE_MENUS_COMMUNITY);
   EXPECT_EQ(g_transition.type, TRANS_FADE);
@@ -384,14 +402,17 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(g->settings_return_state, STATE_MENUS_PLAY);
 
-  // The message screen: Continue only.
+  // The message screen: Continue only, below a text of many lines.
   settle();
-  std::strcpy(g->popup_text, "");
+  std::string lines;
+  for (int i = 0; i < 30; i++) lines += "line\n";
+  std::strcpy(g->popup_text, lines.c_str());
   g->popup_return_state = STATE_MENUS_EDIT;
   menus_switch(g, TRANS_FADE, STATE_MENUS_POPUP);
   settle();
   EXPECT_NE(find_label(&current()->root, "MESSAGE"), nullptr);
   EXPECT_EQ(find_button(&current()->root, "Settings"), nullptr);
+  EXPECT_TRUE(in_view("Continue"));
   click("Continue");
   EXPECT_EQ(g->state, STATE_MENUS_EDIT);
 

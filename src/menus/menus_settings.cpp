@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "driver/audio.h"
 #include "driver/driver.h"
@@ -52,6 +53,14 @@ void MenusSettings::init() {
 // no later start tries the refused one again. Either way the screen is
 // entered again, which rebuilds every widget: nothing found before this
 // call may be used after it.
+// "1920x1080 full screen, vsync on", as the log names a mode.
+static std::string mode_text(int res, int full, int sync) {
+  char size[32] = "Auto";
+  if (res > 0) std::snprintf(size, sizeof size, "%dx%d", (res >> 16) & 0xffff, res & 0xffff);
+  return std::string(size) + (full == 1 ? " full screen" : " windowed") +
+         (sync == 1 ? ", vsync on" : ", vsync off");
+}
+
 void MenusSettings::video_change(int32_t* field, int value) {
   LocalSettings& l = game->lsettings;
   const int old_res = l.vres, old_full = l.vfull, old_sync = l.vsync;
@@ -60,8 +69,9 @@ void MenusSettings::video_change(int32_t* field, int value) {
   const int want_res = l.vres, want_full = l.vfull, want_sync = l.vsync;
   video_refused = 0;
   if (!settings_video_apply(game)) {
-    std::fprintf(stderr, "settings: video mode %d/%d/%d refused; back to %d/%d/%d\n", want_res,
-                 want_full, want_sync, old_res, old_full, old_sync);
+    std::fprintf(stderr, "settings: %s could not be set; back to %s\n",
+                 mode_text(want_res, want_full, want_sync).c_str(),
+                 mode_text(old_res, old_full, old_sync).c_str());
     l.vres = old_res;
     l.vfull = old_full;
     l.vsync = old_sync;

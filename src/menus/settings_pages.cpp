@@ -235,6 +235,7 @@ Table* MenusSettings::page_video() {
   note->st(SW_ALIGN, 0);
   note->restyle();
   row(note);
+  if (video_refused) row(new MyLabel(f, " "));  // the note takes the blank line's place
   row(new MyLabel(f, "VSYNC @ 60 FPS"));
   row(gui_toggle("vsync", l.vsync));
   return t;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "driver/audio.h"
 #include "driver/driver.h"
@@ -166,6 +167,17 @@ void MenusSettings::event(Event e) {
     before->event(&e);
     return;
   }
+  // Down from a tab enters its page at the top: the nearest widget below
+  // a tab at the row's end can lie rows down the page.
+  if (e.type() == EVT_KEYDOWN && e.key() == GK_DOWN && before && before->name.rfind("tab-", 0) == 0)
+    if (Widget* page = root.find(SETTINGS_PAGE_NAME)) {
+      std::vector<Widget*> first;
+      page->collect_focusable(&first);
+      if (!first.empty()) {
+        root.set_focus(first.front());
+        return;
+      }
+    }
   int code = root.event(&e);
   // The back button sits below the page's left edge, out of reach of the
   // arrows from most of the page: Down that finds nothing further down

@@ -92,6 +92,7 @@ void MenusSettings::build() {
     default: break;
   }
   Box* page_box = new Box(page);
+  page_box->name = SETTINGS_PAGE_NAME;
 
   struct TabDef {
     const char* text;

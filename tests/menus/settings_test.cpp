@@ -76,6 +76,8 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
   open();
   EXPECT_EQ(screen()->settings_tab, PAGE_CONTROLS);
   EXPECT_EQ(focused(), find("tab-0"));
+  key(GK_DOWN);  // into the page at its first cell
+  EXPECT_EQ(focused(), find("keys_up"));
   EXPECT_EQ(find("keys_escape"), nullptr);  // Escape's key is not editable here
   int escape_key = g->settings.keys[ACT_ESCAPE];
 

@@ -232,6 +232,7 @@ bool Driver::poll(Event* out) {
   SDL_Event s;
   if (!SDL_PollEvent(&s)) return false;
   driver_translate(s, out);
+  if (s.type == SDL_VIDEOEXPOSE) exposed = true;
   // Back from a web page: the window returns to full screen.
   if (s.type == SDL_ACTIVEEVENT && s.active.gain &&
       (s.active.state & SDL_APPACTIVE) && web_windowed) {

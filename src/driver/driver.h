@@ -59,6 +59,9 @@ struct Driver {
   // Set while a full-screen window was turned windowed for a web page.
   int web_windowed = 0;
   int iconify_pending = 0;
+  // Set when the window system lost the window's picture (it was uncovered,
+  // say): the next frame is painted even if nothing in it changed.
+  bool exposed = false;
   std::vector<int> opener_pids;
   bool sdl_up = false;
   std::vector<void*> joysticks;  // SDL_Joystick*

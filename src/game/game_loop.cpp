@@ -36,6 +36,11 @@ static std::string g_alpha;
 // was made or shown again. Game::paint paints only then, so an idle screen
 // costs no more than its steps.
 static bool g_paint_due = true;
+// Set when the window must be painted whatever it showed before (made
+// anew, shown again); otherwise a frame whose picture signature equals the
+// last painted one is not drawn at all.
+static bool g_paint_forced = true;
+static uint64_t g_painted_sig = 0;
 
 static void paint_state_cb(void* ctx) { static_cast<Game*>(ctx)->paint_state(); }
 
@@ -53,6 +58,7 @@ void Game::init() {
   memset(static_cast<void*>(this), 0, sizeof *this);
   game_current = this;
   g_paint_due = true;
+  g_paint_forced = true;
 
   register_play_states(this);
   if (game_hooks.register_editor_states) game_hooks.register_editor_states(this);
@@ -238,10 +244,10 @@ void Game::event(Event e) {
   }
   if (type == EVT_QUIT) quit = 1;
   if (type == EVT_EXIT) save();
-  if (type == EVT_ACTIVE) g_paint_due = true;
+  if (type == EVT_ACTIVE) g_paint_due = g_paint_forced = true;
   if (type == EVT_VIDEO) {
     game_video_init(this);
-    g_paint_due = true;
+    g_paint_due = g_paint_forced = true;
     transition(TRANS_ZOOM, state);
     return;
   }
@@ -262,14 +268,30 @@ void Game::paint_state() {
 void Game::paint() {
   if (game_headless || !g_paint_due) return;
   g_paint_due = false;
+  if (g_driver && g_driver->exposed) {
+    g_driver->exposed = false;
+    g_paint_forced = true;
+  }
   if (transition_running()) {
     gfx_clear(0, 0, 0, 1);
     gfx_project();
     transition_paint();
+    // The screen after the transition is painted whatever it shows.
+    g_paint_forced = true;
   } else {
+    // A screen that draws what it drew last time is left as it is: on a
+    // software renderer a frame costs far more than walking the screen
+    // once to learn what it would draw.
+    gfx_sig_begin();
+    paint_state();
+    uint64_t sig = gfx_sig_end();
+    if (!g_paint_forced && sig == g_painted_sig) return;
+    g_paint_forced = false;
+    g_painted_sig = sig;
     paint_state();
   }
   if (g_driver) g_driver->swap();
+  gfx_frame_shown();
 }
 
 void Game::deinit() {

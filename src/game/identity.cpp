@@ -38,7 +38,9 @@ void game_login_identity(Game* g) {
   game_text_set(s.id_name, sizeof s.id_name, name.c_str());
   game_text_set(s.uid, sizeof s.uid, uid.c_str());
   game_text_set(s.token, sizeof s.token, token.c_str());
-  fprintf(stderr, "udid:%s, name:%s, uid:%s token:%s\n", s.udid, s.id_name, s.uid, s.token);
+  // The token stands in for the password at the service: the log shows
+  // only enough of it to tell two tokens apart.
+  fprintf(stderr, "udid:%s, name:%s, uid:%s token:%.6s...\n", s.udid, s.id_name, s.uid, s.token);
 }
 
 const char* game_version() {

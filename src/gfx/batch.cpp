@@ -17,6 +17,11 @@ int g_batch_tex = 0;
 }  // namespace
 
 void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
+  if (gfx_sig_on()) {
+    const float args[6] = {static_cast<float>(img), x, y, w, h, static_cast<float>(rgb)};
+    gfx_sig_draw(GFX_OP_BATCH, args, 6);
+    return;
+  }
   float uv[4];
   if (!gfx_img_uv(img, 0, 0, 1, 1, uv)) return;
   int tex = gfx_img_tex(img);
@@ -35,6 +40,7 @@ void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
 void tri_batch_flush() {
   if (g_batch.empty()) return;
   if (gfx_gl_ready() && gfx_tex_bind(g_batch_tex)) {
+    gfx_drew();
     glEnable(GL_TEXTURE_2D);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);

@@ -21,7 +21,33 @@ struct Clip {
   int x, y, w, h;
 };
 std::vector<Clip> g_clips;
+// The target holds nothing but the last clear (of this colour, unclipped).
+bool g_clean = false;
+float g_clean_color[4];
 }  // namespace
+
+void gfx_drew() { g_clean = false; }
+
+void gfx_sig_state(float out[32]) {
+  for (int i = 0; i < 4; i++) out[i] = g_color_state[i];
+  if (g_ready)
+    glGetFloatv(GL_MODELVIEW_MATRIX, out + 4);
+  else
+    std::fill(out + 4, out + 20, 0.0f);
+  Clip c = g_clips.empty() ? Clip{-1, -1, -1, -1} : g_clips.back();
+  out[20] = static_cast<float>(c.x);
+  out[21] = static_cast<float>(c.y);
+  out[22] = static_cast<float>(c.w);
+  out[23] = static_cast<float>(c.h);
+  out[24] = g_texturing ? 1.0f : 0.0f;
+  out[25] = g_view.x0;
+  out[26] = g_view.y0;
+  out[27] = g_view.w;
+  out[28] = g_view.h;
+  out[29] = static_cast<float>(g_view.target_w);
+  out[30] = static_cast<float>(g_view.target_h);
+  out[31] = 0;
+}
 
 bool gfx_gl_ready() { return g_ready; }
 unsigned gfx_gl_generation() { return g_generation; }
@@ -43,6 +69,7 @@ int gfx_init(int window_w, int window_h) {
                  reinterpret_cast<const char*>(glewGetErrorString(err)));
   }
   g_ready = true;
+  g_clean = false;
   g_clips.clear();
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -58,8 +85,11 @@ void gfx_deinit() {
   gfx_textures_lost();
   ++g_generation;
   g_ready = false;
+  g_clean = false;
   g_clips.clear();
 }
+
+void gfx_frame_shown() { g_clean = false; }
 
 void gfx_set_view(float w, float h) {
   g_base_w = w;
@@ -146,6 +176,18 @@ void gfx_texturing(bool on) { g_texturing = on; }
 
 void gfx_clear(float r, float g, float b, float a) {
   if (!g_ready) return;
+  const float rgba[4] = {r, g, b, a};
+  if (gfx_sig_on()) {
+    gfx_sig_draw(GFX_OP_CLEAR, rgba, 4);
+    return;
+  }
+  // Clearing again to the same colour changes no pixel: screens clear on
+  // top of the game's own clear, and on a software renderer each costs a
+  // pass over the whole window.
+  bool clipped = !g_clips.empty();
+  if (g_clean && !clipped && std::equal(rgba, rgba + 4, g_clean_color)) return;
+  g_clean = !clipped;
+  std::copy(rgba, rgba + 4, g_clean_color);
   glClearColor(r, g, b, a);
   glClearDepth(1.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -153,6 +195,12 @@ void gfx_clear(float r, float g, float b, float a) {
 
 void gfx_rect(float x, float y, float w, float h) {
   if (!g_ready) return;
+  if (gfx_sig_on()) {
+    const float args[4] = {x, y, w, h};
+    gfx_sig_draw(GFX_OP_RECT, args, 4);
+    return;
+  }
+  gfx_drew();
   glDisable(GL_TEXTURE_2D);
   glColor4fv(g_color_state);
   glBegin(GL_QUADS);

@@ -5,6 +5,7 @@
 // window (gfx_fit_view widens it to the window's shape), y grows downwards.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -50,6 +51,8 @@ void gfx_color_mul(float r, float g, float b, float a);
 // Texturing on (default) or off; off, images draw as plain quads.
 void gfx_texturing(bool on);
 void gfx_clear(float r, float g, float b, float a);
+// After the buffers were swapped: what the target holds is no longer known.
+void gfx_frame_shown();
 
 // Textures of "data.json": the index of the named texture, loaded on first
 // use; 0 when none (with a diagnostic line).
@@ -83,6 +86,20 @@ void tri_batch_flush();
 void gfx_clip_push(float x, float y, float w, float h);
 void gfx_clip_pop();
 int gfx_clip_depth();
+
+// Picture signatures. Between gfx_sig_begin and gfx_sig_end the drawing
+// functions draw nothing: they fold what they would draw (with the colour,
+// the transform, the clip and the view) into a signature instead, so that
+// a screen painted twice with equal signatures shows the same picture and
+// need not be drawn again. State changes (view, transform, clip) still
+// happen as in a real paint.
+void gfx_sig_begin();
+uint64_t gfx_sig_end();
+bool gfx_sig_on();
+// For the drawing functions: folds the operation, its arguments and the
+// state it draws with into the running signature.
+void gfx_sig_draw(int op, const float* args, int n);
+void gfx_sig_bytes(const void* data, size_t n);
 
 // Counts of catalogue entries (for tests and diagnostics).
 int gfx_tex_count();

@@ -10,3 +10,16 @@ bool gfx_gl_ready();
 // a new GL context): GL names kept from an older generation are dead and
 // must neither be bound nor deleted.
 unsigned gfx_gl_generation();
+// Drawing functions call it after putting anything into the target; a
+// clear with nothing drawn since an equal clear is then skipped.
+void gfx_drew();
+// The operations a picture signature tells apart.
+enum {
+  GFX_OP_CLEAR = 1,
+  GFX_OP_RECT,
+  GFX_OP_IMAGE,
+  GFX_OP_BATCH,
+  GFX_OP_TEXT,
+  GFX_OP_MOVIE,
+  GFX_OP_PICTURE,
+};

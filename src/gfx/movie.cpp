@@ -166,6 +166,16 @@ const std::vector<uint8_t>& movie_pixels(const Movie* m) {
 
 void movie_paint(Movie* m, float x, float y, float w, float h) {
   if (!m || m->rgba.empty() || !gfx_gl_ready()) return;
+  if (gfx_sig_on()) {
+    const float args[4] = {x, y, w, h};
+    gfx_sig_draw(GFX_OP_MOVIE, args, 4);
+    const void* id = m;
+    gfx_sig_bytes(&id, sizeof id);
+    gfx_sig_bytes(&m->decoded, sizeof m->decoded);
+    gfx_sig_bytes(&m->dirty, sizeof m->dirty);
+    return;
+  }
+  gfx_drew();
   m->tex = live_tex(m);
   if (!m->tex) {
     glGenTextures(1, &m->tex);

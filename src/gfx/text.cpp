@@ -162,6 +162,12 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
                        float wrap, int align) {
   const Font* f = font_at(font);
   if (!f || !gfx_gl_ready()) return;
+  if (gfx_sig_on()) {
+    const float args[5] = {static_cast<float>(font), x, y, wrap, static_cast<float>(align)};
+    gfx_sig_draw(GFX_OP_TEXT, args, 5);
+    gfx_sig_bytes(text.data(), text.size());
+    return;
+  }
   std::vector<std::string> lines = text_wrap(font, text, wrap);
   float region = wrap;
   if (region <= 0)
@@ -171,6 +177,7 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
   if (tw <= 0 || th <= 0 || !gfx_tex_bind(f->tex)) return;
   float c[4];
   gfx_color_get(c);
+  gfx_drew();
   glEnable(GL_TEXTURE_2D);
   glColor4fv(c);
   glBegin(GL_QUADS);

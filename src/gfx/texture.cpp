@@ -210,11 +210,17 @@ void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
     gfx_rect(x, y, w, h);
     return;
   }
+  if (gfx_sig_on()) {
+    const float args[9] = {static_cast<float>(img), x, y, w, h, u0, v0, u1, v1};
+    gfx_sig_draw(GFX_OP_IMAGE, args, 9);
+    return;
+  }
   float uv[4];
   if (!gfx_img_uv(img, u0, v0, u1, v1, uv) || !gfx_tex_bind(gfx_img_tex(img)))
     return;
   float c[4];
   gfx_color_get(c);
+  gfx_drew();
   glEnable(GL_TEXTURE_2D);
   glColor4fv(c);
   glBegin(GL_QUADS);

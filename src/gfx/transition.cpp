@@ -8,6 +8,10 @@
 
 Transition g_transition;
 
+// Counts the captures, so that a picture signature tells a captured
+// picture from the one captured before it.
+static unsigned g_captures = 0;
+
 static int length_of(int type) {
   switch (type) {
     case TRANS_NONE: return 0;
@@ -92,6 +96,9 @@ static void capture(int target, transition_paint_fn paint, void* ctx) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   int saved_w = g_view.target_w, saved_h = g_view.target_h;
+  g_captures++;
+  // The clears below are the target's, not the window's.
+  gfx_drew();
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, t.fbo[target - 1]);
   g_view.target_w = g_view.target_h = TRANSITION_SIZE;
   glViewport(0, 0, TRANSITION_SIZE, TRANSITION_SIZE);
@@ -103,6 +110,7 @@ static void capture(int target, transition_paint_fn paint, void* ctx) {
     gfx_clear(0, 0, 0, 1);
   }
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  gfx_drew();
   glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
   g_view.target_w = saved_w;
   g_view.target_h = saved_h;
@@ -142,6 +150,13 @@ float transition_p() {
 void transition_draw_picture(int target, float scale, float alpha) {
   const Transition& t = g_transition;
   if (!t.ready || !gfx_gl_ready() || target < 1 || target > 2) return;
+  if (gfx_sig_on()) {
+    const float args[4] = {static_cast<float>(target), scale, alpha, static_cast<float>(g_captures)};
+    gfx_sig_draw(GFX_OP_PICTURE, args, 4);
+    gfx_color(1, 1, 1, 1);
+    return;
+  }
+  gfx_drew();
   float cx = g_view.x0 + g_view.w / 2, cy = g_view.y0 + g_view.h / 2;
   float hw = g_view.w / 2 * scale, hh = g_view.h / 2 * scale;
   glEnable(GL_TEXTURE_2D);

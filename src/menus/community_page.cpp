@@ -20,6 +20,25 @@ std::string cut_utf8(std::string s, size_t max) {
   return s;
 }
 
+// The text cut at a character boundary, with "..." after it, so that it
+// is at most width wide in the font; a text that fits stays whole. A box
+// of fixed width does not clip what it holds, and a long title or name
+// would run over its neighbours.
+std::string fit_width(int font, const std::string& s, float width) {
+  if (text_width(font, s) <= width) return s;
+  const std::string dots = "...";
+  float room = width - text_width(font, dots), used = 0;
+  size_t end = 0;
+  while (end < s.size()) {
+    size_t next = end + 1;
+    while (next < s.size() && (static_cast<unsigned char>(s[next]) & 0xc0) == 0x80) next++;
+    used += text_width(font, s.substr(end, next - end));
+    if (used > room) break;
+    end = next;
+  }
+  return s.substr(0, end) + dots;
+}
+
 // A focusable widget that answers its code, with the button sounds.
 template <class W>
 W* clickable(W* w, int code) {
@@ -31,7 +50,8 @@ W* clickable(W* w, int code) {
 }
 
 Box* framed_label(int font, const std::string& text, int width, bool fixed, int code) {
-  Box* b = new Box(new MyLabel(font, text));
+  // Clear of the frame's rounded ends.
+  Box* b = new Box(new MyLabel(font, fixed && width > 0 ? fit_width(font, text, width - 8.0f) : text));
   if (width > 0) b->st(SW_WIDTH, width);
   if (fixed) b->st(SW_FIXED, 1);
   gui_style_dialog(b);
@@ -49,6 +69,8 @@ Widget* plain(int w, int h) {
 Widget* stars(float value, const char* image) {
   Stars* s = new Stars(value, gfx_img_load(image), 20);
   s->focusable = 0;
+  s->st(SW_FRAME_IMG, 0);  // the frame is the look of a rating to give
+  s->restyle();
   Box* b = new Box(s);
   b->no_input = 1;
   return b;
@@ -65,7 +87,7 @@ Widget* level_entry(const var& e, int i) {
   pic_box->restyle();
   play->add_at(pic_box, 0, 0, 1, 2);
 
-  Box* title = new Box(new MyLabel(font_load("font2"), community_text(e, "title")));
+  Box* title = new Box(new MyLabel(font_load("font2"), fit_width(font_load("font2"), community_text(e, "title"), 160)));
   title->st(SW_WIDTH, 165);
   title->st(SW_FIXED, 1);
   title->st(SW_ALIGN, -1);
@@ -79,7 +101,7 @@ Widget* level_entry(const var& e, int i) {
                                               : stars(static_cast<float>(community_number(e, "stars", 0, 5)), "u_stars");
   play->add_at(rating, 2, 0, 1, 2);
 
-  Box* author = new Box(new MyLabel(font_load("font3"), community_text(e, "uname")));
+  Box* author = new Box(new MyLabel(font_load("font3"), fit_width(font_load("font3"), community_text(e, "uname"), 115)));
   author->no_input = 1;
   author->st(SW_WIDTH, 120);
   author->st(SW_FIXED, 1);
@@ -102,6 +124,9 @@ Widget* entry_widget(const var& e, const std::string& type, int i) {
   if (type == "level") return level_entry(e, i);
   if (type == "title") {
     MyLabel* l = new MyLabel(font_load("font1"), community_text(e, "text"));
+    l->st(SW_WIDTH, 360);  // a long heading wraps inside its box
+    l->st(SW_ALIGN, 0);
+    l->restyle();
     Box* inner = new Box(l);
     inner->st(SW_WIDTH, 360);
     inner->st(SW_FIXED, 1);
@@ -132,7 +157,7 @@ Widget* entry_widget(const var& e, const std::string& type, int i) {
   return nullptr;
 }
 
-Table* entries_table(const var& page, const std::string& query) {
+Table* entries_table(const var& page, const std::string& query, bool failed) {
   Table* entries = new Table;
   Table* tabs = nullptr;  // the open row of tabs
   size_t count = page.len();
@@ -172,7 +197,13 @@ Table* entries_table(const var& page, const std::string& query) {
   }
   if (page.len() == 0) {
     entries->new_row();
-    entries->add(new Box(new MyLabel(font_load("font1"), "Loading data ...")));
+    MyLabel* l = new MyLabel(font_load(failed ? "font2" : "font1"), failed ? COMMUNITY_FAILED_TEXT : "Loading data ...");
+    if (failed) {
+      l->st(SW_WIDTH, 360);  // clear of the corner icons
+      l->st(SW_ALIGN, 0);
+      l->restyle();
+    }
+    entries->add(new Box(l));
   } else if (query != "@default" && query != "@home") {
     entries->new_row();
     entries->add(framed_label(font_load("font2"), "Back to Home", 0, false, COMMUNITY_ACT_HOME));
@@ -184,6 +215,36 @@ Table* entries_table(const var& page, const std::string& query) {
   return entries;
 }
 
+// The scrolling list. It follows the focus when the focus moves (the keys
+// walk down the page), but leaves the wheel, dragging and the slider alone
+// while the focus stays put: the home icon holds the focus after every
+// build and would otherwise pull the list back to its top on every tick.
+class PageScroll : public ScrollBox {
+ public:
+  using ScrollBox::ScrollBox;
+  void loop() override {
+    Widget* focus = get_focus();
+    if (!started_) {
+      started_ = true;  // the focus a build gave is already in view
+      followed_ = focus;
+    }
+    if (focus == followed_) {
+      float sx = scroll_x, sy = scroll_y;
+      ScrollBox::loop();
+      scroll_x = sx;
+      scroll_y = sy;
+      clamp_scroll();
+      return;
+    }
+    ScrollBox::loop();
+    followed_ = focus;  // only compared, never used
+  }
+
+ private:
+  Widget* followed_ = nullptr;
+  bool started_ = false;
+};
+
 Widget* corner_icon(const char* image, int code) {
   Widget* w = plain(40, 40);
   w->st(SW_ICON_IMG, gfx_img_load(image));
@@ -192,6 +253,8 @@ Widget* corner_icon(const char* image, int code) {
 }
 
 }  // namespace
+
+const char* const COMMUNITY_FAILED_TEXT = "The page could not be loaded. The restart icon tries again.";
 
 std::string community_text(const var& entry, const char* field) {
   if (!entry.is_dict()) return std::string();
@@ -208,7 +271,7 @@ double community_number(const var& entry, const char* field, double lo, double h
 }
 
 void community_build_page(Container& root, const var& page, const std::string& query,
-                          const std::string& search_text) {
+                          const std::string& search_text, bool failed) {
   font_load("font1");
   font_load("font15");
   font_load("font2");
@@ -235,14 +298,14 @@ void community_build_page(Container& root, const var& page, const std::string& q
   Container* list = new Container;
   list->st4(SW_MARGIN, 10, 8, 10, 12);
   list->restyle();
-  list->add(entries_table(page, query), 0, 0);
+  list->add(entries_table(page, query, failed), 0, 0);
   Widget* home = corner_icon("icon-home", COMMUNITY_ACT_HOME);
   home->name = "home";
   list->add(home, 0, 0);
   list->add(corner_icon("icon-restart", COMMUNITY_ACT_RESTART), 440, 0);
 
   outer->new_row();
-  outer->add(new Box(gui_menu_box(new ScrollBox2(new ScrollBox(list, 500, 384)), 50)));
+  outer->add(new Box(gui_menu_box(new ScrollBox2(new PageScroll(list, 500, 384)), 50)));
   outer->new_row();
   outer->add(plain(-1, 20));
   Box* back = new Box(gui_back_button("Main Menu", MENUS_ACT_BACK));

@@ -22,9 +22,12 @@ enum {
   COMMUNITY_ACT_ENTRY_MORE = 0x40000,   // its "More" button
   COMMUNITY_ACT_ENTRY_LEADERBOARD = 0x80000,
   COMMUNITY_ENTRY_MASK = 0xffff,
-  // Entries past this many could not be told apart by their codes.
-  COMMUNITY_MAX_ENTRIES = COMMUNITY_ENTRY_MASK + 1,
+  // A page builds at most this many entries. Their codes must tell them
+  // apart, and the whole tree is laid out on every tick: a page of
+  // thousands (pages hold tens) would stall the game.
+  COMMUNITY_MAX_ENTRIES = 500,
 };
+static_assert(COMMUNITY_MAX_ENTRIES <= COMMUNITY_ENTRY_MASK + 1, "entry codes hold the index in 16 bits");
 
 enum {
   COMMUNITY_QUERY_SIZE = 256,   // the query text, NUL included
@@ -41,7 +44,11 @@ double community_number(const var& entry, const char* field, double lo, double h
 
 // Replaces what root holds (after the menu background) with the page's
 // screen: header with the search box holding search_text, the entries, and
-// "Back to Home" unless query is "@default" or "@home". The home icon has
-// the focus afterwards.
+// "Back to Home" unless query is "@default" or "@home". An empty page shows
+// "Loading data ...", or with failed the line that the request failed. The
+// home icon has the focus afterwards.
 void community_build_page(Container& root, const var& page, const std::string& query,
-                          const std::string& search_text);
+                          const std::string& search_text, bool failed = false);
+
+// What an empty page shows when its request got no page.
+extern const char* const COMMUNITY_FAILED_TEXT;

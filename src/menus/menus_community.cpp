@@ -31,6 +31,7 @@ var entry_at(const var& page, int index) {
 void MenusCommunity::init() {
   if (needs_query) {
     needs_query = 0;
+    failed = 0;
     page = var::new_list();
     web_uquery(game, query);
   }
@@ -40,7 +41,7 @@ void MenusCommunity::init() {
 
 void MenusCommunity::build_page() { MenuScreen::init(); }
 
-void MenusCommunity::build() { community_build_page(root, page, query, search_text); }
+void MenusCommunity::build() { community_build_page(root, page, query, search_text, failed != 0); }
 
 var MenusCommunity::call(var args) {
   std::string name = var_str(args[0]);
@@ -57,6 +58,11 @@ var MenusCommunity::call(var args) {
     }
     page = p;
     build_page();
+  } else if (name == "ufailed") {
+    // Instead of "Loading data ..." for ever; restart, home or a search
+    // ask again.
+    failed = 1;
+    if (game->state == STATE_MENUS_COMMUNITY) build_page();
   }
   return var();
 }

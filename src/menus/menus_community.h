@@ -16,13 +16,15 @@ class MenusCommunity : public MenuScreen {
   char search_text[COMMUNITY_SEARCH_SIZE] = {};
   var page = var::new_list();                     // the page shown
   int needs_query = 1;                            // the next init sends query
+  int failed = 0;  // the last request ended without a page
 
   explicit MenusCommunity(Game* g) : MenuScreen(g, nullptr) {}
   bool wants_key_repeat() const override { return true; }
 
   // Sends the query when one is due, starts the music and builds the page.
   void init() override;
-  // ["uquery", page]: shows the page; ["urefresh", none]: asks again.
+  // ["uquery", page]: shows the page; ["urefresh", none]: asks again;
+  // ["ufailed", none]: the request of the page shown ended without one.
   var call(var args) override;
   // The root's loop, then the search box's text into search_text.
   void loop() override;

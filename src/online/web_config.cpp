@@ -1,5 +1,6 @@
 #include "online/web_config.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "util/encode.h"
@@ -28,7 +29,16 @@ Service service() {
     std::string digits = v.substr(colon + 1);
     char* end = nullptr;
     long port = std::strtol(digits.c_str(), &end, 10);
-    if (!digits.empty() && *end == '\0' && port > 0 && port < 65536) s.port = static_cast<int>(port);
+    if (!digits.empty() && *end == '\0' && port > 0 && port < 65536) {
+      s.port = static_cast<int>(port);
+    } else {
+      // Said once per value: the address is looked up for every request.
+      static std::string warned;
+      if (warned != env) {
+        warned = env;
+        std::fprintf(stderr, "TUNNELWICK_SERVICE: '%s' is no port; using %d\n", digits.c_str(), s.port);
+      }
+    }
     v.resize(colon);
   }
   if (!v.empty()) s.host = v;

@@ -32,6 +32,9 @@ struct Deferred {
 };
 Deferred g_deferred;
 
+// The request whose page was last handed to the browser.
+const WebRequest* g_delivered = nullptr;
+
 bool is_message_screen(int state) { return state == STATE_MENUS_POPUP || state == STATE_MENUS_ERROR; }
 
 void show_error(Game* g, const std::string& text) {
@@ -119,7 +122,10 @@ void web_on_uquery(Game* g, WebRequest* r) {
   if (!community_wants(g, r)) return;
   // An older page that came after a newer one was asked for is stale too.
   if (r->community_visit >= 0 && r->serial != g_community.newest_query) return;
-  if (State* s = state_get(STATE_MENUS_COMMUNITY)) s->call(var_list("uquery", page));
+  if (State* s = state_get(STATE_MENUS_COMMUNITY)) {
+    g_delivered = r;
+    s->call(var_list("uquery", page));
+  }
 }
 
 void web_on_uplay(Game* g, WebRequest* r) {
@@ -181,7 +187,17 @@ static int handle_reply(Game* g, WebRequest* r) {
 }
 
 void web_handle_reply(Game* g, WebRequest* r) {
+  g_delivered = nullptr;
   int how = handle_reply(g, r);
+  // The browser's page request that failed, or that the browser is still
+  // waiting on and got no page from: the browser says so instead of
+  // loading for ever. (Once the player has come back to the browser since,
+  // it shows its loading form until asked again.)
+  bool newest = r->community_visit == g_community.visit && r->serial == g_community.newest_query;
+  bool waiting = g->state == STATE_MENUS_COMMUNITY && g_delivered != r;
+  if (newest && (how != WEB_END_OK || waiting))
+    if (State* s = state_get(STATE_MENUS_COMMUNITY)) s->call(var_list("ufailed", var()));
+  g_delivered = nullptr;
   if (r->on_end) r->on_end(g, how);
 }
 

@@ -14,6 +14,9 @@ void MenuBox::loop() {
   ticks++;
 }
 
+// Steps of the glow's breath on each side of its middle.
+static const float kGlowLevels = 8;
+
 static void nine(int img, float x, float y, float w, float h, float edge,
                  float du) {
   int iw = 0, ih = 0;
@@ -46,7 +49,9 @@ void MenuBox::box_paint() {
   if (img1) nine(img1, ml, mt, fw, fh, edge, 0);
   if (img2) {
     // The glow layer breathes: its alpha and texture drift with the ticks.
-    float phase = std::sin(ticks * 0.05f);
+    // The breath moves in small even steps, so that a frame is only drawn
+    // when the glow changed by a step, not at every tick.
+    float phase = std::round(std::sin(ticks * 0.05f) * kGlowLevels) / kGlowLevels;
     gfx_color(1, 1, 1, 0.6f + 0.4f * phase);
     nine(img2, ml, mt, fw, fh, edge, 0.2f * (phase + 1) / 2);
   }

@@ -117,7 +117,7 @@ TEST(Identity, AnonymousAndAccount) {
   EXPECT_EQ(std::string(g->settings.uid), "a:" + udid);
   EXPECT_EQ(strlen(g->settings.token), 32u);
   EXPECT_EQ(log, "udid:" + udid + ", name:Anonymous, uid:a:" + udid + " token:" +
-                     g->settings.token + "\n");
+                     std::string(g->settings.token, 6) + "...\n");
   std::string anon_token = g->settings.token;
 
   // The account name wins over the device id.
@@ -125,8 +125,9 @@ TEST(Identity, AnonymousAndAccount) {
   strcpy(g->settings.passwd, "secret");
   ::testing::internal::CaptureStderr();
   game_login_identity(g.get());
-  ::testing::internal::GetCapturedStderr();
+  log = ::testing::internal::GetCapturedStderr();
   EXPECT_STREQ(g->settings.id_name, "walker");
+  EXPECT_EQ(log.find(g->settings.token), std::string::npos) << "the token is a credential";
   EXPECT_STREQ(g->settings.uid, "g:walker");
   EXPECT_EQ(std::string(g->settings.token), md5_hex("walker|" + md5_hex(std::string("secret"))));
 

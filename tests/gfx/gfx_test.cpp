@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/gfx.h"
+#include "gfx/text.h"
 #include "test_env.h"
 
 using namespace tw_test;
@@ -103,4 +104,69 @@ TEST(Gfx, FitViewKeepsTheSquareCentredAndMapsThePointer) {
   EXPECT_EQ(e[EVW_WIN_X], 0);  // untouched
   gfx_init(640, 640);
   EXPECT_FLOAT_EQ(g_view.x0, 0);
+}
+
+// A screen painted with signatures on: equal paints give equal signatures,
+// any change in what or how it draws gives another, and nothing reaches
+// the window.
+TEST(Gfx, SignaturesTellPicturesApartAndDrawNothing) {
+  env();
+  frame_start();
+  font_load("font1");
+  struct Paint {
+    float x = 10, alpha = 1;
+    const char* text = "Play";
+    bool clip = false;
+    float shift = 0;
+  };
+  auto signature = [](const Paint& p) {
+    gfx_sig_begin();
+    gfx_clear(0, 0, 0, 1);
+    gfx_project();
+    glTranslatef(p.shift, 0, 0);
+    if (p.clip) gfx_clip_push(0, 0, 100, 100);
+    gfx_color(1, 1, 1, p.alpha);
+    gfx_img_draw(gfx_img_load("white"), p.x, 10, 50, 40);
+    text_draw_wrapped(font_load("font1"), p.text, 10, 60, 0, -1);
+    tri_batch_img(gfx_img_load("green"), 20, 0, 10, 10, 0xffffff);
+    tri_batch_flush();
+    gfx_rect(200, 200, 5, 5);
+    if (p.clip) gfx_clip_pop();
+    return gfx_sig_end();
+  };
+  Paint base;
+  uint64_t s = signature(base);
+  EXPECT_EQ(signature(base), s);
+  EXPECT_FALSE(gfx_sig_on());
+  Paint moved, faded, retold, clipped, shifted;
+  moved.x = 11;
+  faded.alpha = 0.5f;
+  retold.text = "Quit";
+  clipped.clip = true;
+  shifted.shift = 3;
+  for (const Paint& p : {moved, faded, retold, clipped, shifted}) EXPECT_NE(signature(p), s);
+  glLoadIdentity();
+  for (int x : {15, 25, 202}) EXPECT_EQ(pixel(x, 15), 0x000000u) << x;
+  EXPECT_EQ(pixel(202, 202), 0x000000u);
+}
+
+// A clear that would change no pixel is skipped; every other one clears.
+TEST(Gfx, ClearsAfterDrawingOrClippingStillClear) {
+  env();
+  frame_start();
+  gfx_clear(0, 0, 0, 1);
+  gfx_color(1, 1, 1, 1);
+  gfx_rect(0, 0, 20, 20);
+  gfx_clear(0, 0, 0, 1);
+  EXPECT_EQ(pixel(5, 5), 0x000000u);
+  gfx_clip_push(0, 0, 10, 10);
+  gfx_clear(1, 0, 0, 1);
+  gfx_clip_pop();
+  EXPECT_EQ(pixel(5, 5), 0xff0000u);
+  EXPECT_EQ(pixel(15, 15), 0x000000u);
+  gfx_clear(1, 0, 0, 1);
+  EXPECT_EQ(pixel(15, 15), 0xff0000u);
+  gfx_frame_shown();
+  gfx_clear(0, 0, 0, 1);
+  EXPECT_EQ(pixel(15, 15), 0x000000u);
 }

@@ -172,6 +172,25 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
   EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
   game_headless_run(5);
   EXPECT_EQ(queries().size(), asked);
+
+  // A request that gets no page says so instead of loading for ever; the
+  // restart icon asks again.
+  Widget* restart = current()->root.find("home")->parent->children[2];
+  for (WebService::Mode mode : {WebService::DROP, WebService::SERVE}) {
+    svc.set_mode(mode);
+    if (mode == WebService::SERVE) serve("not a page");
+    ::testing::internal::CaptureStderr();
+    click(restart);
+    ASSERT_TRUE(replied());
+    ::testing::internal::GetCapturedStderr();
+    restart = current()->root.find("home")->parent->children[2];
+    EXPECT_NE(find_label(&current()->root, COMMUNITY_FAILED_TEXT), nullptr);
+  }
+  serve(R"([{"type":"title","text":"back"}])");
+  click(restart);
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(find_label(&current()->root, COMMUNITY_FAILED_TEXT), nullptr);
+  EXPECT_NE(find_label(&current()->root, "back"), nullptr);
 }
 
 TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
@@ -203,6 +222,31 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
   Table* play = static_cast<Table*>(find_button(&current()->root, "L"));
   Stars* rating = static_cast<Stars*>(static_cast<Box*>(play->children[2])->content());
   EXPECT_EQ(rating->value, 4.0f);  // 0.9 of the player's own counts as none
+  // A long page scrolls with the wheel although the home icon at its top
+  // keeps the focus.
+  std::string lines = "[";
+  for (int i = 0; i < 40; i++) lines += R"({"type":"text","text":"line"},)";
+  show(lines + R"({"type":"break"}])");
+  ScrollBox* list = static_cast<ScrollBox*>(current()->root.find("home")->parent->parent);
+  Event wheel(EVT_WHEEL);
+  menus_test::centre(list, &wheel[EVW_X], &wheel[EVW_Y]);
+  wheel[EVW_WHEEL] = 1;
+  for (int i = 0; i < 3; i++) {
+    game_headless_event(wheel);
+    game_headless_run(1);
+  }
+  EXPECT_EQ(list->scroll_y, 3 * SCROLL_WHEEL_STEP);
+  EXPECT_EQ(focused(), current()->root.find("home"));
+  // Long titles and names are cut to their boxes instead of running over
+  // the stars and the buttons.
+  show(R"([{"type":"level","title":")" + std::string(200, 'W') + R"(","uname":")" + std::string(200, 'W') +
+       R"("}])");
+  game_headless_run(1);
+  Table* long_play = static_cast<Table*>(find_button(&current()->root, "Leaderboard")->parent->children[0]);
+  for (int cell : {1, 3}) {
+    Box* b = static_cast<Box*>(long_play->children[cell]);
+    EXPECT_LE(b->content()->w, b->cw);
+  }
   // The empty page.
   show("[]");
   EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
@@ -222,7 +266,8 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
   show(many);
   std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(find_button(&current()->root, "last"), nullptr);
-  EXPECT_NE(log.find("community: 4465 entries of the page dropped"), std::string::npos);
+  EXPECT_NE(log.find("community: " + std::to_string(70001 - COMMUNITY_MAX_ENTRIES) + " entries of the page dropped"),
+            std::string::npos);
   // A page that is no list is reported on the error screen.
   show(R"({"type":"title"})");
   settle();

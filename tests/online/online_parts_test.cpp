@@ -132,5 +132,11 @@ TEST(WebConfig, ServiceHostAndPortComeFromTheEnvironment) {
   setenv("TUNNELWICK_SERVICE", "games.test", 1);
   EXPECT_EQ(web_host(), "games.test");
   EXPECT_EQ(web_port(), 80);
+  // A port that is none is said once, and the default port serves.
+  setenv("TUNNELWICK_SERVICE", "games.test:http", 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(web_port(), 80);
+  EXPECT_EQ(web_host(), "games.test");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "TUNNELWICK_SERVICE: 'http' is no port; using 80\n");
   unsetenv("TUNNELWICK_SERVICE");
 }

@@ -1,6 +1,7 @@
 #include "menus/menus_error.h"
 
 #include <cstring>
+#include <vector>
 
 #include "game/game.h"
 #include "gfx/gfx.h"
@@ -9,12 +10,38 @@
 #include "menus/menus.h"
 #include "ui/ui.h"
 
+namespace {
+// The text's wrap width, and as many lines as fit between the title and
+// the two buttons in the 640-unit view.
+const int MESSAGE_WRAP = 213;
+const size_t MESSAGE_MAX_LINES = 13;
+}  // namespace
+
 std::string menus_message_text(const char* field, size_t size) {
   if (!field || size == 0) return std::string();
   std::string s(field, strnlen(field, size - 1));
   for (char& c : s)
     if (static_cast<unsigned char>(c) < 0x20 && c != '\n') c = ' ';
   return s;
+}
+
+std::string menus_message_fit(int font, const std::string& text, float wrap, size_t max_lines) {
+  std::vector<std::string> lines;
+  for (const std::string& line : text_wrap(font, text, wrap)) {
+    // A run with no blank to wrap at is cut where the line is full.
+    std::string rest = line;
+    while (text_width(font, rest) > wrap && rest.size() > 1) {
+      size_t n = 1;
+      while (n < rest.size() && text_width(font, rest.substr(0, n + 1)) <= wrap) n++;
+      lines.push_back(rest.substr(0, n));
+      rest.erase(0, n);
+    }
+    lines.push_back(rest);
+  }
+  if (lines.size() > max_lines) lines.resize(max_lines);
+  std::string out;
+  for (size_t i = 0; i < lines.size(); i++) out += (i ? "\n" : "") + lines[i];
+  return out;
 }
 
 int menus_message_return(int id) {
@@ -34,8 +61,8 @@ void menus_message_build(State* s, const char* title, const std::string& text, b
   t->new_row();
   t->add(head);
 
-  MyLabel* body = new MyLabel(font2, text);
-  body->st(SW_WIDTH, 213);
+  MyLabel* body = new MyLabel(font2, menus_message_fit(font2, text, MESSAGE_WRAP, MESSAGE_MAX_LINES));
+  body->st(SW_WIDTH, MESSAGE_WRAP);
   body->st(SW_ALIGN, 0);
   body->restyle();
   Box* body_box = new Box(body);

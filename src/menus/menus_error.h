@@ -25,6 +25,11 @@ class MenusError : public MenuScreen {
 // when the field lacks its NUL, control characters other than line breaks
 // turned into blanks. Nothing in it is interpreted.
 std::string menus_message_text(const char* field, size_t size);
+// The text laid out in lines of at most `wrap` units in the font: words
+// wrap, a word longer than a line is broken inside, and only the first
+// max_lines lines are kept, so that no text from outside can push the
+// screen's buttons out of the view.
+std::string menus_message_fit(int font, const std::string& text, float wrap, size_t max_lines);
 // Where an error or message screen goes back to: the id, unless it names
 // one of those two screens or no screen at all (a damaged "state.dat"),
 // when it is the main menu.

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "driver/audio.h"
 #include "driver/driver.h"
@@ -52,14 +54,25 @@ void MenusSettings::init() {
 // no later start tries the refused one again. Either way the screen is
 // entered again, which rebuilds every widget: nothing found before this
 // call may be used after it.
+// "1920x1080 full screen, vsync on", as the log names a mode.
+static std::string mode_text(int res, int full, int sync) {
+  char size[32] = "Auto";
+  if (res > 0) std::snprintf(size, sizeof size, "%dx%d", (res >> 16) & 0xffff, res & 0xffff);
+  return std::string(size) + (full == 1 ? " full screen" : " windowed") +
+         (sync == 1 ? ", vsync on" : ", vsync off");
+}
+
 void MenusSettings::video_change(int32_t* field, int value) {
   LocalSettings& l = game->lsettings;
   const int old_res = l.vres, old_full = l.vfull, old_sync = l.vsync;
   *field = value;
+  // Kept for the log: a refused mode leaves the fallback in the settings.
+  const int want_res = l.vres, want_full = l.vfull, want_sync = l.vsync;
   video_refused = 0;
   if (!settings_video_apply(game)) {
-    std::fprintf(stderr, "settings: video mode %d/%d/%d refused; back to %d/%d/%d\n", l.vres, l.vfull,
-                 l.vsync, old_res, old_full, old_sync);
+    std::fprintf(stderr, "settings: %s could not be set; back to %s\n",
+                 mode_text(want_res, want_full, want_sync).c_str(),
+                 mode_text(old_res, old_full, old_sync).c_str());
     l.vres = old_res;
     l.vfull = old_full;
     l.vsync = old_sync;
@@ -145,14 +158,32 @@ void MenusSettings::loop() {
 }
 
 void MenusSettings::event(Event e) {
-  const Widget* before = root.get_focus();  // compared only, never used
+  Widget* before = root.get_focus();
+  // A keyboard cell that was clicked takes the next key whatever it is;
+  // the arrows would otherwise move the focus before it saw them, and a
+  // binding moved off an arrow could never be put back.
+  if (e.type() == EVT_KEYDOWN && e.sym() && is_key_cell(before) &&
+      static_cast<WKeyCode*>(before)->armed) {
+    before->event(&e);
+    return;
+  }
+  // Down from a tab enters its page at the top: the nearest widget below
+  // a tab at the row's end can lie rows down the page.
+  if (e.type() == EVT_KEYDOWN && e.key() == GK_DOWN && before && before->name.rfind("tab-", 0) == 0)
+    if (Widget* page = root.find(SETTINGS_PAGE_NAME)) {
+      std::vector<Widget*> first;
+      page->collect_focusable(&first);
+      if (!first.empty()) {
+        root.set_focus(first.front());
+        return;
+      }
+    }
   int code = root.event(&e);
   // The back button sits below the page's left edge, out of reach of the
   // arrows from most of the page: Down that finds nothing further down
   // goes to it, so that keyboard and gamepad players can always leave.
-  // A keyboard cell keeps Down: it binds it.
   if (!code && e.type() == EVT_KEYDOWN && e.key() == GK_DOWN && before &&
-      root.get_focus() == before && !is_key_cell(before))
+      root.get_focus() == before)
     if (Widget* back = root.find(SETTINGS_BACK_NAME)) code = root.set_focus(back);
   if (code >= SETTINGS_ACT_TAB && code < 2 * SETTINGS_ACT_TAB) {
     // A name or password typed on the Options page counts from now on.

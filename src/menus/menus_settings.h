@@ -23,8 +23,9 @@ enum {
   SETTINGS_ACT_TAB = 0x100,   // + page number: a tab took the focus
 };
 
-// The widget name of the back button.
+// The widget names of the back button and of the box holding the page.
 constexpr const char* SETTINGS_BACK_NAME = "back";
+constexpr const char* SETTINGS_PAGE_NAME = "page";
 
 // Pages by number, as settings_tab holds them.
 enum { PAGE_CONTROLS = 0, PAGE_AUDIO = 1, PAGE_VIDEO = 2, PAGE_OPTIONS = 3 };

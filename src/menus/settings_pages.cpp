@@ -92,6 +92,7 @@ void MenusSettings::build() {
     default: break;
   }
   Box* page_box = new Box(page);
+  page_box->name = SETTINGS_PAGE_NAME;
 
   struct TabDef {
     const char* text;
@@ -227,8 +228,15 @@ Table* MenusSettings::page_video() {
   GridPicker* res = gui_grid_picker("vres", l.vres, 4);
   settings_resolution_choices(res, settings_listed_modes());
   row(res);
-  row(new MyLabel(f, video_refused ? "That video mode could not be set; the previous one is back."
-                                   : " "));
+  // Wrapped within the page, as the account note is: one long line would
+  // widen the page's frame past the view.
+  MyLabel* note = new MyLabel(f, video_refused ? "That video mode could not be set; the previous one is back."
+                                               : " ");
+  note->st(SW_WIDTH, 426);
+  note->st(SW_ALIGN, 0);
+  note->restyle();
+  row(note);
+  if (video_refused) row(new MyLabel(f, " "));  // the note takes the blank line's place
   row(new MyLabel(f, "VSYNC @ 60 FPS"));
   row(gui_toggle("vsync", l.vsync));
   return t;

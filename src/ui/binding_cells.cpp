@@ -25,16 +25,29 @@ void WKeyCode::set_value_i(int v) {
   std::snprintf(text, sizeof text, "%s", n.c_str());
 }
 
+static bool is_arrow(int key) { return key >= GK_UP && key <= GK_LEFT; }
+
 int WKeyCode::event(Event* e) {
   int type = e->type();
   if ((type == EVT_KEYDOWN || type == EVT_KEYUP) && e->sym() == 0) return Widget::event(e);
   if (type == EVT_KEYDOWN) {
+    // An arrow reaches an unarmed cell only when it moved the focus
+    // nowhere: taking it would rebind the cell behind the player's back.
+    if (!armed && is_arrow(e->key())) return 0;
+    armed = 0;
     set_value_i(e->sym());
     gui_sound(GUI_SOUND_CHANGE);
     return 0;
   }
   if (type == EVT_KEYUP) return 0;
-  return Widget::event(e);
+  int code = Widget::event(e);
+  if (type == EVT_DOWN && focused && contains(e->x(), e->y())) armed = 1;
+  return code;
+}
+
+int WKeyCode::focus(int on) {
+  if (!on) armed = 0;
+  return Widget::focus(on);
 }
 
 void WKeyCode::measure() {

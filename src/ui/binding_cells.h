@@ -13,14 +13,20 @@ class WKeyCode : public Widget {
   int value = 0;
   char text[256] = {};
   int font = 0;
+  // Set by a pointer press on the cell: the next key-down binds whatever
+  // key it is, an arrow too. Cleared by that key and by losing the focus.
+  int armed = 0;
 
   WKeyCode(int font, int value);
   int get_value_i() override;
   void set_value_i(int v) override;
   // Every key-down with a key symbol binds that key (Escape, Space and
-  // Return too) and answers 0; key-ups answer 0. Key events made from
-  // gamepad buttons carry no symbol and are handled like any other event.
+  // Return too) and answers 0; key-ups answer 0. The arrows move the focus
+  // between cells, so an arrow that reaches a cell which is not armed (it
+  // moved nothing) binds nothing. Key events made from gamepad buttons
+  // carry no symbol and are handled like any other event.
   int event(Event* e) override;
+  int focus(int on) override;
   void paint() override;
   void measure() override;
 };

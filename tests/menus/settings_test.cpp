@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "driver/audio.h"
 #include "driver/driver.h"
 #include "game/headless.h"
+#include "gfx/text.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
 #include "menus/menus_credits.h"
@@ -74,6 +76,8 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
   open();
   EXPECT_EQ(screen()->settings_tab, PAGE_CONTROLS);
   EXPECT_EQ(focused(), find("tab-0"));
+  key(GK_DOWN);  // into the page at its first cell
+  EXPECT_EQ(focused(), find("keys_up"));
   EXPECT_EQ(find("keys_escape"), nullptr);  // Escape's key is not editable here
   int escape_key = g->settings.keys[ACT_ESCAPE];
 
@@ -91,6 +95,30 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);  // Escape does not leave
   EXPECT_EQ(bomb->get_value_i(), SDLK_ESCAPE);
   key_sym(EVT_KEYDOWN, SDLK_x);
+
+  // The arrows move between cells and never rebind one behind the
+  // player's back; a clicked cell takes the next key, an arrow too, so a
+  // binding moved off an arrow can be put back.
+  Widget* up = find("keys_up");
+  click(up);
+  key_sym(EVT_KEYDOWN, SDLK_i);
+  frame();
+  key_sym(EVT_KEYDOWN, SDLK_UP, GK_UP);  // the arrow goes on to the tabs
+  EXPECT_EQ(screen()->settings_tab, PAGE_OPTIONS);
+  EXPECT_EQ(g->settings.keys[ACT_UP], SDLK_i);
+  tab(PAGE_CONTROLS);
+  up = find("keys_up");
+  click(up);
+  key_sym(EVT_KEYDOWN, SDLK_UP, GK_UP);
+  EXPECT_EQ(up->get_value_i(), SDLK_UP);
+  EXPECT_EQ(focused(), up);
+  Widget* minimap = find("keys_minimap");
+  click(minimap);
+  key_sym(EVT_KEYDOWN, SDLK_m);
+  key_sym(EVT_KEYDOWN, SDLK_DOWN, GK_DOWN);  // nothing below: on to the back button
+  EXPECT_EQ(minimap->get_value_i(), SDLK_m);
+  EXPECT_NE(focused(), minimap);
+  click(find("keys_bomb"));
 
   // A gamepad button: its key event (no symbol) binds no key, the button
   // binds the gamepad cell.
@@ -184,6 +212,13 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   tab(PAGE_VIDEO);
   ASSERT_EQ(g->lsettings.vres, -1);
   EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
+  auto back_x = [&] {
+    float x, y;
+    current()->root.measure();
+    find(SETTINGS_BACK_NAME)->abs_pos(&x, &y);
+    return x;
+  };
+  const float page_back_x = back_x();
 
   click(choice(&current()->root, "1920x1080"));
   frame();
@@ -193,6 +228,7 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   EXPECT_EQ(screen()->settings_tab, PAGE_VIDEO);
   EXPECT_NE(find_label(&current()->root, "That video mode could not be set; the previous one is back."),
             nullptr);
+  EXPECT_EQ(back_x(), page_back_x);  // the note wraps inside the page
   EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
 
   // A mode that can be set is kept, and comes back marked.
@@ -333,11 +369,27 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   g->error_return_state = STATE_MENUS_COMMUNITY;
   menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
   settle();
+  // Shown from its start, a word too long for a line broken inside, and
+  // never so tall or wide that the buttons leave the view.
+  auto in_view = [this](const char* label) {
+    Widget* b = find_button(&current()->root, label);
+    if (!b) return false;
+    current()->root.measure();
+    float x, y;
+    b->abs_pos(&x, &y);
+    return x >= 0 && y >= 0 && x + b->w <= 640 && y + b->h <= 640;
+  };
   std::string shown = "eee " + std::string(251, 'e');
-  Label* text = find_label(&current()->root, shown);
+  int font2 = font_load("font2");
+  std::string fitted = menus_message_fit(font2, shown, 213, 13);
+  ASSERT_GT(std::count(fitted.begin(), fitted.end(), '\n'), 1);
+  EXPECT_EQ(fitted.substr(0, 8), "eee\neeee");
+  Label* text = find_label(&current()->root, fitted);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->sv(SW_WIDTH), 213);
   EXPECT_NE(find_label(&current()->root, "ERROR!!"), nullptr);
+  EXPECT_TRUE(in_view("Settings"));
+  EXPECT_TRUE(in_view("Continue"));
   key(GK_ESCAPE);
   EXPECT_EQ(g->state, STATE_MENUS_COMMUNITY);
   EXPECT_EQ(g_transition.type, TRANS_FADE);
@@ -352,14 +404,17 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(g->settings_return_state, STATE_MENUS_PLAY);
 
-  // The message screen: Continue only.
+  // The message screen: Continue only, below a text of many lines.
   settle();
-  std::strcpy(g->popup_text, "");
+  std::string lines;
+  for (int i = 0; i < 30; i++) lines += "line\n";
+  std::strcpy(g->popup_text, lines.c_str());
   g->popup_return_state = STATE_MENUS_EDIT;
   menus_switch(g, TRANS_FADE, STATE_MENUS_POPUP);
   settle();
   EXPECT_NE(find_label(&current()->root, "MESSAGE"), nullptr);
   EXPECT_EQ(find_button(&current()->root, "Settings"), nullptr);
+  EXPECT_TRUE(in_view("Continue"));
   click("Continue");
   EXPECT_EQ(g->state, STATE_MENUS_EDIT);
 

@@ -294,13 +294,8 @@ int Container::move_focus(int key) {
 
 void Container::loop() {
   // The root lays the whole tree out before ticking it, so that hit-tests
-  // and the ticks see the sizes of what changed since the last paint; when
-  // nothing changed that can alter a layout, the last one stands.
-  if (!parent && (!measured_ || measured_revision_ != layout_revision)) {
-    measured_revision_ = layout_revision;
-    measured_ = true;
-    measure();
-  }
+  // and the ticks see the sizes of what changed since the last paint.
+  if (!parent) measure();
   Widget::loop();
   for (size_t i = 0; i < children.size(); i++) children[i]->loop();
 }
@@ -352,6 +347,13 @@ void Container::resize(float nw, float nh) {
 }
 
 void Container::measure() {
+  // A root lays its tree out again only when something changed that can
+  // alter a layout: the loop and every paint ask for it.
+  if (!parent) {
+    if (measured_ && measured_revision_ == layout_revision) return;
+    measured_revision_ = layout_revision;
+    measured_ = true;
+  }
   float mw = 0, mh = 0;
   for (Widget* c : children) {
     c->measure();

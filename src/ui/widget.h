@@ -145,7 +145,8 @@ class Widget {
 // wants_arrows keeps Left and Right. Tab gives the focus to the focused
 // widget's tab target; Space and Return that the focused widget leaves
 // unanswered reach it as an EVT_CLICK. The root's loop lays the tree out
-// before ticking it when the layout may have changed since. Painting skips
+// before ticking it; a root's measure() does nothing when nothing that can
+// alter a layout changed since its last one (see layout_changed). Painting skips
 // the children that lie wholly outside the clip of a scrolled view.
 class Container : public Widget {
  public:

@@ -321,12 +321,21 @@ void Container::paint() {
   bool cull = !g_view_clips.empty() && plain_transform(m);
   for (size_t i = 0; i < children.size(); i++) {
     Widget* c = children[i];
-    float r[4];
-    if (cull && c->paint_reach(r)) {
-      EyeRect e = to_eye(m, c->x + r[0] - CULL_SLACK, c->y + r[1] - CULL_SLACK, c->x + r[2] + CULL_SLACK,
-                         c->y + r[3] + CULL_SLACK);
+    if (cull) {
+      // Its own rectangle in the view settles it at once; only one outside
+      // asks what its frame and children reach.
       const EyeRect& v = g_view_clips.back();
-      if (e.x1 <= v.x0 || e.x0 >= v.x1 || e.y1 <= v.y0 || e.y0 >= v.y1) continue;
+      auto outside = [&](const float r[4]) {
+        EyeRect e = to_eye(m, c->x + r[0] - CULL_SLACK, c->y + r[1] - CULL_SLACK, c->x + r[2] + CULL_SLACK,
+                           c->y + r[3] + CULL_SLACK);
+        return e.x1 <= v.x0 || e.x0 >= v.x1 || e.y1 <= v.y0 || e.y0 >= v.y1;
+      };
+      const float own[4] = {0, 0, c->w, c->h};
+      float reach[4];
+      if (outside(own)) {
+        c->paint_reach(reach);
+        if (outside(reach)) continue;
+      }
     }
     glPushMatrix();
     glTranslatef(c->x, c->y, 0);

@@ -248,7 +248,7 @@ void Widget::abs_pos(float* ax, float* ay) {
   *ay = y0;
 }
 
-bool Widget::paint_reach(float r[4]) {
+void Widget::paint_reach(float r[4]) {
   // The frame rectangle, and the content rectangle (icon, focus image)
   // whose inner spacing may be negative too.
   float ml = static_cast<float>(style.get_or(SW_MARGIN + 3, 0));
@@ -260,17 +260,16 @@ bool Widget::paint_reach(float r[4]) {
   r[2] = std::max({w, w - mr, cx + cw});
   r[3] = std::max({h, h - mb, cy + ch});
   Container* c = dynamic_cast<Container*>(this);
-  if (!c || c->clips_children) return true;
+  if (!c || c->clips_children) return;
   float ox = cx - scroll_x, oy = cy - scroll_y;
   for (Widget* k : c->children) {
     float kr[4];
-    if (!k->paint_reach(kr)) return false;
+    k->paint_reach(kr);
     r[0] = std::min(r[0], ox + k->x + kr[0]);
     r[1] = std::min(r[1], oy + k->y + kr[1]);
     r[2] = std::max(r[2], ox + k->x + kr[2]);
     r[3] = std::max(r[3], oy + k->y + kr[3]);
   }
-  return true;
 }
 
 void Widget::layout() {

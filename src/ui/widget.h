@@ -130,8 +130,8 @@ class Widget {
   // The rectangle this widget and its subtree draw into, relative to its
   // outer top left: its outer rectangle, its frame and content where the
   // spacing reaches past it, and what its children reach (only the view of
-  // a container that clips them). Answers false when it cannot be bounded.
-  bool paint_reach(float r[4]);
+  // a container that clips them), as left, top, right, bottom.
+  void paint_reach(float r[4]);
 };
 
 // A widget holding children, drawn and hit-tested in order (the last added

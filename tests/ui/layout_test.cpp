@@ -171,7 +171,7 @@ TEST(Layout, ScrollBoxWheelDragAndSlider) {
   sb->scroll_y = 420;
   root.measure();
   EXPECT_EQ(sb->scroll_y, 420);
-  root.set_focus(nullptr);  // else the loop scrolls the focused row into view
+  root.set_focus(nullptr);  // no focused row to bring into view
   root.loop();
   EXPECT_EQ(sb->scroll_y, 380);
 }

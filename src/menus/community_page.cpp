@@ -215,36 +215,6 @@ Table* entries_table(const var& page, const std::string& query, bool failed) {
   return entries;
 }
 
-// The scrolling list. It follows the focus when the focus moves (the keys
-// walk down the page), but leaves the wheel, dragging and the slider alone
-// while the focus stays put: the home icon holds the focus after every
-// build and would otherwise pull the list back to its top on every tick.
-class PageScroll : public ScrollBox {
- public:
-  using ScrollBox::ScrollBox;
-  void loop() override {
-    Widget* focus = get_focus();
-    if (!started_) {
-      started_ = true;  // the focus a build gave is already in view
-      followed_ = focus;
-    }
-    if (focus == followed_) {
-      float sx = scroll_x, sy = scroll_y;
-      ScrollBox::loop();
-      scroll_x = sx;
-      scroll_y = sy;
-      clamp_scroll();
-      return;
-    }
-    ScrollBox::loop();
-    followed_ = focus;  // only compared, never used
-  }
-
- private:
-  Widget* followed_ = nullptr;
-  bool started_ = false;
-};
-
 Widget* corner_icon(const char* image, int code) {
   Widget* w = plain(40, 40);
   w->st(SW_ICON_IMG, gfx_img_load(image));
@@ -305,7 +275,7 @@ void community_build_page(Container& root, const var& page, const std::string& q
   list->add(corner_icon("icon-restart", COMMUNITY_ACT_RESTART), 440, 0);
 
   outer->new_row();
-  outer->add(new Box(gui_menu_box(new ScrollBox2(new PageScroll(list, 500, 384)), 50)));
+  outer->add(new Box(gui_menu_box(new ScrollBox2(new ScrollBox(list, 500, 384)), 50)));
   outer->new_row();
   outer->add(plain(-1, 20));
   Box* back = new Box(gui_back_button("Main Menu", MENUS_ACT_BACK));

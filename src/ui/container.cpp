@@ -6,6 +6,33 @@
 #include "gfx/gl.h"
 #include "ui/widget.h"
 
+namespace {
+// The clip rectangles of the views being painted that clip their children,
+// in eye coordinates (the modelview transform applied), each within the one
+// before. A child whose reach lies wholly outside the innermost is not
+// painted: the clip would throw all of it away.
+struct EyeRect {
+  float x0, y0, x1, y1;
+};
+std::vector<EyeRect> g_view_clips;
+
+// A little room for text and rounding to pixels.
+constexpr float CULL_SLACK = 4.0f;
+
+// The current modelview when it only translates and scales.
+bool plain_transform(float m[16]) {
+  if (!gfx_gl_ready()) return false;
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  return m[1] == 0 && m[2] == 0 && m[4] == 0 && m[6] == 0 && m[8] == 0 && m[9] == 0;
+}
+
+EyeRect to_eye(const float m[16], float x0, float y0, float x1, float y1) {
+  float ax = m[0] * x0 + m[12], bx = m[0] * x1 + m[12];
+  float ay = m[5] * y0 + m[13], by = m[5] * y1 + m[13];
+  return {std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)};
+}
+}  // namespace
+
 Container::Container() = default;
 
 Container::~Container() {
@@ -68,6 +95,7 @@ void Container::add(Widget* child, float cx0, float cy0) {
   child->parent = this;
   child->restyle();
   child->measure();
+  layout_changed();
 }
 
 void Container::detach(Widget* child) {
@@ -80,6 +108,7 @@ void Container::detach(Widget* child) {
   if (focus_child == child) focus_child = nullptr;
   if (press_child == child) press_child = nullptr;
   child->parent = nullptr;
+  layout_changed();
 }
 
 void Container::remove(Widget* child) {
@@ -103,6 +132,7 @@ void Container::reset() {
   tab_target.clear();
   style = Style();
   restyle();
+  layout_changed();
 }
 
 int Container::set_focus(Widget* target) {
@@ -271,10 +301,42 @@ void Container::loop() {
 }
 
 void Container::paint() {
+  float m[16];
+  bool clip = clips_children != 0;
+  if (clip) {
+    gfx_clip_push(cx, cy, cw, ch);
+    if (plain_transform(m)) {
+      EyeRect r = to_eye(m, cx, cy, cx + cw, cy + ch);
+      if (!g_view_clips.empty()) {
+        const EyeRect& o = g_view_clips.back();
+        r = {std::max(r.x0, o.x0), std::max(r.y0, o.y0), std::min(r.x1, o.x1), std::min(r.y1, o.y1)};
+      }
+      g_view_clips.push_back(r);
+    } else {
+      clip = false;  // unknown to the culling: it culls against the outer view
+    }
+  }
   glPushMatrix();
   glTranslatef(cx - scroll_x, cy - scroll_y, 0);
+  bool cull = !g_view_clips.empty() && plain_transform(m);
   for (size_t i = 0; i < children.size(); i++) {
     Widget* c = children[i];
+    if (cull) {
+      // Its own rectangle in the view settles it at once; only one outside
+      // asks what its frame and children reach.
+      const EyeRect& v = g_view_clips.back();
+      auto outside = [&](const float r[4]) {
+        EyeRect e = to_eye(m, c->x + r[0] - CULL_SLACK, c->y + r[1] - CULL_SLACK, c->x + r[2] + CULL_SLACK,
+                           c->y + r[3] + CULL_SLACK);
+        return e.x1 <= v.x0 || e.x0 >= v.x1 || e.y1 <= v.y0 || e.y0 >= v.y1;
+      };
+      const float own[4] = {0, 0, c->w, c->h};
+      float reach[4];
+      if (outside(own)) {
+        c->paint_reach(reach);
+        if (outside(reach)) continue;
+      }
+    }
     glPushMatrix();
     glTranslatef(c->x, c->y, 0);
     c->box_paint();
@@ -282,6 +344,10 @@ void Container::paint() {
     glPopMatrix();
   }
   glPopMatrix();
+  if (clips_children) {
+    if (clip) g_view_clips.pop_back();
+    gfx_clip_pop();
+  }
 }
 
 void Container::resize(float nw, float nh) {
@@ -290,6 +356,13 @@ void Container::resize(float nw, float nh) {
 }
 
 void Container::measure() {
+  // A root lays its tree out again only when something changed that can
+  // alter a layout: the loop and every paint ask for it.
+  if (!parent) {
+    if (measured_ && measured_revision_ == layout_revision) return;
+    measured_revision_ = layout_revision;
+    measured_ = true;
+  }
   float mw = 0, mh = 0;
   for (Widget* c : children) {
     c->measure();
@@ -323,6 +396,7 @@ bool widget_replace(Widget* old_w, Widget* new_w) {
   new_w->parent = p;
   new_w->restyle();
   new_w->measure();
+  Widget::layout_changed();
   return true;
 }
 

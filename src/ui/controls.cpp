@@ -109,6 +109,14 @@ Stars::Stars(float v, int image, float sz) : value(v), img(image), size(sz) {
   focusable = 1;
   wants_arrows = 1;
   st(SW_FRAME_IMG, gfx_img_load("dialog-box2"));
+  // The frame is stretched whole, its rounded ends with it: it reaches a
+  // star's size past each side, so that they clear the first and the last
+  // star, and the widget keeps its size.
+  int reach = static_cast<int>(sz);
+  st(SW_PAD + 1, reach);
+  st(SW_PAD + 3, reach);
+  st(SW_MARGIN + 1, -reach);
+  st(SW_MARGIN + 3, -reach);
   restyle();
 }
 

@@ -43,7 +43,8 @@ class MyToggle : public Widget {
 
 // A rating of five stars, 5 x size wide and size high, drawn with the given
 // image: star i (from 0) shows fully when value >= i + 1, half-bright in
-// proportion for a fraction, and dim (alpha 0.25) otherwise.
+// proportion for a fraction, and dim (alpha 0.25) otherwise. Its frame
+// reaches a star's size past each side.
 // Setting a value (unless no_input): a pointer press or drag on the widget
 // sets the value to the number of the star under the pointer (1 to 5);
 // Left and Right lower and raise it by 1 within 0 to 5 while focused. A

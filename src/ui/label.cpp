@@ -7,7 +7,11 @@
 Label::Label(int f, const std::string& t) : font(f), text(t) {}
 
 std::string Label::get_value_s() { return text; }
-void Label::set_value_s(const std::string& v) { text = v; }
+void Label::set_value_s(const std::string& v) {
+  if (v == text) return;
+  text = v;
+  layout_changed();
+}
 
 // The wrap width: style word 0 less the frame's sides; 0 when unset.
 static float wrap_width(Widget* w) {

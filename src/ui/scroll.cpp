@@ -12,6 +12,7 @@ ScrollBox::ScrollBox(Widget* c, float width, float height)
   st(SW_HEIGHT, static_cast<int>(height));
   st(SW_FIXED, 1);
   restyle();
+  clips_children = 1;
   if (c) add(c, 0, 0);
 }
 
@@ -93,8 +94,15 @@ int ScrollBox::event(Event* e) {
 
 void ScrollBox::loop() {
   Container::loop();
-  // Keep a focused widget (moved to with the keys) in view.
-  if (Widget* f = get_focus()) {
+  // Bring the focused widget into view when the focus moved (the keys walk
+  // the list); a focus that stays put leaves the wheel, dragging and the
+  // slider alone. The focus found at the first tick is where the builder
+  // put it, and a focus taken by the press that starts a drag is passed.
+  bool moved = focus_known_ && focus_seen_ != focus_moves;
+  focus_known_ = true;
+  focus_seen_ = focus_moves;
+  Widget* f = moved ? get_focus() : nullptr;
+  if (f) {
     if (f != this && !dragging) {
       float fx, fy, bx, by;
       f->abs_pos(&fx, &fy);
@@ -122,11 +130,8 @@ void ScrollBox::layout_children() {
   for (Widget* c : children) c->resize(std::max(c->nat_w, cw), c->nat_h);
 }
 
-void ScrollBox::paint() {
-  gfx_clip_push(cx, cy, cw, ch);
-  Container::paint();
-  gfx_clip_pop();
-}
+// Container::paint clips the children to the view (clips_children).
+void ScrollBox::paint() { Container::paint(); }
 
 VSlider::VSlider() {
   st(SW_WIDTH, 20);

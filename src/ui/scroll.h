@@ -8,7 +8,8 @@
 // scroll_x and scroll_y of the Widget part: a subclass may save scroll_y
 // before ScrollBox::event and put it back afterwards, or set it in its own
 // loop (layout never moves it; the wheel, dragging and ScrollBox::loop keep
-// it within the content).
+// it within the content). Its loop brings the focused widget into view when
+// the focus moves.
 class ScrollBox : public Container {
  public:
   float view_w, view_h;
@@ -32,6 +33,10 @@ class ScrollBox : public Container {
 
  protected:
   void layout_children() override;
+
+ private:
+  bool focus_known_ = false;
+  unsigned long focus_seen_ = 0;  // Widget::focus_moves at the last loop
 };
 
 constexpr float SCROLL_WHEEL_STEP = 30.0f;

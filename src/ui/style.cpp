@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "ui/widget.h"
+
 static bool is_alpha_word(int w) {
   return w == SW_FRAME_ALPHA || w == SW_ICON_ALPHA || w == SW_FOCUS_ALPHA ||
          w == SW_OVERLAY_ALPHA;
@@ -27,6 +29,12 @@ bool Style::has_in(int layer, int w) const {
 
 void Style::update(bool hover, bool focus, bool down, bool selected,
                    bool animate) {
+  // The words that size and place widgets: width, height, fixed, the
+  // alignments, border, inner and outer spacing.
+  constexpr uint64_t kLayoutWords = 0x1fULL | (0xfULL << SW_BORDER) | (0xffULL << SW_PAD);
+  int32_t before[STYLE_WORDS];
+  uint64_t before_mask = cur_mask & kLayoutWords;
+  for (int w = 0; w < STYLE_WORDS; w++) before[w] = cur[w];
   int state = hover && focus ? STYLE_HOVER_FOCUS
               : hover        ? STYLE_HOVER
               : focus        ? STYLE_FOCUS
@@ -42,6 +50,10 @@ void Style::update(bool hover, bool focus, bool down, bool selected,
         cur_mask |= uint64_t(1) << w;
       }
   }
+  bool changed = (cur_mask & kLayoutWords) != before_mask;
+  for (int w = 0; w < STYLE_WORDS && !changed; w++)
+    if (((kLayoutWords & cur_mask) >> w) & 1) changed = cur[w] != before[w];
+  if (changed) Widget::layout_changed();
   if (!animate || !shown_valid) {
     for (int w = 0; w < STYLE_WORDS; w++)
       if (is_alpha_word(w)) shown[w] = has(w) ? static_cast<float>(cur[w]) : 255.0f;

@@ -3,6 +3,8 @@
 
 #include <SDL/SDL.h>
 
+#include <algorithm>
+
 #include "driver/clipboard.h"
 #include "gfx/gfx.h"
 #include "gfx/text.h"
@@ -39,6 +41,7 @@ std::string TextInput::get_value_s() { return text; }
 void TextInput::set_value_s(const std::string& v) {
   text.clear();
   insert(v);
+  layout_changed();
 }
 
 size_t TextInput::insert(const std::string& s) {
@@ -53,6 +56,7 @@ size_t TextInput::insert(const std::string& s) {
     added += n;
     i += n;
   }
+  if (added) layout_changed();
   return added;
 }
 
@@ -61,6 +65,7 @@ void TextInput::backspace() {
   size_t i = text.size() - 1;
   while (i > 0 && (static_cast<unsigned char>(text[i]) & 0xc0) == 0x80) i--;
   text.erase(i);
+  layout_changed();
 }
 
 std::string TextInput::shown_text() const {
@@ -109,6 +114,21 @@ void TextInput::measure() {
   content_h = static_cast<float>(font_height(font));
   box_measure();
   box_resize();
+}
+
+// The rounded ends of a frame image stretched whole take this share of
+// the frame's width on each side.
+constexpr float FIELD_FRAME_END = 1.0f / 8;
+
+void TextInput::box_resize() {
+  Widget::box_resize();
+  if (!style.has(SW_FRAME_IMG) || !style.get(SW_FRAME_IMG) || style.get_or(SW_FRAME_MODE, 0) != 0) return;
+  float ml = static_cast<float>(style.get_or(SW_MARGIN + 3, 0));
+  float mr = static_cast<float>(style.get_or(SW_MARGIN + 1, 0));
+  float end = (w - ml - mr) * FIELD_FRAME_END;
+  float left = std::max(cx, ml + end), right = std::min(cx + cw, w - mr - end);
+  cx = left;
+  cw = std::max(0.0f, right - left);
 }
 
 void TextInput::paint() {

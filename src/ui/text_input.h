@@ -6,7 +6,8 @@
 // Typing appends characters (the Unicode character of the key event, as
 // UTF-8), Backspace deletes the last character, Ctrl+V pastes the
 // clipboard. The text never grows past the limit, in bytes. Return answers
-// return_code when it is released.
+// return_code when it is released. A frame stretched whole with the field
+// stretches its rounded ends too: the text keeps clear of them.
 class TextInput : public Widget {
  public:
   int font = 0;
@@ -23,6 +24,7 @@ class TextInput : public Widget {
   void loop() override;
   void paint() override;
   void measure() override;
+  void box_resize() override;
   // Inserts at the end as much of s as fits within the limit (whole UTF-8
   // characters only); answers the bytes inserted.
   size_t insert(const std::string& s);

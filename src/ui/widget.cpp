@@ -7,6 +7,9 @@
 #include "gfx/gfx.h"
 #include "gfx/gl.h"
 
+unsigned long Widget::focus_moves = 0;
+unsigned long Widget::layout_revision = 0;
+
 Widget::Widget() { restyle(); }
 Widget::~Widget() = default;
 
@@ -24,6 +27,7 @@ int Widget::focus(int on) {
   focused = on;
   style.update(hovered, focused, pressed, selected, true);
   if (!on) return 0;
+  focus_moves++;
   play_sound(SW_SOUND_FOCUS);
   return focus_code;
 }
@@ -242,6 +246,30 @@ void Widget::abs_pos(float* ax, float* ay) {
   }
   *ax = x0;
   *ay = y0;
+}
+
+void Widget::paint_reach(float r[4]) {
+  // The frame rectangle, and the content rectangle (icon, focus image)
+  // whose inner spacing may be negative too.
+  float ml = static_cast<float>(style.get_or(SW_MARGIN + 3, 0));
+  float mt = static_cast<float>(style.get_or(SW_MARGIN, 0));
+  float mr = static_cast<float>(style.get_or(SW_MARGIN + 1, 0));
+  float mb = static_cast<float>(style.get_or(SW_MARGIN + 2, 0));
+  r[0] = std::min({0.0f, ml, cx});
+  r[1] = std::min({0.0f, mt, cy});
+  r[2] = std::max({w, w - mr, cx + cw});
+  r[3] = std::max({h, h - mb, cy + ch});
+  Container* c = dynamic_cast<Container*>(this);
+  if (!c || c->clips_children) return;
+  float ox = cx - scroll_x, oy = cy - scroll_y;
+  for (Widget* k : c->children) {
+    float kr[4];
+    k->paint_reach(kr);
+    r[0] = std::min(r[0], ox + k->x + kr[0]);
+    r[1] = std::min(r[1], oy + k->y + kr[1]);
+    r[2] = std::max(r[2], ox + k->x + kr[2]);
+    r[3] = std::max(r[3], oy + k->y + kr[3]);
+  }
 }
 
 void Widget::layout() {

@@ -116,6 +116,22 @@ class Widget {
   }
   // Calls measure() and then resize() to the natural size.
   void layout();
+
+  // Counts every gain of the focus in any tree, so that a scrolled view can
+  // tell a move of the focus from a focus that stays put.
+  static unsigned long focus_moves;
+  // Counts the changes that can alter a layout (children added or taken
+  // out, style words set, texts changed); a root lays its tree out again
+  // only when it moved. Code that changes what a widget measures behind
+  // the toolkit's back (a public field) calls layout_changed().
+  static unsigned long layout_revision;
+  static void layout_changed() { layout_revision++; }
+
+  // The rectangle this widget and its subtree draw into, relative to its
+  // outer top left: its outer rectangle, its frame and content where the
+  // spacing reaches past it, and what its children reach (only the view of
+  // a container that clips them), as left, top, right, bottom.
+  void paint_reach(float r[4]);
 };
 
 // A widget holding children, drawn and hit-tested in order (the last added
@@ -129,10 +145,15 @@ class Widget {
 // wants_arrows keeps Left and Right. Tab gives the focus to the focused
 // widget's tab target; Space and Return that the focused widget leaves
 // unanswered reach it as an EVT_CLICK. The root's loop lays the tree out
-// before ticking it.
+// before ticking it; a root's measure() does nothing when nothing that can
+// alter a layout changed since its last one (see layout_changed). Painting skips
+// the children that lie wholly outside the clip of a scrolled view.
 class Container : public Widget {
  public:
   std::vector<Widget*> children;
+  // Its children are drawn clipped to its content rectangle (a scrolled
+  // view): nothing of them reaches past it.
+  int clips_children = 0;
   Widget* hover_child = nullptr;   // the child under the pointer
   Widget* focus_child = nullptr;   // the child that is or holds the focus
   Widget* press_child = nullptr;   // the child that took the pointer press
@@ -171,6 +192,8 @@ class Container : public Widget {
   int set_hover(Widget* w);
 
  protected:
+  unsigned long measured_revision_ = 0;  // of the root's last layout
+  bool measured_ = false;
   // Lays the children out inside the content rectangle (the plain
   // Container keeps their places and natural sizes).
   virtual void layout_children();

@@ -171,7 +171,96 @@ TEST(Layout, ScrollBoxWheelDragAndSlider) {
   sb->scroll_y = 420;
   root.measure();
   EXPECT_EQ(sb->scroll_y, 420);
-  root.set_focus(nullptr);  // else the loop scrolls the focused row into view
+  root.set_focus(nullptr);  // no focused row to bring into view
   root.loop();
   EXPECT_EQ(sb->scroll_y, 380);
+}
+
+TEST(Layout, ScrollBoxFollowsTheFocusOnlyWhenItMoves) {
+  tw_test::env();
+  Container root;
+  Table* list = new Table;
+  Widget* rows[10];
+  for (int i = 0; i < 10; i++) {
+    list->new_row();
+    rows[i] = box(100, 50, 0x10000 + i);
+    list->add(rows[i]);
+  }
+  ScrollBox* sb = new ScrollBox(list, 100, 120);
+  ScrollBox2* sb2 = new ScrollBox2(sb);
+  root.add(sb2, 0, 0);
+  select(rows[0]);
+  root.loop();
+  // The wheel and the slider move the view away from a focus that stays
+  // put, tick after tick.
+  for (int i = 0; i < 3; i++) {
+    send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = 1; return e; }());
+    root.loop();
+  }
+  EXPECT_EQ(sb->scroll_y, 90);
+  float sx, sy;
+  sb2->slider->abs_pos(&sx, &sy);
+  send(root, pointer(EVT_DOWN, static_cast<int>(sx + 10), static_cast<int>(sy + 1)));
+  send(root, pointer(EVT_MOTION, static_cast<int>(sx + 10), static_cast<int>(sy + 500), 1));
+  send(root, pointer(EVT_UP, static_cast<int>(sx + 10), static_cast<int>(sy + 500)));
+  root.loop();
+  root.loop();
+  EXPECT_EQ(sb->scroll_y, 380);
+  EXPECT_EQ(root.get_focus(), rows[0]);
+  // The arrow keys move the focus, and the view follows it.
+  press(root, GK_DOWN);
+  root.loop();
+  EXPECT_EQ(root.get_focus(), rows[1]);
+  EXPECT_EQ(sb->scroll_y, 50);
+  for (int i = 0; i < 5; i++) press(root, GK_DOWN);
+  root.loop();
+  EXPECT_EQ(root.get_focus(), rows[6]);
+  EXPECT_EQ(sb->scroll_y, 350 - 120);
+}
+
+namespace {
+struct Counted : Widget {
+  int measures = 0;
+  void measure() override {
+    measures++;
+    Widget::measure();
+  }
+};
+}  // namespace
+
+TEST(Layout, TheRootLaysOutOnlyAfterAChange) {
+  tw_test::env();
+  Container root;
+  Counted* c = new Counted;
+  c->focusable = 1;
+  c->st(SW_WIDTH, 40);
+  c->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 255);
+  c->st(STYLE_HOVER_FOCUS, SW_PAD, 6);
+  c->restyle();
+  Box* b = new Box(new Label(font_load("font2"), "a"));
+  b->content()->st(SW_ALIGN, 0);
+  root.add(c, 0, 0);
+  root.add(b, 0, 100);
+  root.loop();
+  int n = c->measures;
+  for (int i = 0; i < 5; i++) root.loop();
+  EXPECT_EQ(c->measures, n);
+  // Hovered: only an alpha changes, no layout.
+  send(root, pointer(EVT_MOTION, 5, 5, 0));
+  root.loop();
+  EXPECT_EQ(c->measures, n);
+  // Focused under the pointer: the inner spacing grows.
+  select(c);
+  root.loop();
+  EXPECT_EQ(c->measures, n + 1);
+  EXPECT_EQ(c->h, 6);
+  // A new text, a new child.
+  float w0 = b->content()->w;
+  b->content()->set_value_s("a much longer text");
+  root.loop();
+  EXPECT_GT(b->content()->w, w0);
+  EXPECT_EQ(c->measures, n + 2);
+  root.add(box(10, 10), 0, 200);
+  root.loop();
+  EXPECT_EQ(c->measures, n + 3);
 }

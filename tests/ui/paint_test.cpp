@@ -82,3 +82,47 @@ TEST(Paint, LabelsTogglesAndClipping) {
   EXPECT_EQ(pixel(360, 320), 0u);  // clipped to 50 by 50
   EXPECT_EQ(gfx_clip_depth(), 0);
 }
+
+namespace {
+struct Painted : Widget {
+  int paints = 0;
+  void paint() override { paints++; }
+};
+}  // namespace
+
+TEST(Paint, ChildrenOutsideTheScrolledViewAreNotPainted) {
+  env();
+  Container root;
+  Table* list = new Table;
+  Painted* rows[20];
+  for (int i = 0; i < 20; i++) {
+    rows[i] = new Painted;
+    rows[i]->st(SW_WIDTH, 100);
+    rows[i]->st(SW_HEIGHT, 50);
+    rows[i]->st(SW_BG_COLOR, 0xffffff);
+    rows[i]->restyle();
+    list->new_row();
+    list->add(rows[i]);
+  }
+  // A frame that reaches 30 above its row: drawn although the row is not in
+  // the view.
+  rows[10]->st(SW_MARGIN, -30);
+  rows[10]->st(SW_BG_COLOR, 0xff0000);
+  rows[10]->restyle();
+  ScrollBox* sb = new ScrollBox(list, 100, 120);
+  root.add(sb, 100, 100);
+  auto painted = [&] {
+    std::vector<int> out;
+    for (int i = 0; i < 20; i++)
+      if (rows[i]->paints) out.push_back(i);
+    for (Painted* r : rows) r->paints = 0;
+    return out;
+  };
+  paint(root);
+  EXPECT_EQ(painted(), (std::vector<int>{0, 1, 2}));
+  sb->scroll_y = 500 - 120 - 20;  // the view ends 20 above row 10
+  paint(root);
+  EXPECT_EQ(painted(), (std::vector<int>{7, 8, 9, 10}));
+  EXPECT_EQ(pixel(150, 215), 0xff0000u);  // row 10's frame, above its row
+  EXPECT_EQ(gfx_clip_depth(), 0);
+}

@@ -57,8 +57,20 @@ double phaseOffset(int32_t index) {
 template <class P>
 class SweptDelay : public DsFxProcessor {
  public:
-  SweptDelay(DsEffectKind kind, int rate, double maxDelayMs) : DsFxProcessor(kind, rate) {
+  SweptDelay(DsEffectKind kind, int rate, double maxDelayMs)
+      : DsFxProcessor(kind, rate), maxDelayMs_(maxDelayMs) {
     for (DelayLine& l : lines_) l.resize(static_cast<int>(2 * maxDelayMs * rate / 1000) + 4);
+  }
+  // Both effects take the same parameters; only the longest delay differs.
+  int32_t setParams(const void* block) override {
+    P p;
+    memcpy(&p, block, sizeof p);
+    if (!within(p.wetDryMix, 0, 100) || !within(p.depth, 0, 100) || !within(p.feedback, -99, 99) ||
+        !within(p.frequency, 0, 10) || !within(p.waveform, 0, 1) ||
+        !within(p.delay, 0, maxDelayMs_) || !within(p.phase, 0, 4))
+      return DS_ERR_INVALIDPARAM;
+    p_ = p;
+    return DS_OK;
   }
   void getParams(void* block) const override { memcpy(block, &p_, sizeof p_); }
   void process(float* x, int count) override {
@@ -83,36 +95,17 @@ class SweptDelay : public DsFxProcessor {
   P p_;
   DelayLine lines_[2];
   double phase_ = 0;
+  double maxDelayMs_;
 };
 
 class Chorus : public SweptDelay<DsFxChorus> {
  public:
   explicit Chorus(int rate) : SweptDelay(DSFX_CHORUS, rate, 20) {}
-  int32_t setParams(const void* block) override {
-    DsFxChorus p;
-    memcpy(&p, block, sizeof p);
-    if (!within(p.wetDryMix, 0, 100) || !within(p.depth, 0, 100) || !within(p.feedback, -99, 99) ||
-        !within(p.frequency, 0, 10) || !within(p.waveform, 0, 1) || !within(p.delay, 0, 20) ||
-        !within(p.phase, 0, 4))
-      return DS_ERR_INVALIDPARAM;
-    p_ = p;
-    return DS_OK;
-  }
 };
 
 class Flanger : public SweptDelay<DsFxFlanger> {
  public:
   explicit Flanger(int rate) : SweptDelay(DSFX_FLANGER, rate, 4) {}
-  int32_t setParams(const void* block) override {
-    DsFxFlanger p;
-    memcpy(&p, block, sizeof p);
-    if (!within(p.wetDryMix, 0, 100) || !within(p.depth, 0, 100) || !within(p.feedback, -99, 99) ||
-        !within(p.frequency, 0, 10) || !within(p.waveform, 0, 1) || !within(p.delay, 0, 4) ||
-        !within(p.phase, 0, 4))
-      return DS_ERR_INVALIDPARAM;
-    p_ = p;
-    return DS_OK;
-  }
 };
 
 // ---- compressor: peak follower, gain reduction above the threshold ----

@@ -90,13 +90,30 @@ Box* gui_menu_box(Widget* content, int margin) {
   return b;
 }
 
+// The inner spacing of a menu button, its icon's size, the room before the
+// label, and what the frame's pointed right end takes beyond that.
+constexpr int kMenuButtonPad = 5;
+constexpr int kMenuButtonIcon = 30;
+constexpr int kMenuLabelGap = 5;
+constexpr int kMenuButtonEnd = 15;
+
+// The font of a menu button's label: the given one while the text fits in
+// the frame, else the small one, so the button keeps the width that the
+// menu's layout counts on.
+static int menu_button_font(const char* text, int font, int width) {
+  int room = width - 2 * kMenuButtonPad - kMenuButtonIcon - kMenuLabelGap - kMenuButtonEnd;
+  if (text && text_width(font, text) > room) return font_load("font15");
+  return font;
+}
+
 static Table* menu_button_table(const char* text, const char* icon_name,
                                 int font, int width) {
+  font = menu_button_font(text, font, width);
   Table* t = new Table;
-  t->add(icon(icon_name, 30));
+  t->add(icon(icon_name, kMenuButtonIcon));
   t->add(left_label(font, text));
   t->st(SW_WIDTH, width);
-  t->st4(SW_PAD, 5, 5, 5, 5);
+  t->st4(SW_PAD, kMenuButtonPad, kMenuButtonPad, kMenuButtonPad, kMenuButtonPad);
   return finish(t, nullptr, 0, look("menu-button1", "menu-button2", OVERLAY_MENU));
 }
 

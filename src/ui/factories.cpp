@@ -2,6 +2,7 @@
 #include "ui/factories.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "gfx/gfx.h"
@@ -162,11 +163,27 @@ Box* gui_button_small(Widget* content, int action) {
   return finish(b, nullptr, action, look("dialog-box2", "dialog-box", OVERLAY_BUTTON));
 }
 
+// The "backbutton" picture is 180 wide with its arrow in the leftmost 24;
+// stretched to the button, the arrow grows with the text.
+constexpr float kBackArrowShare = 24.0f / 180.0f;
+constexpr int kBackPadRight = 20;
+constexpr int kBackArrowGap = 8;
+
+// The left spacing that starts the text past the arrow (and a small gap)
+// once the picture is stretched to the whole button.
+static int back_pad_left(int font, const std::string& text) {
+  float rest = text_width(font, text) + kBackPadRight;
+  float pad = (kBackArrowShare * rest + kBackArrowGap) / (1 - kBackArrowShare);
+  return std::max(kBackPadRight, static_cast<int>(std::ceil(pad)));
+}
+
 Box* gui_back_button(const char* text, int action) {
-  Box* b = new Box(new MyLabel(font_load("font2"), text ? text : ""));
+  int font = font_load("font2");
+  std::string label = text ? text : "";
+  Box* b = new Box(new MyLabel(font, label));
   b->st(SW_HEIGHT, 45);
   b->st(SW_FIXED, 1);
-  b->st4(SW_PAD, 0, 20, 0, 20);
+  b->st4(SW_PAD, 0, kBackPadRight, 0, back_pad_left(font, label));
   // Focused, the overlay takes the frame's place.
   b->st(STYLE_FOCUS, SW_FRAME_ALPHA, ALPHA_NONE);
   b->st(STYLE_HOVER_FOCUS, SW_FRAME_ALPHA, ALPHA_NONE);

@@ -87,5 +87,6 @@ enum {
 // player turned down to 0 stays 0.
 void settings_defaults(Settings* s);
 void local_settings_defaults(LocalSettings* s);
-// Terminates every text field of a block read from outside.
+// Terminates every text field of a block read from outside and resets each
+// key binding outside the platform's key range to its default.
 void settings_sanitize(Settings* s);

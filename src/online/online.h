@@ -25,7 +25,9 @@
 //   the map's id, the level starts (level_start) and map_rating is set to
 //   the service's star rating.
 // - Account checks (web_valid, web_valid_popup): the service answers with an
-//   error or a message, shown as above.
+//   error or a message, shown as above; a check that gets no usable answer
+//   shows "The service could not be reached." on the error screen. Other
+//   requests that fail (ping, outbox) show nothing.
 //
 // Links: web_page_url(WEB_PAGE_*) and web_scores_url (web_config.h) build
 // the addresses of the service's pages on the configured host.

@@ -11,6 +11,12 @@ namespace {
 
 std::string until_nul(const std::string& s) { return s.substr(0, strnlen(s.data(), s.size())); }
 
+// The player asked for an account check and waits for its answer: a check
+// that got none says so instead of leaving the screen silent.
+void tell_unreached(Game* g, int how) {
+  if (how == WEB_END_FAILED) web_message(g, WEB_UNREACHED_TEXT);
+}
+
 }  // namespace
 
 void web_ping(Game* g) { web_send(g, "ping", std::string()); }
@@ -54,5 +60,5 @@ WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& ti
   return web_send(g, "ushare", body);
 }
 
-void web_valid(Game* g) { web_send(g, "valid", std::string()); }
-void web_valid_popup(Game* g) { web_send(g, "valid_popup", std::string()); }
+void web_valid(Game* g) { web_send(g, "valid", std::string())->on_end = tell_unreached; }
+void web_valid_popup(Game* g) { web_send(g, "valid_popup", std::string())->on_end = tell_unreached; }

@@ -23,6 +23,9 @@ void web_qlink(Game* g, const std::string& text);
 WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
                 const std::string& packed);
 // The account check of the settings screen: on leaving it, and on its
-// check button (the service answers with an error or a message).
+// check button (the service answers with an error or a message). A check
+// that gets no usable answer (no service, refused, timed out, malformed)
+// shows WEB_UNREACHED_TEXT on the error screen.
+constexpr char WEB_UNREACHED_TEXT[] = "The service could not be reached.";
 void web_valid(Game* g);
 void web_valid_popup(Game* g);

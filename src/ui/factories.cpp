@@ -2,6 +2,7 @@
 #include "ui/factories.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "gfx/gfx.h"
@@ -90,13 +91,30 @@ Box* gui_menu_box(Widget* content, int margin) {
   return b;
 }
 
+// The inner spacing of a menu button, its icon's size, the room before the
+// label, and what the frame's pointed right end takes beyond that.
+constexpr int kMenuButtonPad = 5;
+constexpr int kMenuButtonIcon = 30;
+constexpr int kMenuLabelGap = 5;
+constexpr int kMenuButtonEnd = 15;
+
+// The font of a menu button's label: the given one while the text fits in
+// the frame, else the small one, so the button keeps the width that the
+// menu's layout counts on.
+static int menu_button_font(const char* text, int font, int width) {
+  int room = width - 2 * kMenuButtonPad - kMenuButtonIcon - kMenuLabelGap - kMenuButtonEnd;
+  if (text && text_width(font, text) > room) return font_load("font15");
+  return font;
+}
+
 static Table* menu_button_table(const char* text, const char* icon_name,
                                 int font, int width) {
+  font = menu_button_font(text, font, width);
   Table* t = new Table;
-  t->add(icon(icon_name, 30));
+  t->add(icon(icon_name, kMenuButtonIcon));
   t->add(left_label(font, text));
   t->st(SW_WIDTH, width);
-  t->st4(SW_PAD, 5, 5, 5, 5);
+  t->st4(SW_PAD, kMenuButtonPad, kMenuButtonPad, kMenuButtonPad, kMenuButtonPad);
   return finish(t, nullptr, 0, look("menu-button1", "menu-button2", OVERLAY_MENU));
 }
 
@@ -145,11 +163,27 @@ Box* gui_button_small(Widget* content, int action) {
   return finish(b, nullptr, action, look("dialog-box2", "dialog-box", OVERLAY_BUTTON));
 }
 
+// The "backbutton" picture is 180 wide with its arrow in the leftmost 24;
+// stretched to the button, the arrow grows with the text.
+constexpr float kBackArrowShare = 24.0f / 180.0f;
+constexpr int kBackPadRight = 20;
+constexpr int kBackArrowGap = 8;
+
+// The left spacing that starts the text past the arrow (and a small gap)
+// once the picture is stretched to the whole button.
+static int back_pad_left(int font, const std::string& text) {
+  float rest = text_width(font, text) + kBackPadRight;
+  float pad = (kBackArrowShare * rest + kBackArrowGap) / (1 - kBackArrowShare);
+  return std::max(kBackPadRight, static_cast<int>(std::ceil(pad)));
+}
+
 Box* gui_back_button(const char* text, int action) {
-  Box* b = new Box(new MyLabel(font_load("font2"), text ? text : ""));
+  int font = font_load("font2");
+  std::string label = text ? text : "";
+  Box* b = new Box(new MyLabel(font, label));
   b->st(SW_HEIGHT, 45);
   b->st(SW_FIXED, 1);
-  b->st4(SW_PAD, 0, 20, 0, 20);
+  b->st4(SW_PAD, 0, kBackPadRight, 0, back_pad_left(font, label));
   // Focused, the overlay takes the frame's place.
   b->st(STYLE_FOCUS, SW_FRAME_ALPHA, ALPHA_NONE);
   b->st(STYLE_HOVER_FOCUS, SW_FRAME_ALPHA, ALPHA_NONE);
@@ -185,12 +219,30 @@ NumSlider* gui_num_slider(const char* name, int value) {
   return finish(s, name, 0, look(nullptr, "dialog-box2", OVERLAY_BUTTON, SOUNDS_FIELD));
 }
 
+constexpr int kLevelTitleWidth = 426;
+
+// The title cut at a whole UTF-8 character, with "...", to fit the width.
+static std::string fit_title(int font, const std::string& title, float width) {
+  if (text_width(font, title) <= width) return title;
+  std::string cut = title;
+  while (!cut.empty()) {
+    size_t end = cut.size() - 1;
+    while (end > 0 && (static_cast<unsigned char>(cut[end]) & 0xC0) == 0x80) end--;
+    cut.erase(end);
+    size_t kept = cut.find_last_not_of(' ');
+    std::string shown = cut.substr(0, kept == std::string::npos ? 0 : kept + 1) + "...";
+    if (text_width(font, shown) <= width) return shown;
+  }
+  return "...";
+}
+
 Box* gui_level_title(const char* title) {
-  MyLabel* l = new MyLabel(font_load("font1"), title ? title : "");
+  int font = font_load("font1");
+  MyLabel* l = new MyLabel(font, fit_title(font, title ? title : "", kLevelTitleWidth));
   l->st(SW_ALIGN, 0);
   l->restyle();
   Box* b = new Box(l);
-  b->st(SW_WIDTH, 426);
+  b->st(SW_WIDTH, kLevelTitleWidth);
   b->restyle();
   return b;
 }

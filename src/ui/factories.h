@@ -42,7 +42,8 @@ TextInput* gui_text_input(const char* name, const char* text, int limit);
 MyToggle* gui_toggle(const char* name, int value);
 // A named NumSlider (0 to 100) in "font2", 213 by 20.
 NumSlider* gui_num_slider(const char* name, int value);
-// The map's title (a MyLabel in "font1", centred) inside a Box 426 wide.
+// The map's title (a MyLabel in "font1", centred) inside a Box 426 wide; a
+// title too wide for it is cut at a whole character and ends in "...".
 Box* gui_level_title(const char* title);
 // The dialog frame: "dialog-box1", overlay "dialog-box2" at alpha 85 (170
 // hovered), 1 on the eight inner spacing words (8-11, 13-16).

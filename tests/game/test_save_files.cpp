@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include <SDL/SDL_keysym.h>
+
 #include "game/game.h"
 #include "game/save_files.h"
 #include "game/state_table.h"
@@ -165,17 +167,23 @@ TEST(SaveFiles, AnImageNeverBringsBackRunTimeFieldsOrUnknownScreens) {
   EXPECT_LT(b->progress.levels[3].best_carts * 64LL, INT32_MAX);
 }
 
-TEST(SaveFiles, SettingsTextsAreTerminatedWhenRead) {
+TEST(SaveFiles, SettingsTextsAreTerminatedAndStrayKeysResetWhenRead) {
   TempDir dir;
   auto a = new_game();
   a->settings.version = SETTINGS_VERSION;
   memset(a->settings.passwd, 's', sizeof a->settings.passwd);
   memset(a->settings.token, 't', sizeof a->settings.token);
+  a->settings.keys[ACT_UP] = SDLK_w;
+  a->settings.keys[ACT_BOMB] = 0x7fffffff;
+  a->settings.keys[ACT_ESCAPE] = -5;
   dir.write("settings.dat", std::string(reinterpret_cast<char*>(&a->settings), sizeof a->settings));
   auto b = new_game();
   game_load_settings(b.get(), dir.path());
   EXPECT_EQ(strlen(b->settings.passwd), 63u);
   EXPECT_EQ(strlen(b->settings.token), 255u);
+  EXPECT_EQ(b->settings.keys[ACT_UP], SDLK_w);
+  EXPECT_EQ(b->settings.keys[ACT_BOMB], SDLK_x);
+  EXPECT_EQ(b->settings.keys[ACT_ESCAPE], SDLK_ESCAPE);
 }
 
 TEST(SaveFiles, VolumeSetToZeroSurvivesARestart) {

@@ -333,12 +333,16 @@ TEST_F(SettingsScreen, TheAccountIsCheckedWithTheService) {
   ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(g->settings_return_state, STATE_MENUS_MAIN);
 
-  // The service down: nothing comes, the screen stays.
+  // The service down: the error screen says so, and leads back.
   svc.set_mode(WebService::DROP);
   click("Sign In");
-  ASSERT_TRUE(pump(idle));
+  ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; }));
   EXPECT_EQ(sent("valid_popup"), 3u);
-  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
+  EXPECT_STREQ(g->error_text, "The service could not be reached.");
+  settle();
+  click("Settings");
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_SETTINGS);
 
   // Done checks the account quietly; with an empty name it only saves.
   svc.set_mode(WebService::SERVE);

@@ -253,12 +253,17 @@ TEST_F(Online, ErrorsAndMessagesReachTheirScreensButNeverInterruptPlay) {
   EXPECT_EQ(g->popup_return_state, STATE_MENUS_MAIN);
   go(STATE_MENUS_MAIN);
 
-  // Replies that no service should send change nothing on screen.
+  // Replies that no service should send change nothing on screen for a
+  // background request; the player's own account check says it got none.
   for (WebService::Mode m : {WebService::FAIL500, WebService::GARBAGE, WebService::DROP}) {
     svc.set_mode(m);
-    web_valid_popup(g);
+    web_ping(g);
     ASSERT_TRUE(settled());
     EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+    web_valid_popup(g);
+    ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; }));
+    EXPECT_STREQ(g->error_text, WEB_UNREACHED_TEXT);
+    go(STATE_MENUS_MAIN);
   }
   svc.set_mode(WebService::SERVE);
 

@@ -106,6 +106,25 @@ TEST(Layout, TablesRowsSpansAndWidth) {
   EXPECT_EQ(d->col, 1);
 }
 
+TEST(Layout, LongLevelTitlesAreCutToTheirBoxAtAWholeCharacter) {
+  tw_test::env();
+  std::string title;
+  while (title.size() + 2 <= 255) title += "\xc3\xa9";  // 127 two-byte letters
+  title += "z";
+  Box* b = gui_level_title(title.c_str());
+  b->measure();
+  EXPECT_EQ(b->w, 426);
+  std::string shown = b->content()->get_value_s();
+  ASSERT_GT(shown.size(), 5u);
+  ASSERT_EQ(shown.substr(shown.size() - 3), "...");
+  EXPECT_EQ(shown.compare(0, shown.size() - 3, title, 0, shown.size() - 3), 0);
+  EXPECT_EQ((shown.size() - 3) % 2, 0u);  // no half letter before the dots
+  delete b;
+  Box* short_title = gui_level_title("Mine");
+  EXPECT_EQ(short_title->content()->get_value_s(), "Mine");
+  delete short_title;
+}
+
 TEST(Layout, LabelsWrapAtTheirWidth) {
   tw_test::env();
   int f = font_load("font2");

@@ -9,6 +9,7 @@
 #include "game/paths.h"
 #include "platform/steam_api.h"
 #include "platform/steam_glue.h"
+#include "util/atomic_file.h"
 #include "util/encode.h"
 #include "util/json.h"
 
@@ -93,10 +94,8 @@ const char* social_doc_path() {
 void social_doc_save(const char* text, size_t len) {
   const char* name = social_doc_path();
   fprintf(stderr, "social_doc_save: %s\n", name);
-  FILE* f = fopen(game_user_path(name).c_str(), "wb");
-  if (!f) return;
-  fwrite(text, 1, len, f);
-  fclose(f);
+  // Written whole or not at all: a cut run must not leave half a document.
+  atomic_write_file(game_user_path(name), text, len);
 }
 
 std::string social_doc_load() {

@@ -27,6 +27,11 @@ void WKeyCode::set_value_i(int v) {
 
 static bool is_arrow(int key) { return key >= GK_UP && key <= GK_LEFT; }
 
+// Ctrl, Alt and the system keys open the window shortcuts (Ctrl+Q quits,
+// Ctrl+F toggles full screen); taking their press would rebind the cell
+// the moment the player reaches for one of them.
+static bool is_shortcut_modifier(int sym) { return sym >= SDLK_RCTRL && sym <= SDLK_RSUPER; }
+
 int WKeyCode::event(Event* e) {
   int type = e->type();
   if ((type == EVT_KEYDOWN || type == EVT_KEYUP) && e->sym() == 0) return Widget::event(e);
@@ -34,6 +39,7 @@ int WKeyCode::event(Event* e) {
     // An arrow reaches an unarmed cell only when it moved the focus
     // nowhere: taking it would rebind the cell behind the player's back.
     if (!armed && is_arrow(e->key())) return 0;
+    if (is_shortcut_modifier(e->sym())) return 0;
     armed = 0;
     set_value_i(e->sym());
     gui_sound(GUI_SOUND_CHANGE);

@@ -94,6 +94,8 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
   key_sym(EVT_KEYDOWN, SDLK_ESCAPE, GK_ESCAPE);
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);  // Escape does not leave
   EXPECT_EQ(bomb->get_value_i(), SDLK_ESCAPE);
+  key_sym(EVT_KEYDOWN, SDLK_LCTRL);  // reaching for Ctrl+Q binds nothing
+  EXPECT_EQ(bomb->get_value_i(), SDLK_ESCAPE);
   key_sym(EVT_KEYDOWN, SDLK_x);
 
   // The arrows move between cells and never rebind one behind the

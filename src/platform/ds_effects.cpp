@@ -8,7 +8,6 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }
 
 // A delay line of one channel with fractional reads.
 class DelayLine {

@@ -17,6 +17,8 @@ class DsFxProcessor {
 
  protected:
   explicit DsFxProcessor(DsEffectKind kind, int rate) : kind_(kind), rate_(rate) {}
+  // The range check of every parameter, bounds included.
+  static bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }
   DsEffectKind kind_;
   int rate_;
 };

@@ -9,7 +9,6 @@
 
 namespace {
 
-bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }
 double fromMillibels(double mb) { return mb <= -10000 ? 0 : std::pow(10.0, mb / 2000); }
 
 class Ring {

@@ -25,6 +25,7 @@
 #include "gfx/transition.h"
 #include "menus/menus.h"
 #include "support/game_window.h"
+#include "support/grid_route.h"
 #include "ui/ui.h"
 #include "util/db.h"
 
@@ -32,12 +33,6 @@ namespace {
 
 // Tile types of the content (docs/gameinfo.md).
 enum { T_WALL = 1, T_FLOOR = 2, T_PLAYER = 32, T_EXIT = 40, T_CART = 48, T_JEWEL = 49 };
-
-struct Cell {
-  int x, y;
-  bool operator==(const Cell& o) const { return x == o.x && y == o.y; }
-  bool operator!=(const Cell& o) const { return !(*this == o); }
-};
 
 struct PlayGame : ::testing::Test {
   TempDir tmp;
@@ -142,26 +137,7 @@ struct PlayGame : ::testing::Test {
   // The shortest way between two cells over cells the player may enter,
   // around the exit unless it is the goal.
   std::vector<Cell> route(Cell from, Cell to, Cell exit) {
-    std::vector<int> prev(MAP_W * MAP_H, -1);
-    std::deque<Cell> q{from};
-    prev[from.y * MAP_W + from.x] = from.y * MAP_W + from.x;
-    while (!q.empty()) {
-      Cell c = q.front();
-      q.pop_front();
-      if (c == to) break;
-      const int d[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-      for (auto& s : d) {
-        Cell n{c.x + s[0], c.y + s[1]};
-        if (!enterable(n) || prev[n.y * MAP_W + n.x] != -1) continue;
-        if (n == exit && !(to == exit)) continue;
-        prev[n.y * MAP_W + n.x] = c.y * MAP_W + c.x;
-        q.push_back(n);
-      }
-    }
-    std::vector<Cell> path;
-    if (prev[to.y * MAP_W + to.x] == -1) return path;
-    for (int i = to.y * MAP_W + to.x; i != from.y * MAP_W + from.x; i = prev[i]) path.push_back({i % MAP_W, i / MAP_W});
-    return {path.rbegin(), path.rend()};
+    return grid_route(from, to, [&](Cell n) { return enterable(n) && (n != exit || to == exit); });
   }
 
   // Holds the direction key towards each next cell until the player stands

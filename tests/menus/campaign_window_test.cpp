@@ -21,14 +21,10 @@
 #include "menus/menus.h"
 #include "menus_fixture.h"
 #include "support/game_window.h"
+#include "support/grid_route.h"
 #include "window_input.h"
 
 namespace {
-
-struct Cell {
-  int x, y;
-  bool operator==(const Cell& o) const { return x == o.x && y == o.y; }
-};
 
 struct CampaignWindow : WindowInput {
   void install_hooks() override { game_hooks.register_menu_states = register_menu_states; }
@@ -39,25 +35,7 @@ struct CampaignWindow : WindowInput {
   }
   // The shortest way to the cell over open cells.
   std::vector<Cell> route(Cell from, Cell to) {
-    std::vector<int> prev(MAP_W * MAP_H, -1);
-    std::deque<Cell> q{from};
-    prev[from.y * MAP_W + from.x] = from.y * MAP_W + from.x;
-    while (!q.empty()) {
-      Cell c = q.front();
-      q.pop_front();
-      if (c == to) break;
-      const int d[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-      for (auto& s : d) {
-        Cell n{c.x + s[0], c.y + s[1]};
-        if (world_blocked(g, n.x, n.y) || prev[n.y * MAP_W + n.x] != -1) continue;
-        prev[n.y * MAP_W + n.x] = c.y * MAP_W + c.x;
-        q.push_back(n);
-      }
-    }
-    std::vector<Cell> path;
-    if (prev[to.y * MAP_W + to.x] == -1) return path;
-    for (int i = to.y * MAP_W + to.x; i != from.y * MAP_W + from.x; i = prev[i]) path.push_back({i % MAP_W, i / MAP_W});
-    return {path.rbegin(), path.rend()};
+    return grid_route(from, to, [&](Cell n) { return !world_blocked(g, n.x, n.y); });
   }
   // Holds the bound direction key towards each next cell until the player
   // stands on its centre.

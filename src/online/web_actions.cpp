@@ -6,6 +6,7 @@
 #include "online/web_loop.h"
 #include "online/web_request.h"
 #include "platform/steam_glue.h"
+#include "util/encode.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& ti
   web_form_add(&body, "id", map_id);
   web_form_add(&body, "title", until_nul(title));
   web_form_add(&body, "intro", until_nul(intro));
-  web_form_add(&body, "data", base64_encode_string(packed));
+  web_form_add(&body, "data", base64_encode(packed));
   return web_send(g, "ushare", body);
 }
 

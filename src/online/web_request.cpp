@@ -49,8 +49,6 @@ std::string web_url(Game* g, const std::string& action) {
   return url;
 }
 
-std::string base64_encode_string(const std::string& bytes) { return base64_encode(bytes); }
-
 void web_form_add(std::string* body, const char* name, const std::string& value) {
   *body += '&';
   *body += name;

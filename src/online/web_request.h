@@ -62,9 +62,6 @@ void web_requests_clear();
 // _name, _token, _udid and _action, each as "&name=value".
 std::string web_url(Game* g, const std::string& action);
 
-// Base64 of the bytes (standard alphabet, "=" filling).
-std::string base64_encode_string(const std::string& bytes);
-
 // Appends "&name=" and the escaped value to a form body.
 void web_form_add(std::string* body, const char* name, const std::string& value);
 

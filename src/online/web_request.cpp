@@ -39,13 +39,13 @@ std::string web_url(Game* g, const std::string& action) {
   game_login_identity(g);
   const Settings& s = g->settings;
   std::string url = "/tunnelwick/api.php?";
-  url += "&_vinfo=" + url_escape(std::string(game_version()));
-  url += "&_version=" + url_escape(std::string("1"));
-  url += "&_uid=" + url_escape(std::string(s.uid));
-  url += "&_name=" + url_escape(std::string(s.id_name));
-  url += "&_token=" + url_escape(std::string(s.token));
-  url += "&_udid=" + url_escape(std::string(s.udid));
-  url += "&_action=" + url_escape(action);
+  web_form_add(&url, "_vinfo", game_version());
+  web_form_add(&url, "_version", "1");
+  web_form_add(&url, "_uid", s.uid);
+  web_form_add(&url, "_name", s.id_name);
+  web_form_add(&url, "_token", s.token);
+  web_form_add(&url, "_udid", s.udid);
+  web_form_add(&url, "_action", action);
   return url;
 }
 

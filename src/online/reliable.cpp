@@ -80,12 +80,7 @@ void reliable_web(const std::string& id, const var& payload) {
   if (!game_current) return;  // no run to send from: the entry waits
   std::string body;
   var post = payload["post"];
-  for (const std::string& key : post.keys()) {
-    body += '&';
-    body += key;
-    body += '=';
-    body += url_escape(var_str(post[key]));
-  }
+  for (const std::string& key : post.keys()) web_form_add(&body, key.c_str(), var_str(post[key]));
   WebRequest* r = web_send(game_current, var_str(payload["action"]), body, "&_receipt=" + id);
   r->receipt = id;
   box().in_flight.insert(id);

@@ -46,10 +46,9 @@ reliable_clock_fn g_clock = nullptr;
 
 bool insert(const std::string& id, const std::string& name, const var& payload, long ts) {
   if (!box().db.db) return false;
-  db_query(box().db, "insert into events (n,name,data,ts) values (?,?,?,?)",
-           var_list(id, name, json_dump(payload), std::to_string(ts)));
-  var found = db_query(box().db, "select n from events where n = ?", var_list(id));
-  return found.len() == 1;
+  var rows;
+  return db_query_checked(box().db, "insert into events (n,name,data,ts) values (?,?,?,?)",
+                          var_list(id, name, json_dump(payload), std::to_string(ts)), rows);
 }
 
 bool stored(const std::string& id) {

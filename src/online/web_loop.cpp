@@ -212,11 +212,8 @@ void web_loop(Game* g) {
     }
     web_handle_reply(g, r);
     // A handler may have changed the list; find the request again.
-    for (size_t j = 0; j < web_requests.size(); j++)
-      if (web_requests[j] == r) {
-        web_requests.erase(web_requests.begin() + static_cast<long>(j));
-        break;
-      }
+    auto at = std::find(web_requests.begin(), web_requests.end(), r);
+    if (at != web_requests.end()) web_requests.erase(at);
     delete r;
   }
 }

@@ -1,7 +1,5 @@
 #include "online/social.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "driver/event.h"
@@ -69,8 +67,8 @@ void social_login(const char* network, const char* network_id, const char* name)
 void social_user_load() {
   social_get();
   var user = doc()["user"];
-  if (access(game_user_path(social_doc_path()).c_str(), F_OK) == 0) {
-    std::string file = social_doc_load();
+  std::string file;
+  if (social_doc_load(&file)) {
     var parsed;
     json_parse(file.data(), file.size(), parsed);
     doc() = parsed;
@@ -98,12 +96,10 @@ void social_doc_save(const char* text, size_t len) {
   atomic_write_file(game_user_path(name), text, len);
 }
 
-std::string social_doc_load() {
+bool social_doc_load(std::string* out) {
   const char* name = social_doc_path();
   fprintf(stderr, "social_doc_load: %s\n", name);
-  std::string out;
-  game_read_file(game_user_path(name), &out);
-  return out;
+  return game_read_file(game_user_path(name), out);
 }
 
 void social_shutdown() {

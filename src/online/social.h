@@ -30,7 +30,8 @@ void social_doc_store();
 // The file name of the signed-in user's document (static buffer).
 const char* social_doc_path();
 void social_doc_save(const char* text, size_t len);
-std::string social_doc_load();
+// Reads the signed-in user's file into out; false when there is none.
+bool social_doc_load(std::string* out);
 // At shutdown: signs out, stores the document (only when somebody was
 // signed in: nobody's document is never written over), frees it and shuts
 // Steam down.

@@ -61,6 +61,6 @@ void settings_sanitize(Settings* s) {
   game_text_terminate(s->token, sizeof s->token);
   // A code no key can send would bind the action to nothing the player can
   // press, shown only as an unknown key.
-  for (int a = 0; a < 16; a++)
+  for (int a = 0; a < static_cast<int>(sizeof s->keys / sizeof s->keys[0]); a++)
     if (s->keys[a] < 0 || s->keys[a] >= SDLK_LAST) s->keys[a] = default_key(a);
 }

@@ -12,7 +12,7 @@ ScrollBox::ScrollBox(Widget* c, float width, float height)
   st(SW_HEIGHT, static_cast<int>(height));
   st(SW_FIXED, 1);
   restyle();
-  clips_children = 1;
+  clips_children = 1;  // Container::paint clips and culls to the view
   if (c) add(c, 0, 0);
 }
 
@@ -129,9 +129,6 @@ void ScrollBox::measure() {
 void ScrollBox::layout_children() {
   for (Widget* c : children) c->resize(std::max(c->nat_w, cw), c->nat_h);
 }
-
-// Container::paint clips the children to the view (clips_children).
-void ScrollBox::paint() { Container::paint(); }
 
 VSlider::VSlider() {
   st(SW_WIDTH, 20);

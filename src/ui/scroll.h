@@ -22,7 +22,6 @@ class ScrollBox : public Container {
   Widget* content();
   int event(Event* e) override;
   void loop() override;
-  void paint() override;
   void measure() override;
   // Largest offsets.
   float max_scroll_x() const;

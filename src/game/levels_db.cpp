@@ -82,9 +82,8 @@ bool levels_create(Game* g) {
     char text[32];
     snprintf(text, sizeof text, "%lld", id);
     if (level_row_exists(db, text)) continue;
-    db_query(db, "insert into levels (id) values (?)", var(text));
-    // The row was free just before, so finding it now means the insert took.
-    if (!level_row_exists(db, text)) break;
+    var rows;
+    if (!db_query_checked(db, "insert into levels (id) values (?)", var(text), rows)) break;
     game_text_set(g->current_level_id, sizeof g->current_level_id, text);
     return true;
   }

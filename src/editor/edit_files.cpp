@@ -173,10 +173,7 @@ ImportResult edit_import_file(Game* g, const std::string& typed) {
   memcpy(before, g->current_level_id, sizeof before);
   if (!levels_create(g)) return IMPORT_NO_ROW;
   edit_save(g);
-  if (!levels_load(g, game_db(GAME_DB_USER))) {
-    memcpy(g->current_level_id, before, sizeof before);
-    return IMPORT_NO_ROW;
-  }
+  if (!edit_load_or_restore(g, before)) return IMPORT_NO_ROW;
   return IMPORT_OK;
 }
 

@@ -42,6 +42,12 @@ void edit_save_if_dirty(Game* g) {
   if (g_dirty) edit_save(g);
 }
 
+bool edit_load_or_restore(Game* g, const char* before) {
+  if (levels_load(g, game_db(GAME_DB_USER))) return true;
+  game_text_set(g->current_level_id, sizeof g->current_level_id, before);
+  return false;
+}
+
 bool edit_switch(Game* g, int type, int id) {
   if (!state_get(id)) {
     fprintf(stderr, "edit_switch: no screen for state %d\n", id);

@@ -8,7 +8,6 @@
 #include "game/game.h"
 #include "game/levels_db.h"
 #include "gfx/text.h"
-#include "gfx/transition.h"
 #include "ui/ui.h"
 
 namespace {
@@ -98,8 +97,7 @@ void EditText::action(int code, const Event& e) {
     return;
   }
   if (code == TEXT_ACT_DONE || (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE)) {
-    edit_save(game);
-    edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
+    edit_open_menu(game);
   }
 }
 

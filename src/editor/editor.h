@@ -22,6 +22,10 @@ void edit_mark_dirty();
 bool edit_save(Game* g);
 // edit_save when the dirty flag is set.
 void edit_save_if_dirty(Game* g);
+// Loads the map current_level_id names from the player's database; when it
+// cannot be read, current_level_id goes back to before (the id the Game held
+// until the caller changed it) and false is returned.
+bool edit_load_or_restore(Game* g, const char* before);
 
 // The state switch of the editor screens: Game::transition with the type to
 // the id, refused with a diagnostic when the id has no screen.

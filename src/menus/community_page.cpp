@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/edit_screen.h"
 #include "gfx/gfx.h"
 #include "gfx/text.h"
 #include "menus/menu_screen.h"
@@ -20,25 +21,6 @@ std::string cut_utf8(std::string s, size_t max) {
   return s;
 }
 
-// The text cut at a character boundary, with "..." after it, so that it
-// is at most width wide in the font; a text that fits stays whole. A box
-// of fixed width does not clip what it holds, and a long title or name
-// would run over its neighbours.
-std::string fit_width(int font, const std::string& s, float width) {
-  if (text_width(font, s) <= width) return s;
-  const std::string dots = "...";
-  float room = width - text_width(font, dots), used = 0;
-  size_t end = 0;
-  while (end < s.size()) {
-    size_t next = end + 1;
-    while (next < s.size() && (static_cast<unsigned char>(s[next]) & 0xc0) == 0x80) next++;
-    used += text_width(font, s.substr(end, next - end));
-    if (used > room) break;
-    end = next;
-  }
-  return s.substr(0, end) + dots;
-}
-
 // A focusable widget that answers its code, with the button sounds.
 template <class W>
 W* clickable(W* w, int code) {
@@ -51,7 +33,7 @@ W* clickable(W* w, int code) {
 
 Box* framed_label(int font, const std::string& text, int width, bool fixed, int code) {
   // Clear of the frame's rounded ends.
-  Box* b = new Box(new MyLabel(font, fixed && width > 0 ? fit_width(font, text, width - 8.0f) : text));
+  Box* b = new Box(new MyLabel(font, fixed && width > 0 ? edit_fit_text(font, text, width - 8.0f) : text));
   if (width > 0) b->st(SW_WIDTH, width);
   if (fixed) b->st(SW_FIXED, 1);
   gui_style_dialog(b);
@@ -87,7 +69,7 @@ Widget* level_entry(const var& e, int i) {
   pic_box->restyle();
   play->add_at(pic_box, 0, 0, 1, 2);
 
-  Box* title = new Box(new MyLabel(font_load("font2"), fit_width(font_load("font2"), community_text(e, "title"), 160)));
+  Box* title = new Box(new MyLabel(font_load("font2"), edit_fit_text(font_load("font2"), community_text(e, "title"), 160)));
   title->st(SW_WIDTH, 165);
   title->st(SW_FIXED, 1);
   title->st(SW_ALIGN, -1);
@@ -101,7 +83,7 @@ Widget* level_entry(const var& e, int i) {
                                               : stars(static_cast<float>(community_number(e, "stars", 0, 5)), "u_stars");
   play->add_at(rating, 2, 0, 1, 2);
 
-  Box* author = new Box(new MyLabel(font_load("font3"), fit_width(font_load("font3"), community_text(e, "uname"), 115)));
+  Box* author = new Box(new MyLabel(font_load("font3"), edit_fit_text(font_load("font3"), community_text(e, "uname"), 115)));
   author->no_input = 1;
   author->st(SW_WIDTH, 120);
   author->st(SW_FIXED, 1);

@@ -21,12 +21,6 @@ const uint32_t PANEL_ACH_HOVER = 0xffc83a;
 // More cartridges than this would not fit the panel's row.
 const int PANEL_MAX_CARTS = 8;
 
-LevelInfo& current_record(Game* g) {
-  int n = g->progress.current_level;
-  if (n < 0 || n >= PROGRESS_LEVELS) n = 0;
-  return g->progress.levels[n];
-}
-
 Widget* picture(const char* image, int size) {
   Widget* w = new Widget;
   w->st(SW_WIDTH, size);
@@ -197,8 +191,20 @@ std::string blank_to_default(const std::string& text) {
 
 bool level_locked(const LevelInfo& l) { return l.has_lock && !l.unlocked; }
 
+LevelInfo& level_current_record(Game* g) {
+  int n = g->progress.current_level;
+  if (n < 0 || n >= PROGRESS_LEVELS) n = 0;
+  return g->progress.levels[n];
+}
+
+void level_set_id(Game* g, const LevelInfo& l) {
+  char name[sizeof l.name + 1] = {};
+  std::memcpy(name, l.name, sizeof l.name);
+  std::snprintf(g->current_level_id, sizeof g->current_level_id, "%s.map", name);
+}
+
 std::string level_intro_text(Game* g) {
-  const LevelInfo& l = current_record(g);
+  const LevelInfo& l = level_current_record(g);
   std::string text;
   if (level_locked(l)) {
     char buf[160];
@@ -214,10 +220,8 @@ std::string level_intro_text(Game* g) {
 }
 
 void level_panel(Game* g, Container& root) {
-  LevelInfo& l = current_record(g);
-  char name[sizeof l.name + 1] = {};
-  std::memcpy(name, l.name, sizeof l.name);
-  std::snprintf(g->current_level_id, sizeof g->current_level_id, "%s.map", name);
+  LevelInfo& l = level_current_record(g);
+  level_set_id(g, l);
   if (level_load_file(g)) {
     game_text_set(g->map_id, sizeof g->map_id, g->current_level_id);
   } else {
@@ -268,7 +272,7 @@ void level_panel(Game* g, Container& root) {
 }
 
 void level_details(Game* g, Container& root, int ach) {
-  const LevelInfo& l = current_record(g);
+  const LevelInfo& l = level_current_record(g);
   font_load("font1");
   font_load("font2");
   font_load("font2s");

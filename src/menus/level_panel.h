@@ -19,6 +19,12 @@ enum {
 // A level with a lock that has not been opened.
 bool level_locked(const LevelInfo& l);
 
+// The record of the campaign's current level; the first one when the
+// current level number is out of range.
+LevelInfo& level_current_record(Game* g);
+// "%s.map" of the record's name into current_level_id.
+void level_set_id(Game* g, const LevelInfo& l);
+
 // Loads the current level's map ("%s.map" of its record's name) into the
 // Level, builds the panel and puts it in place of the widget "cur_level" in
 // root, selects the level's icon, then shows the level's own text. A map

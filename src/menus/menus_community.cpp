@@ -14,12 +14,6 @@
 
 namespace {
 
-// Copies text into the fixed-size field, cut to size - 1 bytes.
-void set_text(char* field, size_t size, const std::string& text) {
-  std::memset(field, 0, size);
-  std::memcpy(field, text.data(), std::min(text.size(), size - 1));
-}
-
 // The entry of the page at the index, or none.
 var entry_at(const var& page, int index) {
   if (!page.is_list() || index < 0 || static_cast<size_t>(index) >= page.len()) return var();
@@ -69,11 +63,11 @@ var MenusCommunity::call(var args) {
 
 void MenusCommunity::loop() {
   MenuScreen::loop();
-  if (Widget* search = root.find("search")) set_text(search_text, sizeof search_text, search->get_value_s());
+  if (Widget* search = root.find("search")) game_text_set(search_text, sizeof search_text, search->get_value_s().c_str());
 }
 
 void MenusCommunity::request(const char* new_query) {
-  if (new_query) set_text(query, sizeof query, new_query);
+  if (new_query) game_text_set(query, sizeof query, new_query);
   needs_query = 1;
   init();
 }

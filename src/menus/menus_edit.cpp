@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "driver/audio.h"
 #include "editor/edit_ops.h"
@@ -101,10 +102,7 @@ void MenusEdit::action(int a) {
   char before[sizeof game->current_level_id];
   memcpy(before, game->current_level_id, sizeof before);
   game_text_set(game->current_level_id, sizeof game->current_level_id, maps_rows[i]["id"].str().c_str());
-  if (!levels_load(game, game_db(GAME_DB_USER))) {
-    memcpy(game->current_level_id, before, sizeof before);
-    return;
-  }
+  if (!edit_load_or_restore(game, before)) return;
   game->return_menu = STATE_MENUS_EDIT;
   menus_switch(game, TRANS_ZOOM, STATE_EDIT_MENU);
 }
@@ -119,9 +117,9 @@ void MenusEdit::create_map() {
   l.map.current_tile = TILE_NEW_CURRENT;
   edit_flood_fill(MAP_W / 2, MAP_H / 2, game, TILE_FLOOR);
   edit_save(game);
-  if (!levels_load(game, game_db(GAME_DB_USER))) {
-    fprintf(stderr, "MenusEdit: the new map %s could not be read back\n", game->current_level_id);
-    memcpy(game->current_level_id, before, sizeof before);
+  std::string made = game->current_level_id;
+  if (!edit_load_or_restore(game, before)) {
+    fprintf(stderr, "MenusEdit: the new map %s could not be read back\n", made.c_str());
     return;
   }
   menus_switch(game, TRANS_ZOOM, STATE_EDIT_TEXT);

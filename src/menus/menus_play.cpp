@@ -29,23 +29,10 @@ namespace {
 const int KEY_R = GK_A + ('r' - 'a');
 const int KEY_W = GK_A + ('w' - 'a');
 
-// "%s.map" of the record's name into current_level_id.
-void set_level_id(Game* g, const LevelInfo& l) {
-  char name[sizeof l.name + 1] = {};
-  std::memcpy(name, l.name, sizeof l.name);
-  std::snprintf(g->current_level_id, sizeof g->current_level_id, "%s.map", name);
-}
-
-LevelInfo& current_record(Game* g) {
-  int n = g->progress.current_level;
-  if (n < 0 || n >= PROGRESS_LEVELS) n = 0;
-  return g->progress.levels[n];
-}
-
 }  // namespace
 
 bool menus_play_score_url(Game* g, std::string* url) {
-  set_level_id(g, current_record(g));
+  level_set_id(g, level_current_record(g));
   std::string bytes;
   if (!std::strchr(g->current_level_id, '/')) bytes = data_read(g->current_level_id);
   if (bytes.empty()) {
@@ -118,14 +105,14 @@ void MenusPlay::select_level(int n) {
 }
 
 void MenusPlay::play_current() {
-  LevelInfo& l = current_record(game);
+  LevelInfo& l = level_current_record(game);
   if (!level_number_valid(game, game->progress.current_level)) return;
   if (level_locked(l)) {
     sfx_play("map-locked", 0, 0);
     return;
   }
   sfx_play("map-play", 0, 0);
-  set_level_id(game, l);
+  level_set_id(game, l);
   if (!level_load_file(game)) return;
   game_text_set(game->map_id, sizeof game->map_id, game->current_level_id);
   game->return_menu = STATE_MENUS_PLAY;

@@ -92,13 +92,6 @@ namespace {
 bool is_key_cell(const Widget* w) {
   return dynamic_cast<const WKeyCode*>(w) && !dynamic_cast<const WJoyCode*>(w);
 }
-
-// The 64-byte account fields: zero-filled, at most 63 bytes, always ending
-// with a NUL.
-void store_text(char (&field)[64], const std::string& v) {
-  std::memset(field, 0, sizeof field);
-  std::memcpy(field, v.data(), v.size() < sizeof field - 1 ? v.size() : sizeof field - 1);
-}
 }  // namespace
 
 void MenusSettings::loop() {
@@ -108,8 +101,8 @@ void MenusSettings::loop() {
   // Looked up afresh for every key: a video change rebuilds the tree.
   auto find = [this](const char* key) { return root.find(key); };
 
-  if (Widget* w = find("name")) store_text(s.name, w->get_value_s());
-  if (Widget* w = find("passwd")) store_text(s.passwd, w->get_value_s());
+  if (Widget* w = find("name")) game_text_set(s.name, sizeof s.name, w->get_value_s().c_str());
+  if (Widget* w = find("passwd")) game_text_set(s.passwd, sizeof s.passwd, w->get_value_s().c_str());
 
   struct IntKey {
     const char* key;

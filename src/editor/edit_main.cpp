@@ -372,7 +372,7 @@ void EditMain::status() {
   if (title != title_text) {
     // Cut to its box, so that a long title never runs over the icons.
     title_text = title;
-    if (Widget* w = root.find("title")) w->set_value_s(edit_fit_text(font_load("font15"), title, TITLE_BOX_W));
+    if (Widget* w = root.find("title")) w->set_value_s(text_fit(font_load("font15"), title, TITLE_BOX_W));
   }
   if (Widget* w = root.find("i-sel")) {
     int img = edit_tile_img(*current_tile);

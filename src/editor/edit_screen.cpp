@@ -65,22 +65,9 @@ Box* edit_field(const char* name, const std::string& text, int width) {
   return new Box(field);
 }
 
-std::string edit_fit_text(int font, const std::string& text, float width) {
-  if (text_width(font, text) <= width) return text;
-  static const char* const ELLIPSIS = "...";
-  size_t n = text.size();
-  while (n > 0) {
-    do n--;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80);
-    std::string cut = text.substr(0, n) + ELLIPSIS;
-    if (text_width(font, cut) <= width) return cut;
-  }
-  return ELLIPSIS;
-}
-
 Box* edit_title(const Game* g) {
   const char* t = g->level.map.text[LEVEL_TEXT_TITLE];
   // A long title would widen the whole column past the view.
-  std::string title = edit_fit_text(font_load("font1"), std::string(t, strnlen(t, LEVEL_TEXT_SIZE)), TITLE_W);
+  std::string title = text_fit(font_load("font1"), std::string(t, strnlen(t, LEVEL_TEXT_SIZE)), TITLE_W);
   return gui_level_title(title.c_str());
 }

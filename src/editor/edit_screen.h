@@ -40,8 +40,5 @@ Box* edit_button(const char* text, int action);
 // A text field named name, width wide with the text kept clear of the
 // rounded ends of its frame, in a box that keeps its own height.
 Box* edit_field(const char* name, const std::string& text, int width);
-// The text as it fits on one line of width in the font: whole, or cut at a
-// whole UTF-8 character and ended with "...".
-std::string edit_fit_text(int font, const std::string& text, float width);
 // The map's title as the dialogs show it at their top, on one line.
 Box* edit_title(const Game* g);

@@ -212,3 +212,17 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
   glEnd();
   glDisable(GL_TEXTURE_2D);
 }
+
+std::string text_fit(int font, const std::string& text, float width) {
+  if (text_width(font, text) <= width) return text;
+  std::string cut = text;
+  while (!cut.empty()) {
+    size_t end = cut.size() - 1;
+    while (end > 0 && (static_cast<unsigned char>(cut[end]) & 0xC0) == 0x80) end--;
+    cut.erase(end);
+    size_t kept = cut.find_last_not_of(' ');
+    std::string shown = cut.substr(0, kept == std::string::npos ? 0 : kept + 1) + "...";
+    if (text_width(font, shown) <= width) return shown;
+  }
+  return "...";
+}

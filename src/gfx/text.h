@@ -10,6 +10,9 @@ int font_load(const char* name);
 int font_height(int font);
 // The width of the text: the sum of the glyph advances.
 float text_width(int font, const std::string& text);
+// The text itself when it fits the width, else cut at a whole UTF-8
+// character (trailing blanks dropped) and ended with "...".
+std::string text_fit(int font, const std::string& text, float width);
 // The lines of the text wrapped at the width (0: no wrapping); "\n" breaks.
 std::vector<std::string> text_wrap(int font, const std::string& text,
                                    float wrap);

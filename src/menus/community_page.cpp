@@ -33,7 +33,7 @@ W* clickable(W* w, int code) {
 
 Box* framed_label(int font, const std::string& text, int width, bool fixed, int code) {
   // Clear of the frame's rounded ends.
-  Box* b = new Box(new MyLabel(font, fixed && width > 0 ? edit_fit_text(font, text, width - 8.0f) : text));
+  Box* b = new Box(new MyLabel(font, fixed && width > 0 ? text_fit(font, text, width - 8.0f) : text));
   if (width > 0) b->st(SW_WIDTH, width);
   if (fixed) b->st(SW_FIXED, 1);
   gui_style_dialog(b);
@@ -69,7 +69,7 @@ Widget* level_entry(const var& e, int i) {
   pic_box->restyle();
   play->add_at(pic_box, 0, 0, 1, 2);
 
-  Box* title = new Box(new MyLabel(font_load("font2"), edit_fit_text(font_load("font2"), community_text(e, "title"), 160)));
+  Box* title = new Box(new MyLabel(font_load("font2"), text_fit(font_load("font2"), community_text(e, "title"), 160)));
   title->st(SW_WIDTH, 165);
   title->st(SW_FIXED, 1);
   title->st(SW_ALIGN, -1);
@@ -83,7 +83,7 @@ Widget* level_entry(const var& e, int i) {
                                               : stars(static_cast<float>(community_number(e, "stars", 0, 5)), "u_stars");
   play->add_at(rating, 2, 0, 1, 2);
 
-  Box* author = new Box(new MyLabel(font_load("font3"), edit_fit_text(font_load("font3"), community_text(e, "uname"), 115)));
+  Box* author = new Box(new MyLabel(font_load("font3"), text_fit(font_load("font3"), community_text(e, "uname"), 115)));
   author->no_input = 1;
   author->st(SW_WIDTH, 120);
   author->st(SW_FIXED, 1);

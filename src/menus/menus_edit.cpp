@@ -27,7 +27,7 @@ static Widget* spacer() {
 
 static Widget* map_row(int font, const std::string& title, int index) {
   // A long title is cut to the row's one line.
-  Box* b = new Box(new MyLabel(font, edit_fit_text(font, title, LIST_W - 2 * (ROW_PAD_X + 1))));
+  Box* b = new Box(new MyLabel(font, text_fit(font, title, LIST_W - 2 * (ROW_PAD_X + 1))));
   gui_style_dialog(b);
   // The title stays clear of the frame's rounded ends.
   b->st(SW_PAD + 1, ROW_PAD_X);

@@ -221,24 +221,9 @@ NumSlider* gui_num_slider(const char* name, int value) {
 
 constexpr int kLevelTitleWidth = 426;
 
-// The title cut at a whole UTF-8 character, with "...", to fit the width.
-static std::string fit_title(int font, const std::string& title, float width) {
-  if (text_width(font, title) <= width) return title;
-  std::string cut = title;
-  while (!cut.empty()) {
-    size_t end = cut.size() - 1;
-    while (end > 0 && (static_cast<unsigned char>(cut[end]) & 0xC0) == 0x80) end--;
-    cut.erase(end);
-    size_t kept = cut.find_last_not_of(' ');
-    std::string shown = cut.substr(0, kept == std::string::npos ? 0 : kept + 1) + "...";
-    if (text_width(font, shown) <= width) return shown;
-  }
-  return "...";
-}
-
 Box* gui_level_title(const char* title) {
   int font = font_load("font1");
-  MyLabel* l = new MyLabel(font, fit_title(font, title ? title : "", kLevelTitleWidth));
+  MyLabel* l = new MyLabel(font, text_fit(font, title ? title : "", kLevelTitleWidth));
   l->st(SW_ALIGN, 0);
   l->restyle();
   Box* b = new Box(l);

@@ -47,7 +47,7 @@ void EditExport::action(int code, const Event&) {
       edit_text_to_slot(game->level.map.text[LEVEL_TEXT_PATH], text->get_value_s());
     edit_export_map(game, own_path);
   } else if (code == FILE_ACT_CANCEL) {
-    edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
+    game_switch(game, TRANS_FADE, STATE_EDIT_MENU);
   }
 }
 
@@ -63,6 +63,6 @@ void EditImport::action(int code, const Event&) {
     Widget* text = root.find("text");
     edit_import_map(game, text ? text->get_value_s() : std::string());
   } else if (code == FILE_ACT_CANCEL) {
-    edit_switch(game, TRANS_FADE, STATE_MENUS_EDIT);
+    game_switch(game, TRANS_FADE, STATE_MENUS_EDIT);
   }
 }

@@ -60,7 +60,7 @@ static bool inside(const std::string& path, const std::string& dir) {
 static void show_error(Game* g, const char* text, int back) {
   game_text_set(g->error_text, sizeof g->error_text, text);
   g->error_return_state = back;
-  edit_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
 }
 
 // Everything but keeping the path: checks, then the file written beside the
@@ -125,7 +125,7 @@ ExportResult edit_export_file(Game* g, const std::string& own_path) {
 
 void edit_export_map(Game* g, const std::string& own_path) {
   if (edit_export_file(g, own_path) == EXPORT_OK)
-    edit_switch(g, TRANS_FADE, STATE_EDIT_MENU);
+    game_switch(g, TRANS_FADE, STATE_EDIT_MENU);
   else
     show_error(g, "Error exporting map.", STATE_EDIT_MENU);
 }
@@ -179,7 +179,7 @@ ImportResult edit_import_file(Game* g, const std::string& typed) {
 
 void edit_import_map(Game* g, const std::string& typed) {
   if (edit_import_file(g, typed) == IMPORT_OK)
-    edit_switch(g, TRANS_ZOOM, STATE_EDIT_MAIN);
+    game_switch(g, TRANS_ZOOM, STATE_EDIT_MAIN);
   else
     show_error(g, "Error importing map.", STATE_MENUS_EDIT);
 }

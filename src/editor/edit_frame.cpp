@@ -48,14 +48,6 @@ bool edit_load_or_restore(Game* g, const char* before) {
   return false;
 }
 
-bool edit_switch(Game* g, int type, int id) {
-  if (!state_get(id)) {
-    fprintf(stderr, "edit_switch: no screen for state %d\n", id);
-    return false;
-  }
-  g->transition(type, id);
-  return true;
-}
 
 void edit_play_test(Game* g) {
   edit_recount_limits(g);
@@ -70,7 +62,7 @@ void edit_play_test(Game* g) {
 
 static void save_and_switch(Game* g, int type, int id) {
   edit_save(g);
-  edit_switch(g, type, id);
+  game_switch(g, type, id);
 }
 
 void edit_open_text(Game* g) { save_and_switch(g, TRANS_FADE, STATE_EDIT_TEXT); }

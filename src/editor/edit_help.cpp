@@ -39,10 +39,10 @@ void EditHelp::build() {
 
 void EditHelp::action(int code, const Event& e) {
   if (e.type() == EVT_KEYDOWN || code == HELP_ACT_DONE) {
-    edit_switch(game, TRANS_FADE, edit_help_return(game));
+    game_switch(game, TRANS_FADE, edit_help_return(game));
   } else if (code == HELP_ACT_TUTORIALS) {
     edit_open_tutorials(game);
-    edit_switch(game, TRANS_FADE, edit_help_return(game));
+    game_switch(game, TRANS_FADE, edit_help_return(game));
   }
 }
 
@@ -67,10 +67,10 @@ void EditDelete::action(int code, const Event&) {
   if (code == DELETE_ACT_DELETE)
     edit_delete_map(game);
   else if (code == DELETE_ACT_CANCEL)
-    edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
+    game_switch(game, TRANS_FADE, STATE_EDIT_MENU);
 }
 
 void edit_delete_map(Game* g) {
   levels_delete(g);
-  edit_switch(g, TRANS_BZOOM, STATE_MENUS_EDIT);
+  game_switch(g, TRANS_BZOOM, STATE_MENUS_EDIT);
 }

@@ -340,7 +340,7 @@ void EditMain::pointer(const Event& e) {
 
 void EditMain::loop() {
   if (reload_failed) {
-    edit_switch(game, TRANS_BZOOM, STATE_MENUS_EDIT);
+    game_switch(game, TRANS_BZOOM, STATE_MENUS_EDIT);
     return;
   }
   root.loop();

@@ -50,13 +50,13 @@ void EditMenu::action(int code, const Event& e) {
   if (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE) code = MENU_ACT_QUIT;
   switch (code) {
     case MENU_ACT_EXPORT:
-      if (game->settings.debug == 1) edit_switch(game, TRANS_FADE, STATE_EDIT_EXPORT);
+      if (game->settings.debug == 1) game_switch(game, TRANS_FADE, STATE_EDIT_EXPORT);
       break;
     case MENU_ACT_PLAY:
       edit_play_test(game);
       break;
     case MENU_ACT_EDIT:
-      edit_switch(game, TRANS_FADE, STATE_EDIT_MAIN);
+      game_switch(game, TRANS_FADE, STATE_EDIT_MAIN);
       break;
     case MENU_ACT_TEXT:
       edit_open_text(game);
@@ -68,19 +68,19 @@ void EditMenu::action(int code, const Event& e) {
       edit_open_help(game);
       break;
     case MENU_ACT_DELETE:
-      edit_switch(game, TRANS_FADE, STATE_EDIT_DELETE);
+      game_switch(game, TRANS_FADE, STATE_EDIT_DELETE);
       break;
     case MENU_ACT_SHARE:
-      edit_switch(game, TRANS_FADE, STATE_EDIT_SHARE);
+      game_switch(game, TRANS_FADE, STATE_EDIT_SHARE);
       break;
     case MENU_ACT_QUIT:
       edit_quit_to_maps(game);
       break;
     case MENU_ACT_COMMUNITY:
-      edit_switch(game, TRANS_FADE, STATE_MENUS_COMMUNITY);
+      game_switch(game, TRANS_FADE, STATE_MENUS_COMMUNITY);
       break;
     case MENU_ACT_MAIN_MENU:
-      edit_switch(game, TRANS_BZOOM, STATE_MENUS_MAIN);
+      game_switch(game, TRANS_BZOOM, STATE_MENUS_MAIN);
       break;
     default:
       break;

@@ -82,7 +82,7 @@ void EditShare::action(int code, const Event& e) {
   } else if (code == SHARE_ACT_SHARE) {
     if (edit_may_share(game)) edit_share_map(game);
   } else if (code == SHARE_ACT_CANCEL || (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE)) {
-    edit_switch(game, TRANS_FADE, STATE_EDIT_MENU);
+    game_switch(game, TRANS_FADE, STATE_EDIT_MENU);
   }
 }
 
@@ -115,7 +115,7 @@ void edit_share_map(Game* g) {
                              std::string(m.text[LEVEL_TEXT_INTRO], strnlen(m.text[LEVEL_TEXT_INTRO], LEVEL_TEXT_SIZE)),
                              packed);
   r->on_end = [id, changes](Game* game, int how) { edit_share_ended(game, id, changes, how); };
-  edit_switch(g, TRANS_FADE, STATE_EDIT_MENU);
+  game_switch(g, TRANS_FADE, STATE_EDIT_MENU);
 }
 
 // Puts the share mark into the stored map of that id, whatever map the

@@ -27,10 +27,6 @@ void edit_save_if_dirty(Game* g);
 // until the caller changed it) and false is returned.
 bool edit_load_or_restore(Game* g, const char* before);
 
-// The state switch of the editor screens: Game::transition with the type to
-// the id, refused with a diagnostic when the id has no screen.
-bool edit_switch(Game* g, int type, int id);
-
 // The play-test: over the limits it plays "lock-locked" and nothing else
 // changes; otherwise it saves, sets return_menu to the drawing screen and
 // starts the level.

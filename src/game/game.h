@@ -111,6 +111,11 @@ static_assert(offsetof(Game, replay) == 359384, "replay offset");
 
 // The one Game object of the run (set by Game::init, cleared by deinit).
 extern Game* game_current;
+// The state switch of the screens: Game::transition with the type
+// (TRANS_NONE, TRANS_ZOOM, TRANS_FADE or TRANS_BZOOM) to the id. A switch to
+// an id with no screen in the state table is refused with a diagnostic
+// line and changes nothing. Answers true when the switch was made.
+bool game_switch(Game* g, int type, int id);
 // Hands the event to Game::event of the one Game object.
 void game_send_event(Event e);
 // One frame of the main loop with the given number of fixed steps (what

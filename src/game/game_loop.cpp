@@ -125,6 +125,15 @@ void Game::transition(int type, int id) {
   if (type != TRANS_NONE) transition_start(2, -1, paint_state_cb, this);
 }
 
+bool game_switch(Game* g, int type, int id) {
+  if (!state_get(id)) {
+    fprintf(stderr, "game_switch: no screen for state %d\n", id);
+    return false;
+  }
+  g->transition(type, id);
+  return true;
+}
+
 static void game_step(Game* g) {
   g_audio.sfx_volume = g->settings.sfx;
   music_loop(g->settings.music);

@@ -35,7 +35,7 @@ void MenuScreen::event(Event e) {
   int code = root.event(&e);
   if (code == MENUS_ACT_BACK || (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE)) {
     int back = back_state();
-    if (back != STATE_NONE) menus_switch(game, TRANS_BZOOM, back);
+    if (back != STATE_NONE) game_switch(game, TRANS_BZOOM, back);
     return;
   }
   if (code) action(code);
@@ -54,11 +54,3 @@ bool menus_select(Container& root, const char* name) {
   return true;
 }
 
-bool menus_switch(Game* g, int type, int id) {
-  if (!state_get(id)) {
-    std::fprintf(stderr, "menus_switch: no screen for state %d\n", id);
-    return false;
-  }
-  g->transition(type, id);
-  return true;
-}

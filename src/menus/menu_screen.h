@@ -45,9 +45,3 @@ class MenuScreen : public State {
 // widget inside it (a menu button carries its name on the Box around the
 // focusable part). Answers false when nothing of that name can take focus.
 bool menus_select(Container& root, const char* name);
-
-// The state switch of the menu screens: Game::transition with the type
-// (TRANS_NONE, TRANS_ZOOM, TRANS_FADE or TRANS_BZOOM) to the id. A switch to
-// an id with no screen in the state table is refused with a diagnostic
-// line and changes nothing. Answers true when the switch was made.
-bool menus_switch(Game* g, int type, int id);

@@ -123,5 +123,5 @@ void MenusCredits::loop() {
 
 void MenusCredits::event(Event e) {
   root.event(&e);
-  if (e.type() == EVT_KEYDOWN || e.type() == EVT_UP) menus_switch(game, TRANS_ZOOM, STATE_MENUS_MAIN);
+  if (e.type() == EVT_KEYDOWN || e.type() == EVT_UP) game_switch(game, TRANS_ZOOM, STATE_MENUS_MAIN);
 }

@@ -93,7 +93,7 @@ void MenusEdit::action(int a) {
     return;
   }
   if (a == MAPS_ACT_IMPORT) {
-    if (game->settings.debug == 1) menus_switch(game, TRANS_ZOOM, STATE_EDIT_IMPORT);
+    if (game->settings.debug == 1) game_switch(game, TRANS_ZOOM, STATE_EDIT_IMPORT);
     return;
   }
   if (!(a & MAPS_ACT_ROW)) return;
@@ -104,7 +104,7 @@ void MenusEdit::action(int a) {
   game_text_set(game->current_level_id, sizeof game->current_level_id, maps_rows[i]["id"].str().c_str());
   if (!edit_load_or_restore(game, before)) return;
   game->return_menu = STATE_MENUS_EDIT;
-  menus_switch(game, TRANS_ZOOM, STATE_EDIT_MENU);
+  game_switch(game, TRANS_ZOOM, STATE_EDIT_MENU);
 }
 
 void MenusEdit::create_map() {
@@ -122,5 +122,5 @@ void MenusEdit::create_map() {
     fprintf(stderr, "MenusEdit: the new map %s could not be read back\n", made.c_str());
     return;
   }
-  menus_switch(game, TRANS_ZOOM, STATE_EDIT_TEXT);
+  game_switch(game, TRANS_ZOOM, STATE_EDIT_TEXT);
 }

@@ -103,10 +103,10 @@ void MenusError::event(Event e) {
       // An error from the settings screen's own request leaves its return
       // target as it was.
       if (game->error_return_state != STATE_MENUS_SETTINGS) game->settings_return_state = back;
-      menus_switch(game, TRANS_ZOOM, STATE_MENUS_SETTINGS);
+      game_switch(game, TRANS_ZOOM, STATE_MENUS_SETTINGS);
       break;
     case MESSAGE_ACT_CONTINUE:
-      menus_switch(game, TRANS_FADE, back);
+      game_switch(game, TRANS_FADE, back);
       break;
     default:
       break;

@@ -103,7 +103,7 @@ void MenusMain::event(Event e) {
     int32_t& debug = game->settings.debug;
     debug = debug == 1 ? -1 : 1;
     // Entered again so that the version text shows the new setting.
-    menus_switch(game, TRANS_FADE, STATE_MENUS_MAIN);
+    game_switch(game, TRANS_FADE, STATE_MENUS_MAIN);
     return;
   }
   MenuScreen::event(e);
@@ -112,17 +112,17 @@ void MenusMain::event(Event e) {
 void MenusMain::action(int code) {
   switch (code) {
     case MAIN_ACT_PLAY:
-      menus_switch(game, TRANS_ZOOM, STATE_MOVIE_INTRO);
+      game_switch(game, TRANS_ZOOM, STATE_MOVIE_INTRO);
       break;
     case MAIN_ACT_BUILD:
-      menus_switch(game, TRANS_ZOOM, STATE_MENUS_EDIT);
+      game_switch(game, TRANS_ZOOM, STATE_MENUS_EDIT);
       break;
     case MAIN_ACT_COMMUNITY:
-      menus_switch(game, TRANS_ZOOM, STATE_MENUS_COMMUNITY);
+      game_switch(game, TRANS_ZOOM, STATE_MENUS_COMMUNITY);
       break;
     case MAIN_ACT_SETTINGS:
       game->settings_return_state = STATE_MENUS_MAIN;
-      menus_switch(game, TRANS_ZOOM, STATE_MENUS_SETTINGS);
+      game_switch(game, TRANS_ZOOM, STATE_MENUS_SETTINGS);
       break;
     case MAIN_ACT_FAN:
       if (g_driver) g_driver->weblink(web_page_url(WEB_PAGE_FAN).c_str(), 0);
@@ -132,7 +132,7 @@ void MenusMain::action(int code) {
       break;
     case MAIN_ACT_CREDITS:
       game->return_menu = STATE_MENUS_MAIN;
-      menus_switch(game, TRANS_ZOOM, STATE_MENUS_CREDITS);
+      game_switch(game, TRANS_ZOOM, STATE_MENUS_CREDITS);
       break;
     default:
       break;

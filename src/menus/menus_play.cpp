@@ -157,7 +157,7 @@ bool MenusPlay::debug_key(const Event& e) {
       l.sector_carts = 15;
     }
     p.max_sector = PROGRESS_SECTORS;
-    menus_switch(game, TRANS_ZOOM, STATE_MOVIE_OUTRO);
+    game_switch(game, TRANS_ZOOM, STATE_MOVIE_OUTRO);
     return true;
   }
   return false;
@@ -190,7 +190,7 @@ void MenusPlay::event(Event e) {
       }
       break;
     case MENUS_ACT_BACK:
-      menus_switch(game, TRANS_BZOOM, back_state());
+      game_switch(game, TRANS_BZOOM, back_state());
       return;
     case PLAY_MENU_ACT_LEADERBOARD:
       open_score_page();
@@ -201,5 +201,5 @@ void MenusPlay::event(Event e) {
     default:
       break;
   }
-  if (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE) menus_switch(game, TRANS_BZOOM, back_state());
+  if (e.type() == EVT_KEYDOWN && e.key() == GK_ESCAPE) game_switch(game, TRANS_BZOOM, back_state());
 }

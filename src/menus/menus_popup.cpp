@@ -12,5 +12,5 @@ void MenusPopup::build() {
 
 void MenusPopup::event(Event e) {
   if (menus_message_code(this, &e) == MESSAGE_ACT_CONTINUE)
-    menus_switch(game, TRANS_FADE, menus_message_return(game->popup_return_state));
+    game_switch(game, TRANS_FADE, menus_message_return(game->popup_return_state));
 }

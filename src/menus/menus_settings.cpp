@@ -201,7 +201,7 @@ void MenusSettings::event(Event e) {
       if (target == STATE_MENUS_SETTINGS || target == STATE_MENUS_ERROR ||
           target == STATE_MENUS_POPUP || !state_get(target))
         target = STATE_MENUS_MAIN;
-      menus_switch(game, TRANS_BZOOM, target);
+      game_switch(game, TRANS_BZOOM, target);
       // The service checks the account; an empty name has nothing to check.
       if (game->settings.name[0]) web_valid(game);
       break;

@@ -240,19 +240,19 @@ TEST_F(MenusGame, TwoSwitchesInOneTickKeepTheFirstOutgoingPicture) {
   settle();
   sounds();
   EXPECT_GT(g_transition.ticks_since_capture, 0);
-  EXPECT_TRUE(menus_switch(g, TRANS_ZOOM, STATE_MENUS_EDIT));
-  EXPECT_TRUE(menus_switch(g, TRANS_BZOOM, STATE_MENUS_SETTINGS));
+  EXPECT_TRUE(game_switch(g, TRANS_ZOOM, STATE_MENUS_EDIT));
+  EXPECT_TRUE(game_switch(g, TRANS_BZOOM, STATE_MENUS_SETTINGS));
   EXPECT_EQ(g_transition.ticks_since_capture, 0);
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
   EXPECT_EQ(g_transition.type, TRANS_BZOOM);
   EXPECT_EQ(trans_sounds(this), (Sounds{"trans-zoom", "trans-bzoom"}));
   // A tick later the outgoing picture is taken again.
   game_headless_run(1);
-  EXPECT_TRUE(menus_switch(g, TRANS_FADE, STATE_MENUS_MAIN));
+  EXPECT_TRUE(game_switch(g, TRANS_FADE, STATE_MENUS_MAIN));
   EXPECT_EQ(g_transition.ticks_since_capture, 0);
   EXPECT_EQ(trans_sounds(this), Sounds{"trans-fade"});
   // No transition: nothing captured, no sound, the screen current at once.
-  EXPECT_TRUE(menus_switch(g, TRANS_NONE, STATE_MENUS_PLAY));
+  EXPECT_TRUE(game_switch(g, TRANS_NONE, STATE_MENUS_PLAY));
   EXPECT_FALSE(transition_running());
   EXPECT_EQ(trans_sounds(this), Sounds{});
   EXPECT_EQ(g->state, STATE_MENUS_PLAY);
@@ -280,7 +280,7 @@ TEST_F(MenusGame, ASwitchToAMissingScreenIsRefused) {
   ::testing::internal::CaptureStderr();
   click("Play");
   std::string log = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(log.find("menus_switch: no screen for state 21\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("game_switch: no screen for state 21\n"), std::string::npos) << log;
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
   EXPECT_FALSE(transition_running());
   EXPECT_GT(g_transition.ticks_since_capture, 0);  // no picture taken

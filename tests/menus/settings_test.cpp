@@ -373,7 +373,7 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   std::memset(g->error_text, 'e', sizeof g->error_text);
   g->error_text[3] = '\a';
   g->error_return_state = STATE_MENUS_COMMUNITY;
-  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
   settle();
   // Shown from its start, a word too long for a line broken inside, and
   // never so tall or wide that the buttons leave the view.
@@ -404,7 +404,7 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   settle();
   g->settings_return_state = STATE_MENUS_PLAY;
   g->error_return_state = STATE_MENUS_SETTINGS;
-  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
   settle();
   click("Settings");
   EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
@@ -416,7 +416,7 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   for (int i = 0; i < 30; i++) lines += "line\n";
   std::strcpy(g->popup_text, lines.c_str());
   g->popup_return_state = STATE_MENUS_EDIT;
-  menus_switch(g, TRANS_FADE, STATE_MENUS_POPUP);
+  game_switch(g, TRANS_FADE, STATE_MENUS_POPUP);
   settle();
   EXPECT_NE(find_label(&current()->root, "MESSAGE"), nullptr);
   EXPECT_EQ(find_button(&current()->root, "Settings"), nullptr);
@@ -429,7 +429,7 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   settle();
   g->error_return_state = STATE_MENUS_ERROR;
   g->settings_return_state = STATE_MENUS_ERROR;
-  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
   stop();
   start();
   settle();
@@ -439,7 +439,7 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   click("Main Menu");
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
   settle();
-  menus_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
   settle();
   click("Continue");
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
@@ -450,7 +450,7 @@ TEST_F(SettingsScreen, CreditsRollAfterTheOutroAndFromTheMenu) {
   start();
   settle();
   g->return_menu = STATE_MENUS_PLAY;  // a campaign won
-  menus_switch(g, TRANS_FADE, STATE_MOVIE_OUTRO);
+  game_switch(g, TRANS_FADE, STATE_MOVIE_OUTRO);
   for (int i = 0; i < 600 && g->state != STATE_MENUS_CREDITS; i++) {
     game_headless_run(1);
     if (i == 30) key(GK_SPACE);  // skips the movie

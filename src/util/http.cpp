@@ -270,6 +270,14 @@ std::string http_header(const HttpConn* c, const char* name) {
   return out;
 }
 
+HttpConn* http_conn_replay(const std::string& response) {
+  HttpConn* c = new HttpConn;
+  c->host = "replay";
+  c->response = response;
+  finish_closed(c);
+  return c;
+}
+
 void http_release(HttpConn* c) {
   if (!c) return;
   if (c->sock != -1) close(c->sock);

@@ -57,5 +57,9 @@ int http_poll(HttpConn* conn);
 void http_header(const HttpConn* conn, const char* name, char out[256]);
 std::string http_header(const HttpConn* conn, const char* name);
 
+// A connection that has already ended with these bytes as its whole reply,
+// checked as a received reply is (for replaying recorded replies).
+HttpConn* http_conn_replay(const std::string& response);
+
 // Closes the socket unless it is -1 and frees the record and its buffers.
 void http_release(HttpConn* conn);

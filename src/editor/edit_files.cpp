@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "editor/editor.h"
 #include "game/game.h"
@@ -17,8 +16,10 @@
 #include "game/pack.h"
 #include "game/paths.h"
 #include "gfx/transition.h"
+#include "util/atomic_file.h"
 
 static const char* const MAP_ENDING = ".map";
+static const mode_t MAP_FILE_MODE = 0644;
 
 std::string edit_default_path() {
   std::string p = game_user_dir() + "/untitled.map";
@@ -57,15 +58,9 @@ static bool inside(const std::string& path, const std::string& dir) {
   return path.compare(0, d.size(), d) == 0;
 }
 
-static void show_error(Game* g, const char* text, int back) {
-  game_text_set(g->error_text, sizeof g->error_text, text);
-  g->error_return_state = back;
-  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
-}
-
-// Everything but keeping the path: checks, then the file written beside the
-// target and renamed over it, then the map's row saved with the new path.
-static ExportResult export_file(Game* g, const std::string& typed, const std::string& own_path) {
+// Everything but keeping the path: checks, then the file written whole or
+// not at all, then the map's row saved with the new path.
+static ExportResult export_file(Game* g, const std::string& typed, const std::string& own_path, bool* written) {
   std::string target = canonical(edit_resolve_path(typed));
   if (!ends_with(typed, MAP_ENDING) || target.empty()) {
     fprintf(stderr, "edit_export: not a map file name: %s\n", typed.c_str());
@@ -86,40 +81,22 @@ static ExportResult export_file(Game* g, const std::string& typed, const std::st
   std::string packed = game_pack_level(g);
   if (packed.empty()) return EXPORT_FAILED;
 
-  std::string tmp = target + ".XXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    fprintf(stderr, "edit_export: cannot write beside %s: %s\n", target.c_str(), strerror(errno));
-    return EXPORT_FAILED;
-  }
-  fchmod(fd, 0644);
-  size_t done = 0;
-  while (done < packed.size()) {
-    ssize_t n = write(fd, packed.data() + done, packed.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bool ok = done == packed.size() && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(name.data(), target.c_str()) == 0;
-  if (!ok) {
-    fprintf(stderr, "edit_export: writing %s failed: %s\n", target.c_str(), strerror(errno));
-    unlink(name.data());
-    return EXPORT_FAILED;
-  }
+  // Map files are for sharing between installations: readable by others.
+  if (!atomic_write_file(target, packed.data(), packed.size(), MAP_FILE_MODE)) return EXPORT_FAILED;
+  *written = true;
   return edit_save(g) ? EXPORT_OK : EXPORT_FAILED;
 }
 
 ExportResult edit_export_file(Game* g, const std::string& own_path) {
   char* slot = g->level.map.text[LEVEL_TEXT_PATH];
   std::string typed(slot, strnlen(slot, LEVEL_TEXT_SIZE));
-  ExportResult r = export_file(g, typed, own_path);
+  bool written = false;
+  ExportResult r = export_file(g, typed, own_path, &written);
   // Only a path that was written to becomes this map's own: a refused or
-  // failed one must never later count as a file the map may overwrite.
-  if (r != EXPORT_OK) edit_text_to_slot(slot, own_path);
+  // failed one must never later count as a file the map may overwrite. A
+  // file written whose row could not be saved keeps its path in the map,
+  // which stays unsaved and goes to the database at the next chance.
+  if (!written) edit_text_to_slot(slot, own_path);
   return r;
 }
 
@@ -127,7 +104,7 @@ void edit_export_map(Game* g, const std::string& own_path) {
   if (edit_export_file(g, own_path) == EXPORT_OK)
     game_switch(g, TRANS_FADE, STATE_EDIT_MENU);
   else
-    show_error(g, "Error exporting map.", STATE_EDIT_MENU);
+    edit_show_error(g, "Error exporting map.", STATE_EDIT_MENU);
 }
 
 // The file's bytes: a regular file of at most max bytes, read whole.
@@ -172,7 +149,13 @@ ImportResult edit_import_file(Game* g, const std::string& typed) {
   char before[sizeof g->current_level_id];
   memcpy(before, g->current_level_id, sizeof before);
   if (!levels_create(g)) return IMPORT_NO_ROW;
-  edit_save(g);
+  if (!edit_save(g)) {
+    // No empty row is left in the list of maps for a map that was not stored.
+    levels_delete(g);
+    edit_mark_clean();
+    game_text_set(g->current_level_id, sizeof g->current_level_id, before);
+    return IMPORT_NO_ROW;
+  }
   if (!edit_load_or_restore(g, before)) return IMPORT_NO_ROW;
   return IMPORT_OK;
 }
@@ -181,5 +164,5 @@ void edit_import_map(Game* g, const std::string& typed) {
   if (edit_import_file(g, typed) == IMPORT_OK)
     game_switch(g, TRANS_ZOOM, STATE_EDIT_MAIN);
   else
-    show_error(g, "Error importing map.", STATE_MENUS_EDIT);
+    edit_show_error(g, "Error importing map.", STATE_MENUS_EDIT);
 }

@@ -18,10 +18,12 @@ enum ExportResult {
   EXPORT_NOT_MAP,      // the name does not end in ".map"
   EXPORT_GAME_FILE,    // a file of the game's own data
   EXPORT_OTHER_FILE,   // an existing file that is not this map's own export
-  EXPORT_FAILED,       // packing, writing or renaming failed
+  EXPORT_FAILED,       // packing or writing the file, or saving the row, failed
 };
-// Writes the packed map to the path in text slot 6, through a temporary file
-// renamed over the target, then saves the map's row with that path. own_path
+// Writes the packed map to the path in text slot 6 with atomic_write_file
+// (an old file there stays whole when the write fails), then saves the
+// map's row with that path; a row that cannot be saved fails the export
+// (the file stays written, and the map keeps its path for the next save). own_path
 // is the path this map was last exported to (or imported from), which may be
 // overwritten; any other existing file is left alone. On any refusal or
 // failure slot 6 gets own_path back.
@@ -35,7 +37,7 @@ enum ImportResult {
   IMPORT_OK = 0,
   IMPORT_UNREADABLE,  // missing, not a regular file, too large, or a read error
   IMPORT_NOT_MAP,     // the bytes do not unpack
-  IMPORT_NO_ROW,      // the new row could not be stored
+  IMPORT_NO_ROW,      // the new row could not be made or stored (none is left behind)
 };
 // Reads the map file at the typed path (a regular file of at most one packed
 // map's size) into a new row under a new id, the path kept in text slot 6,

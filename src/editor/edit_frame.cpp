@@ -13,11 +13,16 @@
 #include "game/state.h"
 #include "game/world.h"
 #include "gfx/transition.h"
+#include "util/db.h"
 
 static bool g_dirty;
+// Set while the editor switches to the error screen after a failed save:
+// the screen it leaves must not try the same save again on the way out.
+static bool g_reporting;
 
 bool edit_dirty() { return g_dirty; }
 void edit_mark_dirty() { g_dirty = true; }
+void edit_mark_clean() { g_dirty = false; }
 
 // The editor keeps entities and the object layer empty; play fills both.
 static bool laid_out_for_play(const Game* g) {
@@ -33,19 +38,37 @@ bool edit_save(Game* g) {
     fprintf(stderr, "edit_save: the level is laid out for play, %s not saved\n", g->current_level_id);
     return false;
   }
-  levels_save(g);
-  g_dirty = false;
-  return true;
+  // A map the database lacks stays dirty, so that the next chance (the
+  // autosave, leaving a screen, quitting) tries again.
+  g_dirty = !levels_save(g);
+  return !g_dirty;
 }
 
-void edit_save_if_dirty(Game* g) {
-  if (g_dirty) edit_save(g);
+bool edit_save_if_dirty(Game* g) {
+  if (!g_dirty) return true;
+  if (g_reporting) return false;
+  return edit_save(g);
 }
 
 bool edit_load_or_restore(Game* g, const char* before) {
+  // Whatever the Level holds afterwards, it is not an edited map waiting
+  // for its save: the caller has just replaced it.
+  g_dirty = false;
   if (levels_load(g, game_db(GAME_DB_USER))) return true;
   game_text_set(g->current_level_id, sizeof g->current_level_id, before);
   return false;
+}
+
+void edit_show_error(Game* g, const std::string& text, int back) {
+  game_text_set(g->error_text, sizeof g->error_text, text.c_str());
+  g->error_return_state = back;
+  g_reporting = true;
+  game_switch(g, TRANS_FADE, STATE_MENUS_ERROR);
+  g_reporting = false;
+}
+
+void edit_show_unsaved(Game* g) {
+  edit_show_error(g, "The map could not be saved to " + game_db(GAME_DB_USER).path + ".", g->state);
 }
 
 
@@ -55,14 +78,27 @@ void edit_play_test(Game* g) {
     sfx_play("lock-locked", 0, 0);
     return;
   }
-  if (!edit_save(g)) return;
+  if (!edit_save(g)) {
+    edit_show_unsaved(g);
+    return;
+  }
   g->return_menu = STATE_EDIT_MAIN;
   level_start(g);
 }
 
+// A map that cannot be saved keeps the player where it is, told so.
 static void save_and_switch(Game* g, int type, int id) {
-  edit_save(g);
-  game_switch(g, type, id);
+  if (edit_save(g))
+    game_switch(g, type, id);
+  else
+    edit_show_unsaved(g);
+}
+
+void edit_leave(Game* g, int type, int id) {
+  if (edit_save_if_dirty(g))
+    game_switch(g, type, id);
+  else
+    edit_show_unsaved(g);
 }
 
 void edit_open_text(Game* g) { save_and_switch(g, TRANS_FADE, STATE_EDIT_TEXT); }

@@ -6,6 +6,7 @@
 #include "gfx/text.h"
 #include "gfx/transition.h"
 #include "ui/ui.h"
+#include "util/db.h"
 
 const char* const EDIT_HELP_TEXT =
     "? :: Help\nSPACE :: Play / Test\nESCAPE :: Edit Menu\n\nNavigation\n\nHOME :: Center view\n"
@@ -71,6 +72,11 @@ void EditDelete::action(int code, const Event&) {
 }
 
 void edit_delete_map(Game* g) {
-  levels_delete(g);
+  if (!levels_delete(g)) {
+    edit_show_error(g, "The map could not be deleted from " + game_db(GAME_DB_USER).path + ".", STATE_EDIT_MENU);
+    return;
+  }
+  // The player chose to lose the map: nothing of it is saved again.
+  edit_mark_clean();
   game_switch(g, TRANS_BZOOM, STATE_MENUS_EDIT);
 }

@@ -62,7 +62,9 @@ void EditMain::init() {
   pressed_on_map = space_pressed = false;
   tool = EDIT_TOOL_DRAW;
   root.reset();
-  reload_failed = !levels_load(game, game_db(GAME_DB_USER));
+  // Edits that could not be saved are still only in the Level: loading the
+  // stored map would throw them away.
+  reload_failed = !edit_dirty() && !levels_load(game, game_db(GAME_DB_USER));
   if (reload_failed) {
     // Editing what the Level happens to hold would save it over this map.
     fprintf(stderr, "EditMain: map %s could not be loaded, back to the list of maps\n", game->current_level_id);

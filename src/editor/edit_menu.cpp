@@ -77,10 +77,10 @@ void EditMenu::action(int code, const Event& e) {
       edit_quit_to_maps(game);
       break;
     case MENU_ACT_COMMUNITY:
-      game_switch(game, TRANS_FADE, STATE_MENUS_COMMUNITY);
+      edit_leave(game, TRANS_FADE, STATE_MENUS_COMMUNITY);
       break;
     case MENU_ACT_MAIN_MENU:
-      game_switch(game, TRANS_BZOOM, STATE_MENUS_MAIN);
+      edit_leave(game, TRANS_BZOOM, STATE_MENUS_MAIN);
       break;
     default:
       break;

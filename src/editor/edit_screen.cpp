@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
 #include "gfx/gfx.h"
@@ -18,6 +19,10 @@ void EditScreen::init() {
   root.add(gui_menu_background(), 0, 0);
   build();
 }
+
+// Quitting, or any switch, is a chance to save a map whose earlier save
+// failed.
+void EditScreen::deinit() { edit_save_if_dirty(game); }
 
 void EditScreen::paint() {
   gfx_clear(0, 0, 0, 1);

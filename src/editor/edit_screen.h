@@ -13,6 +13,7 @@ class EditScreen : public State {
  public:
   explicit EditScreen(Game* g) : State(g) {}
   void init() override;
+  void deinit() override;
   void paint() override;
   void loop() override;
   void event(Event e) override;

@@ -102,7 +102,12 @@ static std::string packed_for_upload(Game* g) {
 }
 
 void edit_share_map(Game* g) {
-  if (!edit_save(g)) return;
+  // A map that cannot be stored is not sent: what the service would list
+  // must be what the player's database holds.
+  if (!edit_save(g)) {
+    edit_show_error(g, "Error sharing map.", g->state);
+    return;
+  }
   std::string packed = packed_for_upload(g);
   const LevelMap& m = g->level.map;
   std::string id = g->current_level_id;

@@ -94,8 +94,10 @@ struct Game {
   void transition(int type, int id);
   // Clears the screen and paints the current state once, without swapping.
   void paint_state();
-  // Writes "lsettings.dat", "settings.dat", "progress.dat" and "state.dat".
-  void save();
+  // Writes "lsettings.dat", "settings.dat", "progress.dat" and "state.dat"
+  // into the per-user directory; false when any of them failed (the block
+  // stays in memory and goes out with the next save).
+  bool save();
 };
 
 static_assert(sizeof(Game) == 444104, "Game is 444,104 bytes");

@@ -18,35 +18,46 @@ DBWrap& game_db(int index) {
   return g_dbs[index];
 }
 
-void game_db_open(bool steam_user) {
+bool game_db_open(bool steam_user) {
   std::string main_db = game_data_path("main.db");
   if (FILE* f = fopen(main_db.c_str(), "rb")) {
     fclose(f);
     db_open(g_dbs[GAME_DB_MAIN], main_db);
   }
-  db_open(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"));
-  db_query(g_dbs[GAME_DB_USER],
-           "create table if not exists levels (id text primary key, data blob, ts text, "
-           "title text, author text, name text)");
+  bool ok = db_open(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"));
+  var rows;
+  ok = ok && db_query_checked(g_dbs[GAME_DB_USER],
+                              "create table if not exists levels (id text primary key, data blob, ts text, "
+                              "title text, author text, name text)",
+                              var(), rows);
   db_open(g_dbs[GAME_DB_SHARED], game_user_path("shared.db"));
+  return ok;
 }
 
 void game_db_close() {
   for (DBWrap& db : g_dbs) db_close(db);
 }
 
-void levels_save(Game* g) {
+bool levels_save(Game* g) {
   fprintf(stderr, "saving: %s\n", g->current_level_id);
   std::string packed = game_pack_level(g);
-  if (packed.empty()) return;  // keep the stored map rather than blank it
+  if (packed.empty()) return false;  // keep the stored map rather than blank it
   char ts[32];
   snprintf(ts, sizeof ts, "%ld", (long)time(nullptr));
   const LevelMap& m = g->level.map;
-  db_query(game_db(GAME_DB_USER),
-           "update levels set data = ?, ts = ?, title = ?, author = ?, name = ? where id = ?",
-           var_list(packed, ts, std::string(m.text[LEVEL_TEXT_TITLE]),
-                    std::string(m.text[LEVEL_TEXT_AUTHOR]), std::string(m.text[LEVEL_TEXT_NAME]),
-                    std::string(g->current_level_id)));
+  DBWrap& db = game_db(GAME_DB_USER);
+  var rows;
+  if (!db_query_checked(db, "update levels set data = ?, ts = ?, title = ?, author = ?, name = ? where id = ?",
+                        var_list(packed, ts, std::string(m.text[LEVEL_TEXT_TITLE]),
+                                 std::string(m.text[LEVEL_TEXT_AUTHOR]), std::string(m.text[LEVEL_TEXT_NAME]),
+                                 std::string(g->current_level_id)),
+                        rows))
+    return false;
+  if (db_changes(db) == 0) {
+    fprintf(stderr, "levels_save: no map %s in %s, nothing saved\n", g->current_level_id, db.path.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool levels_load(Game* g, DBWrap& db) {
@@ -65,9 +76,10 @@ bool levels_load(Game* g, DBWrap& db) {
   return true;
 }
 
-void levels_delete(Game* g) {
+bool levels_delete(Game* g) {
   fprintf(stderr, "deleting: %s\n", g->current_level_id);
-  db_query(game_db(GAME_DB_USER), "delete from levels where id = ?", var(g->current_level_id));
+  var rows;
+  return db_query_checked(game_db(GAME_DB_USER), "delete from levels where id = ?", var(g->current_level_id), rows);
 }
 
 static bool level_row_exists(DBWrap& db, const std::string& id) {

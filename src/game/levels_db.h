@@ -17,18 +17,22 @@ enum {
 DBWrap& game_db(int index);
 // Opens "main.db" from the data directory (when it exists) and the player's
 // databases from the per-user directory, creating the levels table when it
-// is missing.
-void game_db_open(bool steam_user);
+// is missing. False, with a diagnostic, when the player's map database
+// cannot be opened or its table made.
+bool game_db_open(bool steam_user);
 void game_db_close();
 
 // Packs the map and stores it, with the time and the title, author and name
-// slots, in the row of current_level_id. A map that does not pack leaves the
-// row as it was.
-void levels_save(Game* g);
+// slots, in the row of current_level_id. False, with a diagnostic that says
+// why and the row as it was, when the map does not pack, the database
+// refuses the write (locked, read-only, full) or no row has that id.
+bool levels_save(Game* g);
 // Loads the row of current_level_id from db into the Level; false when the
 // row is missing or its data does not unpack (the Level is then untouched).
 bool levels_load(Game* g, DBWrap& db);
-void levels_delete(Game* g);
+// Deletes the row of current_level_id (none there is no failure); false,
+// with a diagnostic, when the database refuses.
+bool levels_delete(Game* g);
 // Gives a new map its row: the id is the current second, or the next number
 // above it that no row holds yet (two maps made in one second, or after the
 // clock stepped back, stay two maps), written as a 64-bit decimal. The new

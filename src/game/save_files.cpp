@@ -34,8 +34,11 @@ static void keep_unusable(const std::string& path, const std::string& why) {
             bad.c_str(), strerror(errno));
     return;
   }
-  chmod(bad.c_str(), SAVE_PRIVATE_MODE);
-  fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
+  // The kept copy may hold the password; a copy left readable by others is
+  // said in the same line.
+  const char* open_to_others = chmod(bad.c_str(), SAVE_PRIVATE_MODE) == 0 ? "" : " (readable by others: cannot narrow its mode)";
+  fprintf(stderr, "game_read_block: %s %s; kept as %s%s, using defaults\n", path.c_str(), why.c_str(), bad.c_str(),
+          open_to_others);
 }
 
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version) {
@@ -73,16 +76,19 @@ bool game_read_block(const std::string& path, void* block, size_t size, int32_t 
   return true;
 }
 
-void game_save_to(Game* g, const std::string& dir) {
+bool game_save_to(Game* g, const std::string& dir) {
   g->version = GAME_VERSION;
   g->settings.version = SETTINGS_VERSION;
   g->lsettings.version = LSETTINGS_VERSION;
   g->progress.version = PROGRESS_VERSION;
-  game_write_file(join(dir, "lsettings.dat"), &g->lsettings, sizeof g->lsettings);
+  // Each file is tried whatever became of the others: one that cannot be
+  // written must not keep the rest from being saved.
+  bool ok = game_write_file(join(dir, "lsettings.dat"), &g->lsettings, sizeof g->lsettings);
   // Both hold the account password: the player's eyes only.
-  game_write_file(join(dir, "settings.dat"), &g->settings, sizeof g->settings, SAVE_PRIVATE_MODE);
-  game_write_file(join(dir, "progress.dat"), &g->progress, sizeof g->progress);
-  game_write_file(join(dir, "state.dat"), g, sizeof *g, SAVE_PRIVATE_MODE);
+  ok = game_write_file(join(dir, "settings.dat"), &g->settings, sizeof g->settings, SAVE_PRIVATE_MODE) && ok;
+  ok = game_write_file(join(dir, "progress.dat"), &g->progress, sizeof g->progress) && ok;
+  ok = game_write_file(join(dir, "state.dat"), g, sizeof *g, SAVE_PRIVATE_MODE) && ok;
+  return ok;
 }
 
 // Counts shown to the player or summed by the game: never negative, and
@@ -206,4 +212,4 @@ bool game_load_progress(Game* g, const std::string& dir) {
   return true;
 }
 
-void Game::save() { game_save_to(this, game_user_dir()); }
+bool Game::save() { return game_save_to(this, game_user_dir()); }

@@ -24,8 +24,10 @@ bool game_write_file(const std::string& path, const void* data, size_t len, mode
 // a file that exists but is unusable is moved aside to "<path>.bad".
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version);
 
-// Writes the four files into dir.
-void game_save_to(Game* g, const std::string& dir);
+// Writes the four files into dir, each whole or not at all; false when any
+// of them could not be written (each failure says so on stderr, and that
+// file keeps its previous contents).
+bool game_save_to(Game* g, const std::string& dir);
 // Reads "state.dat" over the whole Game, then makes the image safe: run-time
 // fields and the quit flag cleared, texts terminated, sizes bounded, state
 // ids that name no screen turned into the main menu.

@@ -51,14 +51,14 @@ bool second_statement(sqlite3* db, const char* tail, const char* end) {
 bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& rows) {
   rows = var::new_list();
   if (!db.db) {
-    tk_error("DatabaseError: db_query: database not open: %s", sql.c_str());
+    tk_error("DatabaseError: db_query: database not open: %s (%s)", sql.c_str(), db.path.c_str());
     return false;
   }
   sqlite3_stmt* st = nullptr;
   const char* tail = nullptr;
   const char* end = sql.c_str() + sql.size();
   if (sqlite3_prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) != SQLITE_OK) {
-    tk_error("DatabaseError: db_query: %s: %s", sqlite3_errmsg(db.db), sql.c_str());
+    tk_error("DatabaseError: db_query: %s: %s (%s)", sqlite3_errmsg(db.db), sql.c_str(), db.path.c_str());
     sqlite3_finalize(st);
     return false;
   }
@@ -76,7 +76,7 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
     ok = bind_text(st, 1, args);
   }
   if (!ok) {
-    tk_error("DatabaseError: db_query: %s: %s", sqlite3_errmsg(db.db), sql.c_str());
+    tk_error("DatabaseError: db_query: %s: %s (%s)", sqlite3_errmsg(db.db), sql.c_str(), db.path.c_str());
     sqlite3_finalize(st);
     return false;
   }
@@ -100,7 +100,7 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
     rows.append(row);
   }
   if (rc != SQLITE_DONE) {
-    tk_error("DatabaseError: db_query: %s: %s", sqlite3_errmsg(db.db), sql.c_str());
+    tk_error("DatabaseError: db_query: %s: %s (%s)", sqlite3_errmsg(db.db), sql.c_str(), db.path.c_str());
     sqlite3_finalize(st);
     rows = var::new_list();
     return false;
@@ -108,6 +108,8 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
   sqlite3_finalize(st);
   return true;
 }
+
+int db_changes(DBWrap& db) { return db.db ? sqlite3_changes(db.db) : 0; }
 
 var db_query(DBWrap& db, const std::string& sql, const var& args) {
   var rows;

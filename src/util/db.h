@@ -31,9 +31,13 @@ void db_close(DBWrap& db);
 // non-list value; none means no arguments) is bound as text with its exact
 // byte length. Answers the rows as a list of dicts of column name to value:
 // NULL reads as none, anything else as the string of its bytes. On any error
-// it logs SQLite's message and answers an empty list.
+// it logs SQLite's message, the statement and the database's path, and
+// answers an empty list.
 var db_query(DBWrap& db, const std::string& sql, const var& args = var());
 
 // db_query that tells an error from no rows: false on any error (logged as
 // db_query logs it), rows then an empty list.
 bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& rows);
+
+// The rows that the last insert, update or delete of db changed.
+int db_changes(DBWrap& db);

@@ -167,11 +167,6 @@ void gfx_color_get(float out[4]) {
   for (int i = 0; i < 4; i++) out[i] = g_color_state[i];
 }
 
-void gfx_color_mul(float r, float g, float b, float a) {
-  gfx_color(g_color_state[0] * r, g_color_state[1] * g, g_color_state[2] * b,
-            g_color_state[3] * a);
-}
-
 void gfx_texturing(bool on) { g_texturing = on; }
 
 void gfx_clear(float r, float g, float b, float a) {

@@ -46,8 +46,6 @@ void gfx_color(float r, float g, float b, float a);
 // 0xRRGGBB and an alpha from 0 to 1.
 void gfx_color_rgb(uint32_t rgb, float a);
 void gfx_color_get(float out[4]);
-// Multiplies the colour state (for nested alpha).
-void gfx_color_mul(float r, float g, float b, float a);
 // Texturing on (default) or off; off, images draw as plain quads.
 void gfx_texturing(bool on);
 void gfx_clear(float r, float g, float b, float a);

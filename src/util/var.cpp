@@ -310,8 +310,6 @@ std::string var_str(const var& v) {
   }
 }
 
-double var_num(const var& v) { return v.num(); }
-
 bool operator==(const var& v, const char* s) {
   if (!s) return v.is_none();
   if (v.is_string()) return v.str() == s;

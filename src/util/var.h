@@ -182,7 +182,6 @@ inline var var_adopt(var_object* fresh) { return var(fresh, fresh->kind); }
 // The text form: empty for none, "%ld" for whole numbers, else "%f" with its
 // trailing zeros cut; the bytes of a string; JSON for lists and dicts.
 std::string var_str(const var& v);
-double var_num(const var& v);
 // Loose comparison with a string: the text form equals the string.
 bool operator==(const var& v, const char* s);
 inline bool operator!=(const var& v, const char* s) { return !(v == s); }

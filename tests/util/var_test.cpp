@@ -149,7 +149,6 @@ TEST(VarText, StrNumAndLooseEquality) {
   EXPECT_EQ(var("3.5xyz").num(), 3.5);
   EXPECT_EQ(var("abc").num(), 0);
   EXPECT_EQ(var().num(), 0);
-  EXPECT_EQ(var_num(var::new_list()), 0);
   EXPECT_EQ(var("12").lnum(), 12);
   EXPECT_TRUE(var(3) == "3");
   EXPECT_TRUE(var("OK") == "OK");

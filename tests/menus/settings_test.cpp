@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -151,6 +152,58 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
   std::string file = tmp.read("user/settings.dat");
   EXPECT_EQ(word_at(file, 1196), SDLK_x);
   EXPECT_EQ(word_at(file, 1276), 0x102);
+}
+
+// Each widget writes its value back into its own field of the settings and
+// into no other: after one widget is set, the block differs from what it
+// was in that field alone.
+TEST_F(SettingsScreen, EveryWidgetWritesBackIntoItsOwnFieldOnly) {
+  open();
+  struct Field {
+    int page;
+    const char* name;
+    size_t offset;
+    int32_t value;  // 0: the opposite of the toggle's current value
+  };
+  const size_t keys = offsetof(Settings, keys), joys = offsetof(Settings, joys);
+  const Field fields[] = {
+      {PAGE_CONTROLS, "keys_up", keys + 4 * ACT_UP, SDLK_F1},
+      {PAGE_CONTROLS, "keys_left", keys + 4 * ACT_LEFT, SDLK_F2},
+      {PAGE_CONTROLS, "keys_down", keys + 4 * ACT_DOWN, SDLK_F3},
+      {PAGE_CONTROLS, "keys_right", keys + 4 * ACT_RIGHT, SDLK_F4},
+      {PAGE_CONTROLS, "keys_battery", keys + 4 * ACT_BATTERY, SDLK_F5},
+      {PAGE_CONTROLS, "keys_bomb", keys + 4 * ACT_BOMB, SDLK_F6},
+      {PAGE_CONTROLS, "keys_minimap", keys + 4 * ACT_MINIMAP, SDLK_F7},
+      {PAGE_CONTROLS, "joys_battery", joys + 4 * ACT_BATTERY, 10},
+      {PAGE_CONTROLS, "joys_bomb", joys + 4 * ACT_BOMB, 11},
+      {PAGE_CONTROLS, "joys_minimap", joys + 4 * ACT_MINIMAP, 12},
+      {PAGE_CONTROLS, "joys_escape", joys + 4 * ACT_ESCAPE, 13},
+      {PAGE_AUDIO, "music", offsetof(Settings, music), 17},
+      {PAGE_AUDIO, "sfx", offsetof(Settings, sfx), 23},
+      {PAGE_OPTIONS, "vfenn", offsetof(Settings, vfenn), 0},
+      {PAGE_OPTIONS, "game_hud", offsetof(Settings, game_hud), 0},
+      {PAGE_OPTIONS, "game_timer", offsetof(Settings, game_timer), 0},
+      {PAGE_OPTIONS, "game_hints", offsetof(Settings, game_hints), 0},
+  };
+  for (const Field& f : fields) {
+    if (screen()->settings_tab != f.page) tab(f.page);
+    Widget* w = find(f.name);
+    ASSERT_NE(w, nullptr) << f.name;
+    Settings want = g->settings;
+    int32_t* field = reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&want) + f.offset);
+    int32_t value = f.value ? f.value : (*field == 1 ? -1 : 1);
+    // A gamepad cell holds the button; its field marks it as one (0x100).
+    int32_t stored = std::strncmp(f.name, "joys_", 5) == 0 ? value | 0x100 : value;
+    ASSERT_NE(*field, stored) << f.name;
+    *field = stored;
+    w->set_value_i(value);
+    frame();
+    std::string have(reinterpret_cast<const char*>(&g->settings), sizeof want);
+    std::string expect(reinterpret_cast<const char*>(&want), sizeof want);
+    for (size_t at = 0; at < sizeof want; at += 4)
+      EXPECT_EQ(word_at(have, at), word_at(expect, at))
+          << "after setting " << f.name << " (its field at " << f.offset << "), the word at " << at;
+  }
 }
 
 TEST_F(SettingsScreen, VolumesReachTheAudioDriverAtOnce) {
@@ -413,8 +466,9 @@ TEST_F(SettingsScreen, ErrorAndMessageScreensReturnWhereTheyCameFrom) {
   // The message screen: Continue only, below a text of many lines.
   settle();
   std::string lines;
-  for (int i = 0; i < 30; i++) lines += "line\n";
-  std::strcpy(g->popup_text, lines.c_str());
+  for (int i = 0; i < 25; i++) lines += "line\n";
+  ASSERT_LT(lines.size(), sizeof g->popup_text);
+  std::memcpy(g->popup_text, lines.c_str(), lines.size() + 1);
   g->popup_return_state = STATE_MENUS_EDIT;
   game_switch(g, TRANS_FADE, STATE_MENUS_POPUP);
   settle();

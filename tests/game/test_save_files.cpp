@@ -1,12 +1,10 @@
 // The four save files: round trips, and what a damaged file leaves behind.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstring>
 #include <memory>
 
@@ -17,6 +15,7 @@
 #include "game/state_table.h"
 #include "game/tile_info.h"
 #include "support/temp_dir.h"
+#include "support/write_faults.h"
 
 static std::unique_ptr<Game> new_game() { return std::make_unique<Game>(); }
 
@@ -200,49 +199,43 @@ TEST(SaveFiles, VolumeSetToZeroSurvivesARestart) {
   EXPECT_EQ(b->settings.sfx, 0);
 }
 
-TEST(SaveFiles, AFailedWriteKeepsThePreviousFile) {
+// A save that cannot be written answers false, says so once per file, and
+// leaves that file as it was; the files that can be written still are.
+TEST(SaveFiles, AFailedSaveIsReportedAndKeepsTheOldFiles) {
   TempDir dir;
-  ASSERT_TRUE(game_write_file(dir.file("f.dat"), "old", 3));
-  // The temporary file cannot be made: the old file stays whole.
-  ASSERT_EQ(mkdir(dir.file("f.dat.tmp").c_str(), 0700), 0);
-  EXPECT_FALSE(game_write_file(dir.file("f.dat"), "new", 3));
-  EXPECT_EQ(dir.read("f.dat"), "old");
-}
-
-// One diagnostic line for each failed write, the previous file whole and no
-// temporary file left behind.
-TEST(SaveFiles, FailedWritesKeepThePreviousFileAndSayItOnce) {
-  TempDir dir;
-  std::string path = dir.file("progress.dat");
-  ASSERT_TRUE(game_write_file(path, "old", 3));
-  auto expect_kept = [&](const char* what, const std::string& target) {
-    std::string big(100000, 'n');
+  auto g = new_game();
+  g->settings.music = 11;
+  ASSERT_TRUE(game_save_to(g.get(), dir.path()));
+  const char* names[] = {"state.dat", "settings.dat", "lsettings.dat", "progress.dat"};
+  std::string old[4];
+  for (int i = 0; i < 4; i++) old[i] = dir.read(names[i]);
+  g->settings.music = 22;
+  g->progress.current_level = 3;
+  if (ReadOnlyDir::enforced()) {
+    ReadOnlyDir locked(dir.path());
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(game_write_file(target, big.data(), big.size())) << what;
+    EXPECT_FALSE(game_save_to(g.get(), dir.path()));
     std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << what << ": " << log;
-    EXPECT_EQ(dir.read("progress.dat"), "old") << what;
-    struct stat st;
-    EXPECT_NE(stat((path + ".tmp").c_str(), &st), 0) << what;
-  };
-  // The file system takes only part of the bytes, then none.
-  rlimit old_limit;
-  getrlimit(RLIMIT_FSIZE, &old_limit);
-  rlimit small = old_limit;
-  small.rlim_cur = 4096;
-  sighandler_t old_handler = signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  expect_kept("short write", path);
-  setrlimit(RLIMIT_FSIZE, &old_limit);
-  signal(SIGXFSZ, old_handler);
-  // A directory that cannot take files (one that is not there, whoever runs
-  // the test; and one without write permission when that is enforced).
-  expect_kept("no directory", dir.file("gone/progress.dat"));
-  if (geteuid() != 0) {
-    chmod(dir.path().c_str(), 0500);
-    expect_kept("unwritable directory", path);
-    chmod(dir.path().c_str(), 0700);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << log;
+    for (int i = 0; i < 4; i++) {
+      EXPECT_EQ(dir.read(names[i]), old[i]) << names[i];
+      EXPECT_NE(log.find(dir.file(names[i])), std::string::npos) << log;
+    }
   }
+  // A full disk: the whole image does not fit, the small blocks do.
+  {
+    FileSizeCap full(sizeof(Game) / 2);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(game_save_to(g.get(), dir.path()));
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  }
+  EXPECT_EQ(dir.read("state.dat"), old[0]);
+  auto b = new_game();
+  game_load_settings(b.get(), dir.path());
+  EXPECT_TRUE(game_load_progress(b.get(), dir.path()));
+  EXPECT_EQ(b->settings.music, 22);
+  EXPECT_EQ(b->progress.current_level, 3);
 }
 
 TEST(SaveFiles, FilesWithThePasswordAreThePlayersOnly) {

@@ -1,6 +1,9 @@
 // The player's map table and the built-in map files, on real SQLite files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
+
+#include <algorithm>
 
 #include <cstring>
 #include <memory>
@@ -10,6 +13,7 @@
 #include "game/pack.h"
 #include "game/paths.h"
 #include "support/temp_dir.h"
+#include "support/write_faults.h"
 #include "util/db.h"
 
 namespace {
@@ -94,10 +98,56 @@ TEST_F(LevelsDb, ABadRowFailsAndKeepsTheLevel) {
   EXPECT_NE(log.find("1loading failed!\n"), std::string::npos);
   EXPECT_STREQ(g->level.map.text[LEVEL_TEXT_TITLE], "kept");
 
-  // Saving a row that does not exist changes nothing and says nothing more.
+  // Saving a row that does not exist changes nothing, and says it failed.
   strcpy(g->current_level_id, "nope");
-  levels_save(g.get());
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(levels_save(g.get()));
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("no map nope in " + user.file("userns.db")), std::string::npos) << log;
   EXPECT_EQ(db_query(game_db(GAME_DB_USER), "select id from levels").len(), 1u);
+}
+
+// A save or a delete that the database refuses answers false with SQLite's
+// reason and the database's path in one line, and the stored map stays.
+TEST_F(LevelsDb, ARefusedWriteIsReportedAndKeepsTheStoredMap) {
+  db_query(game_db(GAME_DB_USER), "insert into levels (id) values (?)", var("5"));
+  strcpy(g->current_level_id, "5");
+  make_map("stored");
+  ASSERT_TRUE(levels_save(g.get()));
+  std::string stored = row("5")["data"].str();
+  make_map("edited");
+  auto expect_refused = [&](const char* what, const char* reason) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(levels_save(g.get())) << what;
+    EXPECT_FALSE(levels_delete(g.get())) << what;
+    std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << what << ": " << log;  // "saving", "deleting", one each
+    EXPECT_NE(log.find(reason), std::string::npos) << what << ": " << log;
+    EXPECT_NE(log.find(user.file("userns.db")), std::string::npos) << what << ": " << log;
+    EXPECT_EQ(row("5")["data"].str(), stored) << what;
+  };
+  {
+    // Another connection holds the write lock past the busy timeout.
+    DBWrap other;
+    ASSERT_TRUE(db_open(other, user.file("userns.db")));
+    var rows;
+    ASSERT_TRUE(db_query_checked(other, "begin immediate", var(), rows));
+    expect_refused("locked", "database is locked");
+    db_query(other, "rollback");
+  }
+  if (ReadOnlyDir::enforced()) {
+    {
+      // No room for the journal beside the database.
+      ReadOnlyDir locked(user.path());
+      expect_refused("unwritable directory", "unable to open database file");
+    }
+    // A database file the player may only read.
+    game_db_close();
+    chmod(user.file("userns.db").c_str(), 0400);
+    game_db_open(false);
+    expect_refused("read-only", "readonly database");
+    chmod(user.file("userns.db").c_str(), 0600);
+  }
 }
 
 TEST_F(LevelsDb, HostileTextsInARowAreHarmless) {

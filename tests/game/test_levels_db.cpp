@@ -1,6 +1,5 @@
 // The player's map table and the built-in map files, on real SQLite files.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,7 +12,6 @@
 #include "game/pack.h"
 #include "game/paths.h"
 #include "support/temp_dir.h"
-#include "support/write_faults.h"
 #include "util/db.h"
 
 namespace {
@@ -135,19 +133,17 @@ TEST_F(LevelsDb, ARefusedWriteIsReportedAndKeepsTheStoredMap) {
     expect_refused("locked", "database is locked");
     db_query(other, "rollback");
   }
-  if (ReadOnlyDir::enforced()) {
-    {
-      // No room for the journal beside the database.
-      ReadOnlyDir locked(user.path());
-      expect_refused("unwritable directory", "unable to open database file");
-    }
-    // A database file the player may only read.
-    game_db_close();
-    chmod(user.file("userns.db").c_str(), 0400);
-    game_db_open(false);
-    expect_refused("read-only", "readonly database");
-    chmod(user.file("userns.db").c_str(), 0600);
+  {
+    // The database's folder is gone from its path: no journal can be made
+    // beside it (as a folder without write permission would refuse it).
+    std::string moved = user.path() + ".away";
+    ASSERT_EQ(rename(user.path().c_str(), moved.c_str()), 0);
+    expect_refused("no journal", "readonly database");
+    EXPECT_EQ(rename(moved.c_str(), user.path().c_str()), 0);
   }
+  // A database that refuses writes, as a read-only file does.
+  db_query(game_db(GAME_DB_USER), "pragma query_only = on");
+  expect_refused("read-only", "readonly database");
 }
 
 TEST_F(LevelsDb, HostileTextsInARowAreHarmless) {

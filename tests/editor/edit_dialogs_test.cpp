@@ -9,6 +9,7 @@
 #include "driver/audio.h"
 #include "editor/edit_files.h"
 #include "editor/edit_menu.h"
+#include "editor/edit_ops.h"
 #include "editor/edit_text.h"
 #include "editor/editor.h"
 #include "editor_fixture.h"
@@ -17,6 +18,7 @@
 #include "game/pack.h"
 #include "game/paths.h"
 #include "gfx/transition.h"
+#include "support/write_faults.h"
 #include "util/db.h"
 
 namespace editor_test {
@@ -40,6 +42,11 @@ struct EditDialogs : EditorGame {
   }
   static void write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+  }
+  // The player's map database takes no writes while refused, as a locked,
+  // read-only or full one.
+  void refuse_writes(bool on) {
+    db_query(game_db(GAME_DB_USER), on ? "pragma query_only = on" : "pragma query_only = off");
   }
 };
 
@@ -109,6 +116,61 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   EXPECT_EQ(map_rows(), 0u);
 }
 
+// Every way out of an editor screen that saves the map first, when the save
+// is refused: the error screen says the map could not be saved and where,
+// Continue goes back to that screen, and the edit stays in the map, which
+// is saved at the next chance.
+TEST_F(EditDialogs, ARefusedMapSaveIsShownAndTheEditKept) {
+  const std::string unsaved = "The map could not be saved to " + game_db(GAME_DB_USER).path + ".";
+  struct Way {
+    int from;
+    const char* what;  // a button, or "" for the Escape key
+    std::string text;
+  };
+  const Way ways[] = {
+      {STATE_EDIT_MAIN, "", unsaved},                  {STATE_EDIT_MENU, "Title & Options", unsaved},
+      {STATE_EDIT_MENU, "Editor Help", unsaved},       {STATE_EDIT_MENU, "Play / Test", unsaved},
+      {STATE_EDIT_MENU, "Save & Quit", unsaved},       {STATE_EDIT_MENU, "", unsaved},
+      {STATE_EDIT_MENU, "Main Menu", unsaved},         {STATE_EDIT_MENU, "Community Maps", unsaved},
+      {STATE_EDIT_TEXT, "Done", unsaved},              {STATE_EDIT_SHARE, "Share", "Error sharing map."},
+  };
+  int tile = 3;
+  for (const Way& w : ways) {
+    std::string name = std::to_string(w.from) + " " + w.what;
+    g->transition(TRANS_NONE, w.from);
+    settle();
+    std::string before = stored_data();
+    edit_set_tile(30, 30, tile, g, false);
+    edit_mark_dirty();
+    g->level.map.win_changes = g->level.map.changes;  // proven: the share dialog offers "Share"
+    refuse_writes(true);
+    if (*w.what)
+      click(w.what);
+    else
+      key(GK_ESCAPE);
+    settle();
+    EXPECT_EQ(g->state, STATE_MENUS_ERROR) << name;
+    EXPECT_EQ(g->error_text, w.text) << name;
+    EXPECT_EQ(g->error_return_state, w.from) << name;
+    EXPECT_EQ(stored_data(), before) << name;
+    EXPECT_TRUE(edit_dirty()) << name;
+    refuse_writes(false);
+    click("Continue");
+    settle();
+    EXPECT_EQ(g->state, w.from) << name;
+    EXPECT_EQ(cell(30, 30), tile) << name;
+    tile = tile == 3 ? 4 : 3;
+  }
+  // Quitting is the next chance: the edit reaches the database.
+  std::string id = g->current_level_id;
+  std::string packed = game_pack_level(g);
+  stop();
+  start();
+  settle();
+  EXPECT_EQ(g->current_level_id, id);
+  EXPECT_EQ(stored_data(), packed);
+}
+
 TEST_F(EditDialogs, ExportAndImportRoundTrip) {
   edit_text_to_slot(g->level.map.text[LEVEL_TEXT_TITLE], "Round trip");
   g->level.map.grid[20 * MAP_W + 20] = 1;
@@ -136,6 +198,27 @@ TEST_F(EditDialogs, ExportAndImportRoundTrip) {
 TEST_F(EditDialogs, RefusedExportsAndImports) {
   std::string other = tmp.path() + "/other.map";
   write(other, "precious");
+  // A write that fails (the disk is full) is reported and leaves this map's
+  // earlier export whole; a row that cannot be saved fails the export too,
+  // with the file written and its path kept in the map for the next save.
+  std::string mine = tmp.path() + "/mine.map";
+  set_path(mine);
+  ASSERT_EQ(edit_export_file(g, ""), EXPORT_OK);
+  std::string old = read(mine);
+  g->level.map.grid[40 * MAP_W + 40] ^= 1;
+  {
+    FileSizeCap full(old.size() / 2);
+    EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
+  }
+  EXPECT_EQ(read(mine), old);
+  EXPECT_EQ(access((mine + ".tmp").c_str(), F_OK), -1);
+  EXPECT_EQ(slot(LEVEL_TEXT_PATH), mine);
+  refuse_writes(true);
+  EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
+  refuse_writes(false);
+  EXPECT_EQ(read(mine), game_pack_level(g));
+  EXPECT_TRUE(edit_dirty());
+  set_path("");
   set_path(tmp.path() + "/notes.txt");
   EXPECT_EQ(edit_export_file(g, ""), EXPORT_NOT_MAP);
   set_path(std::string(TW_DATA_DIR) + "/level01.map");
@@ -181,6 +264,13 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   std::string fifo = tmp.path() + "/pipe.map";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(edit_import_file(g, fifo), IMPORT_UNREADABLE);
+  // The new row is made but the map cannot be stored in it: no empty row
+  // stays in the list.
+  db_query(game_db(GAME_DB_USER),
+           "create temp trigger full before update on levels begin select raise(fail, 'disk is full'); end");
+  EXPECT_EQ(edit_import_file(g, mine), IMPORT_NO_ROW);
+  db_query(game_db(GAME_DB_USER), "drop trigger full");
+  EXPECT_FALSE(edit_dirty());
   EXPECT_EQ(g->current_level_id, id);
   EXPECT_EQ(map_rows(), 1u);
   edit_import_map(g, other);

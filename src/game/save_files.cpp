@@ -36,7 +36,8 @@ static void keep_unusable(const std::string& path, const std::string& why) {
   }
   // The kept copy may hold the password; a copy left readable by others is
   // said in the same line.
-  const char* open_to_others = chmod(bad.c_str(), SAVE_PRIVATE_MODE) == 0 ? "" : " (readable by others: cannot narrow its mode)";
+  const char* open_to_others =
+      chmod(bad.c_str(), SAVE_PRIVATE_MODE) == 0 ? "" : " (readable by others: cannot narrow its mode)";
   fprintf(stderr, "game_read_block: %s %s; kept as %s%s, using defaults\n", path.c_str(), why.c_str(), bad.c_str(),
           open_to_others);
 }

@@ -12,6 +12,7 @@
 #include "game/pack.h"
 #include "game/paths.h"
 #include "support/temp_dir.h"
+#include "support/write_faults.h"
 #include "util/db.h"
 
 namespace {
@@ -140,6 +141,11 @@ TEST_F(LevelsDb, ARefusedWriteIsReportedAndKeepsTheStoredMap) {
     ASSERT_EQ(rename(user.path().c_str(), moved.c_str()), 0);
     expect_refused("no journal", "readonly database");
     EXPECT_EQ(rename(moved.c_str(), user.path().c_str()), 0);
+  }
+  {
+    // The journal cannot grow: the disk is full.
+    FileSizeCap full(512);
+    expect_refused("full disk", "disk I/O error");
   }
   // A database that refuses writes, as a read-only file does.
   db_query(game_db(GAME_DB_USER), "pragma query_only = on");

@@ -71,7 +71,6 @@ void edit_show_unsaved(Game* g) {
   edit_show_error(g, "The map could not be saved to " + game_db(GAME_DB_USER).path + ".", g->state);
 }
 
-
 void edit_play_test(Game* g) {
   edit_recount_limits(g);
   if (g->level.map.over_limit) {

@@ -64,7 +64,7 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
   }
   if (!st) return true;  // blank or comment-only SQL: nothing to run
   if (tail && second_statement(db.db, tail, end)) {
-    tk_error("DatabaseError: db_query: more than one statement, none run: %s", sql.c_str());
+    tk_error("DatabaseError: db_query: more than one statement, none run: %s (%s)", sql.c_str(), db.path.c_str());
     sqlite3_finalize(st);
     return false;
   }

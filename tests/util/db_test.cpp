@@ -83,11 +83,20 @@ TEST_F(DbTest, ErrorsLogSqliteMessageAndAnswerEmptyList) {
   EXPECT_NE(last_err_.find("DatabaseError: db_query: table t already exists"), std::string::npos);
   EXPECT_EQ(tk_last_error().rfind("DatabaseError", 0), 0u);
 
+  // Every failure is one line that names the database's file.
+  auto expect_said = [&](const char* what) {
+    EXPECT_NE(last_err_.find(what), std::string::npos) << last_err_;
+    EXPECT_NE(last_err_.find(path_), std::string::npos) << last_err_;
+    EXPECT_EQ(last_err_.find('\n'), last_err_.size() - 1) << last_err_;
+  };
+  expect_said("already exists");  // prepare fails
   db_query(db_, "insert into t values (?)", var_list("x"));
   quiet_query("insert into t values (?)", var_list("x"));  // step fails: constraint
-  EXPECT_NE(last_err_.find("UNIQUE constraint failed"), std::string::npos);
+  expect_said("UNIQUE constraint failed");
   quiet_query("insert into t values (?)", var_list("y", "z"));  // too many arguments
-  EXPECT_NE(last_err_.find("DatabaseError"), std::string::npos);
+  expect_said("DatabaseError");
+  quiet_query("select 1; select 2");
+  expect_said("more than one statement");
   EXPECT_EQ(db_query(db_, "select * from t").len(), 1u);
 }
 

@@ -169,7 +169,8 @@ TEST_F(DsEngine, EveryFailureGivesItsMessageAndTheNextDriver) {
   std::string log;
   for (const Case& c : cases) {
     ds_set_faults(c.fault);
-    ISoundEngine* e = make(ESOD_AUTO_DETECT, ESEO_USE_3D_BUFFERS, &log);
+    // DirectSound 8 falls back to DirectSound, which falls back to wave-out.
+    ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, ESEO_USE_3D_BUFFERS, &log);
     ASSERT_NE(e, nullptr);
     EXPECT_STREQ(e->getDriverName(), "winMM");
     size_t a = log.find(std::string(c.ds8) + "\n"), b = log.find(std::string(c.ds) + "\n", a + 1);
@@ -365,8 +366,10 @@ TEST_F(DsEngine, EffectsOfADirectSound8Sound) {
   EXPECT_TRUE(fx->enableParamEq(1000, 12, 0));
   EXPECT_TRUE(fx->isEchoEnabled());
   EXPECT_FALSE(fx->isGargleEnabled());
-  EXPECT_FALSE(fx->enableGargle(0));  // outside 1..1000 Hz
-  fx->disableGargle();
+  // A refused gargle (outside 1..1000 Hz) stays off: it would silence half
+  // of every period.
+  EXPECT_FALSE(fx->enableGargle(0));
+  EXPECT_FALSE(fx->isGargleEnabled());
   s->setIsPaused(false);
   std::vector<int16_t> out = play(e, 4410, 4410);
   EXPECT_EQ(out[0], 10000);
@@ -377,5 +380,143 @@ TEST_F(DsEngine, EffectsOfADirectSound8Sound) {
   fx->disableAllEffects();
   EXPECT_FALSE(fx->isParamEqEnabled());
   s->drop();
+  e->drop();
+}
+
+namespace {
+
+// One effect of the effect control: its enable over a row of numbers (the
+// arguments in order), its query, and the range of every ranged argument.
+struct EffectRanges {
+  const char* name;
+  DsEffectKind kind;
+  std::vector<double> defaults;
+  bool (*enable)(ISoundEffectControl*, const std::vector<double>&);
+  bool (*enabled)(ISoundEffectControl*);
+  struct Range {
+    size_t arg;
+    double lo, hi;
+    bool integer;
+  };
+  std::vector<Range> ranges;
+};
+
+float f(const std::vector<double>& p, size_t i) { return static_cast<float>(p[i]); }
+int32_t n(const std::vector<double>& p, size_t i) { return static_cast<int32_t>(p[i]); }
+
+const EffectRanges kEffects[] = {
+    {"chorus", DSFX_CHORUS, {50, 10, 25, 1.1, 1, 16, 90},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableChorus(f(p, 0), f(p, 1), f(p, 2), f(p, 3), p[4] != 0, f(p, 5), n(p, 6));
+     },
+     [](ISoundEffectControl* c) { return c->isChorusEnabled(); },
+     {{0, 0, 100, false}, {1, 0, 100, false}, {2, -99, 99, false}, {3, 0, 10, false}, {5, 0, 20, false}}},
+    {"compressor", DSFX_COMPRESSOR, {0, 10, 200, -20, 3, 4},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableCompressor(f(p, 0), f(p, 1), f(p, 2), f(p, 3), f(p, 4), f(p, 5));
+     },
+     [](ISoundEffectControl* c) { return c->isCompressorEnabled(); },
+     {{0, -60, 60, false}, {1, 0.01, 500, false}, {2, 50, 3000, false}, {3, -60, 0, false},
+      {4, 1, 100, false}, {5, 0, 4, false}}},
+    {"distortion", DSFX_DISTORTION, {-18, 15, 2400, 2400, 8000},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableDistortion(f(p, 0), f(p, 1), f(p, 2), f(p, 3), f(p, 4));
+     },
+     [](ISoundEffectControl* c) { return c->isDistortionEnabled(); },
+     {{0, -60, 0, false}, {1, 0, 100, false}, {2, 100, 8000, false}, {3, 100, 8000, false},
+      {4, 100, 8000, false}}},
+    {"echo", DSFX_ECHO, {50, 50, 500, 500, 0},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableEcho(f(p, 0), f(p, 1), f(p, 2), f(p, 3), n(p, 4));
+     },
+     [](ISoundEffectControl* c) { return c->isEchoEnabled(); },
+     {{0, 0, 100, false}, {1, 0, 100, false}, {2, 1, 2000, false}, {3, 1, 2000, false}, {4, 0, 1, true}}},
+    {"flanger", DSFX_FLANGER, {50, 100, -50, 0.25, 1, 2, 2},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableFlanger(f(p, 0), f(p, 1), f(p, 2), f(p, 3), p[4] != 0, f(p, 5), n(p, 6));
+     },
+     [](ISoundEffectControl* c) { return c->isFlangerEnabled(); },
+     {{0, 0, 100, false}, {1, 0, 100, false}, {2, -99, 99, false}, {3, 0, 10, false},
+      {5, 0, 4, false}, {6, 0, 4, true}}},
+    {"gargle", DSFX_GARGLE, {20, 1},
+     [](ISoundEffectControl* c, const std::vector<double>& p) { return c->enableGargle(n(p, 0), p[1] != 0); },
+     [](ISoundEffectControl* c) { return c->isGargleEnabled(); },
+     {{0, 1, 1000, true}}},
+    {"I3DL2 reverb", DSFX_I3DL2REVERB, {-1000, -100, 0, 1.49, 0.83, -2602, 0.007, 200, 0.011, 100, 100, 5000},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableI3DL2Reverb(n(p, 0), n(p, 1), f(p, 2), f(p, 3), f(p, 4), n(p, 5), f(p, 6),
+                                   n(p, 7), f(p, 8), f(p, 9), f(p, 10), f(p, 11));
+     },
+     [](ISoundEffectControl* c) { return c->isI3DL2ReverbEnabled(); },
+     {{0, -10000, 0, true}, {1, -10000, 0, true}, {2, 0, 10, false}, {3, 0.1, 20, false},
+      {4, 0.1, 2, false}, {5, -10000, 1000, true}, {6, 0, 0.3, false}, {7, -10000, 2000, true},
+      {8, 0, 0.1, false}, {9, 0, 100, false}, {10, 0, 100, false}, {11, 20, 20000, false}}},
+    {"parametric EQ", DSFX_PARAMEQ, {8000, 12, 0},
+     [](ISoundEffectControl* c, const std::vector<double>& p) { return c->enableParamEq(f(p, 0), f(p, 1), f(p, 2)); },
+     [](ISoundEffectControl* c) { return c->isParamEqEnabled(); },
+     {{0, 80, 16000, false}, {1, 1, 36, false}, {2, -15, 15, false}}},
+    {"waves reverb", DSFX_WAVESREVERB, {0, 0, 1000, 0.001},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableWavesReverb(f(p, 0), f(p, 1), f(p, 2), f(p, 3));
+     },
+     [](ISoundEffectControl* c) { return c->isWavesReverbEnabled(); },
+     {{0, -96, 0, false}, {1, -96, 0, false}, {2, 0.001, 3000, false}, {3, 0.001, 0.999, false}}},
+};
+
+// The parameter block the buffer's effect of that kind runs with.
+std::vector<uint8_t> runningBlock(ISound* s, DsEffectKind kind) {
+  DsBuffer* b = dynamic_cast<CVavOzovuDSSound*>(s)->getBuffer();
+  for (size_t i = 0; b && b->effect(i); ++i)
+    if (b->effect(i)->kind() == kind) {
+      std::vector<uint8_t> block(ds_fx_param_size(kind));
+      b->effect(i)->getParams(block.data());
+      return block;
+    }
+  return {};
+}
+
+}  // namespace
+
+TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, 0, &log);
+  ASSERT_NE(e, nullptr);
+  ISoundSource* src = pcm(e, "tone", signal(4410), 2);
+  for (const EffectRanges& fx : kEffects) {
+    for (bool playing : {false, true}) {
+      ISound* s = e->play2D(src, true, !playing, true, true);
+      ISoundEffectControl* c = s->getSoundEffectControl();
+      ASSERT_NE(c, nullptr);
+      // Refused while off: the effect stays off and later enables work.
+      EffectRanges::Range r0 = fx.ranges[0];
+      std::vector<double> bad = fx.defaults;
+      bad[r0.arg] = r0.integer ? r0.hi + 1 : std::nextafter(static_cast<float>(r0.hi), 1e30f);
+      EXPECT_FALSE(fx.enable(c, bad)) << fx.name;
+      EXPECT_FALSE(fx.enabled(c)) << fx.name;
+      EXPECT_TRUE(runningBlock(s, fx.kind).empty()) << fx.name;
+      ASSERT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " defaults";
+      EXPECT_TRUE(fx.enabled(c));
+      for (const EffectRanges::Range& r : fx.ranges)
+        for (double end : {r.lo, r.hi}) {
+          std::vector<double> p = fx.defaults;
+          p[r.arg] = end;
+          EXPECT_TRUE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << end;
+          std::vector<uint8_t> taken = runningBlock(s, fx.kind);
+          // Just outside the end: refused, the last settings keep running.
+          double outside = r.integer ? end + (end == r.lo ? -1 : 1)
+                                     : std::nextafter(static_cast<float>(end), end == r.lo ? -1e30f : 1e30f);
+          p[r.arg] = outside;
+          EXPECT_FALSE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << outside;
+          EXPECT_TRUE(fx.enabled(c)) << fx.name;
+          EXPECT_EQ(runningBlock(s, fx.kind), taken) << fx.name << " argument " << r.arg;
+        }
+      // A refusal of another effect leaves this one and its enables alone.
+      EXPECT_FALSE(c->enableGargle(0));
+      EXPECT_EQ(c->isGargleEnabled(), fx.kind == DSFX_GARGLE);
+      EXPECT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " after a refusal";
+      s->stop();
+      s->drop();
+    }
+  }
   e->drop();
 }

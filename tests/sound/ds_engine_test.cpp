@@ -520,3 +520,28 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
   }
   e->drop();
 }
+
+TEST_F(DsEngine, BuffersWithoutGlobalFocusAreSilentWhileTheWindowHasNoInputFocus) {
+  std::vector<int16_t> tone(2 * 44100, 8000);
+  for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND})
+    for (uint32_t options : {0u, static_cast<uint32_t>(ESEO_MUTE_IF_NOT_FOCUSED)}) {
+      std::string log;
+      ISoundEngine* e = make(driver, options, &log);
+      ASSERT_NE(e, nullptr);
+      ISoundSource* buffered = pcm(e, "tone", tone, 2);
+      ISoundSource* streamed = e->addSoundSourceFromFile(wav("tone.wav", tone).c_str(), ESM_STREAMING);
+      for (ISoundSource* src : {buffered, streamed}) {
+        ISound* s = e->play2D(src, true, false, true);
+        ASSERT_NE(s, nullptr);
+        const bool muted = options != 0;
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], 8000);
+        sys_audio_set_focus(false);
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], muted ? 0 : 8000) << driver << " " << options;
+        sys_audio_set_focus(true);
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], 8000) << driver << " " << options;
+        s->stop();
+        s->drop();
+      }
+      e->drop();
+    }
+}

@@ -545,3 +545,103 @@ TEST_F(DsEngine, BuffersWithoutGlobalFocusAreSilentWhileTheWindowHasNoInputFocus
       e->drop();
     }
 }
+
+// Play positions of streams: the frames heard so far, counted again from 0
+// at every loop point (looped) or at the end (unlooped, until the stream
+// lets its output go), in whole milliseconds. The positions below lie on
+// millisecond edges, where one frame more or less shows.
+TEST_F(DsEngine, StreamPositionsAreTheFramesHeardModuloTheLength) {
+  auto ms = [](int64_t frames) { return static_cast<int32_t>(frames * 1000 / 44100); };
+  std::string log;
+  // DirectSound streams, heard frame by frame.
+  const int len = 30870;  // 700 ms
+  std::vector<int16_t> s = signal(len);
+  for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND})
+    for (bool looped : {true, false}) {
+      ISoundEngine* e = make(driver, 0, &log);
+      ASSERT_NE(e, nullptr);
+      e->update();
+      ISound* sound = e->play2D(e->addSoundSourceFromFile(wav("p.wav", s).c_str(), ESM_STREAMING), looped,
+                                false, true);
+      ASSERT_NE(sound, nullptr);
+      int64_t heard = 0;
+      // Updates come before every step; the last step of each advance has
+      // none after it.
+      auto advance = [&](int64_t to) {
+        while (heard < to) {
+          e->update();
+          int n = static_cast<int>(to - heard < 2205 ? to - heard : 2205);
+          captureOutput(nullptr, n);
+          heard += n;
+        }
+      };
+      for (int64_t at : {int64_t(4409), int64_t(4410), int64_t(len - 1)}) {
+        advance(at);
+        EXPECT_EQ(sound->getPlayPosition(), ms(at)) << driver << " looped " << looped << " at " << at;
+      }
+      if (looped) {
+        for (int64_t at : {int64_t(len), int64_t(len + 440), int64_t(len + 441), int64_t(2 * len - 1),
+                           int64_t(2 * len + 4410)}) {
+          advance(at);
+          EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " at " << at;
+        }
+      } else {
+        // Past the end, before the next update lets the output go.
+        captureOutput(nullptr, 442);
+        EXPECT_EQ(sound->getPlayPosition(), ms(441)) << driver;
+        e->update();
+        EXPECT_TRUE(sound->isFinished());
+        EXPECT_EQ(sound->getPlayPosition(), 0);
+      }
+      sound->drop();
+      e->drop();
+    }
+
+  // Software streams behind wave-out: each update mixes the whole ring of
+  // 8192 frames. Two lengths put a millisecond edge just past a loop point
+  // (9201: 3 rings end on frame 6174, 140 ms; 9012: 4 rings end on frame
+  // 5732, one frame short of 130 ms).
+  for (int length : {9201, 9012})
+    for (bool looped : {true, false}) {
+      ISoundEngine* e = make(ESOD_WIN_MM, 0, &log);
+      ASSERT_NE(e, nullptr);
+      e->update();
+      captureOutput(nullptr, 8192);
+      ISound* sound = e->play2D(e->addSoundSourceFromFile(wav("q.wav", signal(length)).c_str(), ESM_STREAMING),
+                                looped, false, true);
+      ASSERT_NE(sound, nullptr);
+      for (int64_t rings = 1; rings <= 6; ++rings) {
+        e->update();
+        captureOutput(nullptr, 8192);
+        int64_t mixed = 8192 * rings;
+        int32_t want = looped ? ms(mixed % length) : (mixed < length ? ms(mixed) : -1);
+        EXPECT_EQ(sound->getPlayPosition(), want) << length << " looped " << looped << " rings " << rings;
+      }
+      sound->drop();
+      e->drop();
+    }
+}
+
+// Buffered DirectSound sounds start at the frame of the milliseconds given.
+TEST_F(DsEngine, SetPlayPositionLandsOnTheFrameOfTheMilliseconds) {
+  std::string log;
+  std::vector<int16_t> s = signal(44100);
+  for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND}) {
+    ISoundEngine* e = make(driver, 0, &log);
+    ASSERT_NE(e, nullptr);
+    ISound* sound = e->play2D(pcm(e, "b", s, 2), false, true, true);
+    for (int32_t at : {1, 10, 23, 999}) {
+      ASSERT_TRUE(sound->setPlayPosition(at));
+      int64_t frame = static_cast<int64_t>(at) * 44100 / 1000;
+      EXPECT_EQ(sound->getPlayPosition(), static_cast<int32_t>(frame * 1000 / 44100)) << at;
+      sound->setIsPaused(false);
+      std::vector<int16_t> out = play(e, 1, 1);
+      sound->setIsPaused(true);
+      EXPECT_EQ(out[0], s[2 * frame]) << driver << " " << at;
+      EXPECT_EQ(out[1], s[2 * frame + 1]) << driver << " " << at;
+    }
+    EXPECT_FALSE(sound->setPlayPosition(1000));  // past the end
+    sound->drop();
+    e->drop();
+  }
+}

@@ -100,6 +100,11 @@ TEST_F(GameAudio, MenuMusicIsHeardAndVolumeZeroSilencesItWithinOneStep) {
   game_headless_run(1);
   EXPECT_FALSE(g_audio.tracks[menus].playing);
   EXPECT_EQ(mix_block(), 0);
+  // The paused track sounds again as soon as the volume comes back.
+  g_->settings.music = 100;
+  game_headless_run(1);
+  EXPECT_TRUE(g_audio.tracks[menus].playing);
+  EXPECT_GT(mix_block(), 500);
 }
 
 // The audio driver over an engine of its own, with two one-second tones

@@ -585,6 +585,14 @@ TEST_F(DsEngine, StreamPositionsAreTheFramesHeardModuloTheLength) {
           advance(at);
           EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " at " << at;
         }
+        // A new start: frame 30429 of the stream, 441 frames before its end.
+        ASSERT_TRUE(sound->setPlayPosition(690));
+        EXPECT_EQ(sound->getPlayPosition(), 690);
+        const int64_t start = heard - 30429;
+        for (int64_t at : {int64_t(len - 1), int64_t(len), int64_t(len + 4409)}) {
+          advance(start + at);
+          EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " from 690 ms at " << at;
+        }
       } else {
         // Past the end, before the next update lets the output go.
         captureOutput(nullptr, 442);
@@ -616,6 +624,14 @@ TEST_F(DsEngine, StreamPositionsAreTheFramesHeardModuloTheLength) {
         int64_t mixed = 8192 * rings;
         int32_t want = looped ? ms(mixed % length) : (mixed < length ? ms(mixed) : -1);
         EXPECT_EQ(sound->getPlayPosition(), want) << length << " looped " << looped << " rings " << rings;
+      }
+      if (looped) {
+        // From 100 ms (frame 4410) one ring on.
+        ASSERT_TRUE(sound->setPlayPosition(100));
+        EXPECT_EQ(sound->getPlayPosition(), 100);
+        e->update();
+        captureOutput(nullptr, 8192);
+        EXPECT_EQ(sound->getPlayPosition(), ms((4410 + 8192) % length)) << length;
       }
       sound->drop();
       e->drop();

@@ -1,5 +1,6 @@
 #include "driver/audio_engine.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,54 +23,78 @@ E_OUTPUT_SINK sink_from_env() {
   return EOS_AUTO;
 }
 
+// Voices of samples: a slot holds the one or two sounds of one sample, and
+// slots are reused oldest first.
+constexpr int kVoiceSlots = 32;
+
+// Pan and volume of one voice of a sample at (x, y) from the listener:
+// at the listener one centred voice; elsewhere a voice per side, each
+// fading with the distance and with how far the sample lies to the other
+// side. Positive pans are left.
+struct Voice {
+  float pan;
+  float volume;
+};
+int sample_voices(float volume, float x, float y, Voice out[2]) {
+  if (x == 0 && y == 0) {
+    out[0] = {0.0f, volume};
+    return 1;
+  }
+  const float d = std::sqrt(x * x + y * y);
+  const float near = d > 1 ? volume / d : volume;  // as the engine's 3D fall-off from 1 unit
+  const float right = 0.5f + 0.5f * x / d;      // share of the right side, 0 to 1
+  out[0] = {1.0f, near * (1 - right)};
+  out[1] = {-1.0f, near * right};
+  return 2;
+}
+
 class EngineBackend : public AudioBackend {
  public:
   explicit EngineBackend(ISoundEngine* engine) : engine_(engine) {
-    // The listener stands at the origin; effect positions are relative to it.
-    engine_->setListenerPosition(vec3df(0, 0, 0), vec3df(0, 0, 1));
-    register_catalogue("samples");
-    register_catalogue("music");
+    register_catalogue("samples", true);
+    register_catalogue("music", false);
   }
 
   ~EngineBackend() override {
+    for (Slot& slot : slots_) clear(slot);
     for (auto& s : streams_) {
       s.second->stop();
       s.second->drop();
     }
-    engine_->stopAllSounds();
     engine_->drop();
   }
 
-  void play_sample(int, const std::string& path, float volume, float x,
-                   float y) override {
-    ISoundSource* src = source(path);
+  void play_sample(int, const std::string& path, float volume, float x, float y) override {
+    ISoundSource* src = source(path, true);
     if (!src) return;
-    ISound* snd = (x == 0 && y == 0)
-                      ? engine_->play2D(src, false, true, true)
-                      : engine_->play3D(src, vec3df(x, 0, y), false, true, true);
-    if (!snd) return;
-    snd->setVolume(volume);
-    snd->setIsPaused(false);
-    snd->drop();
+    Slot& slot = slots_[next_slot_];
+    next_slot_ = (next_slot_ + 1) % kVoiceSlots;
+    clear(slot);
+    Voice voices[2];
+    int n = sample_voices(volume, x, y, voices);
+    for (int i = 0; i < n; i++) {
+      ISound* snd = engine_->play2D(src, false, true, false, false);
+      if (!snd) break;
+      snd->setPan(voices[i].pan);
+      snd->setVolume(voices[i].volume);
+      snd->setIsPaused(false);
+      slot.sounds[i] = snd;
+    }
   }
 
+  // The track's sound is made once, paused; starting it again plays it
+  // from its beginning.
   void stream_start(int track, const std::string& path, float volume) override {
-    stream_stop(track);
-    ISoundSource* src = source(path);
-    if (!src) return;
-    ISound* snd = engine_->play2D(src, true, true, true);
+    ISound* snd = stream(track, path);
     if (!snd) return;
     snd->setVolume(volume);
+    snd->setPlayPosition(0);
     snd->setIsPaused(false);
-    streams_[track] = snd;
   }
 
   void stream_stop(int track) override {
     auto it = streams_.find(track);
-    if (it == streams_.end()) return;
-    it->second->stop();
-    it->second->drop();
-    streams_.erase(it);
+    if (it != streams_.end()) it->second->setIsPaused(true);
   }
 
   void stream_volume(int track, float volume) override {
@@ -78,25 +103,51 @@ class EngineBackend : public AudioBackend {
   }
 
  private:
+  struct Slot {
+    ISound* sounds[2] = {nullptr, nullptr};
+  };
+
+  static void clear(Slot& slot) {
+    for (ISound*& snd : slot.sounds)
+      if (snd) {
+        snd->stop();
+        snd->drop();
+        snd = nullptr;
+      }
+  }
+
   // Sources are registered under their full path, so a name always finds
-  // the file that the catalogue names.
-  void register_catalogue(const char* section) {
+  // the file that the catalogue names. Samples are decoded at once, music
+  // is streamed.
+  void register_catalogue(const char* section, bool sample) {
     if (!g_driver) return;
     var cat = g_driver->data[section];
     for (const std::string& name : cat.keys()) {
       var file = cat[name]["file"];
-      if (!file.is_string()) continue;
-      std::string path = data_path(file.str());
-      if (!engine_->getSoundSource(path.c_str(), false))
-        engine_->addSoundSourceFromFile(path.c_str());
+      if (file.is_string()) source(data_path(file.str()), sample);
     }
   }
 
-  ISoundSource* source(const std::string& path) {
-    return engine_->getSoundSource(path.c_str(), true);
+  ISoundSource* source(const std::string& path, bool sample) {
+    ISoundSource* src = engine_->getSoundSource(path.c_str(), false);
+    if (src) return src;
+    src = engine_->addSoundSourceFromFile(path.c_str(), ESM_AUTO_DETECT, sample);
+    if (src && !sample) src->setStreamMode(ESM_AUTO_DETECT);
+    return src;
+  }
+
+  ISound* stream(int track, const std::string& path) {
+    auto it = streams_.find(track);
+    if (it != streams_.end()) return it->second;
+    ISoundSource* src = source(path, false);
+    ISound* snd = src ? engine_->play2D(src, true, true, false, false) : nullptr;
+    if (snd) streams_[track] = snd;
+    return snd;
   }
 
   ISoundEngine* engine_;
+  Slot slots_[kVoiceSlots];
+  int next_slot_ = 0;
   std::map<int, ISound*> streams_;
 };
 

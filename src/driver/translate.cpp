@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "driver/driver.h"
+#include "platform/sys_audio_device.h"
 
 static_assert(MOD_CTRL_ALT_META == (KMOD_CTRL | KMOD_ALT | KMOD_META),
               "MOD_CTRL_ALT_META is SDL's Ctrl, Alt and Meta bits");
@@ -91,6 +92,8 @@ void driver_translate(const SDL_Event& s, Event* out) {
       e[EVW_TYPE] = EVT_ACTIVE;
       e[EVW_GAIN] = s.active.gain;
       e[EVW_STATE] = s.active.state;
+      // The sound layer mutes buffers without global focus by this.
+      if (s.active.state & SDL_APPINPUTFOCUS) sys_audio_set_focus(s.active.gain != 0);
       break;
     case SDL_USEREVENT:
       // Events the driver posts to itself carry their type in the code.

@@ -45,8 +45,6 @@ bool ds_guid_equal(const DsGuid& a, const DsGuid& b) {
   return a.data1 == b.data1 && a.data2 == b.data2 && a.data3 == b.data3 &&
          memcmp(a.data4, b.data4, 8) == 0;
 }
-const DsGuid& ds_sdl_device_id() { return g_sdlId; }
-const DsGuid& ds_silent_device_id() { return g_silentId; }
 
 // ---- device ----
 

@@ -71,9 +71,6 @@ int32_t ds_create(DsDevice** out);
 typedef bool (*DsEnumCallback)(const DsGuid* guid, const char* description, const char* module,
                                void* context);
 int32_t ds_enumerate(DsEnumCallback callback, void* context);
-// Ids that ds_enumerate names.
-const DsGuid& ds_sdl_device_id();
-const DsGuid& ds_silent_device_id();
 
 // Library look-up: the enumeration entry of the interface (always present
 // unless the fault switch hides it).

@@ -66,7 +66,7 @@ class SweptDelay : public DsFxProcessor {
     memcpy(&p, block, sizeof p);
     if (!within(p.wetDryMix, 0, 100) || !within(p.depth, 0, 100) || !within(p.feedback, -99, 99) ||
         !within(p.frequency, 0, 10) || !within(p.waveform, 0, 1) ||
-        !within(p.delay, 0, maxDelayMs_) || !within(p.phase, 0, 4))
+        !within(p.delay, 0, static_cast<float>(maxDelayMs_)) || !within(p.phase, 0, 4))
       return DS_ERR_INVALIDPARAM;
     p_ = p;
     return DS_OK;

@@ -17,8 +17,10 @@ class DsFxProcessor {
 
  protected:
   explicit DsFxProcessor(DsEffectKind kind, int rate) : kind_(kind), rate_(rate) {}
-  // The range check of every parameter, bounds included.
-  static bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }
+  // The range check of every parameter, bounds included. The bounds are
+  // taken at the parameters' own single precision, so a caller that passes
+  // a documented end (0.01, 0.999 ...) as a float is inside the range.
+  static bool within(double v, float lo, float hi) { return v >= lo && v <= hi; }
   DsEffectKind kind_;
   int rate_;
 };

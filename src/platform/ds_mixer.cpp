@@ -8,6 +8,7 @@
 #include "platform/ds_3d.h"
 #include "platform/ds_buffer.h"
 #include "platform/ds_device.h"
+#include "platform/sys_audio_device.h"
 
 namespace {
 // Hundredths of a decibel to an amplitude factor; the bottom of the range
@@ -82,6 +83,9 @@ void DsBuffer::mixInto(float* mix, float* scratch, int frames) {
   }
   for (int i = produced; i < frames; ++i) scratch[2 * i] = scratch[2 * i + 1] = 0.0f;
   for (auto& fx : effects_) fx->process(scratch, frames);
+  // Without global focus a buffer goes on playing unheard while the window
+  // has no input focus.
+  if (!(flags_ & DSBCAPS_GLOBALFOCUS) && !sys_audio_has_focus()) return;
   if (gl == 0.0f && gr == 0.0f) return;
   for (int i = 0; i < frames; ++i) {
     mix[2 * i] += scratch[2 * i] * gl;

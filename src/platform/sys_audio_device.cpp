@@ -22,6 +22,7 @@ struct SysAudioDevice {
 
 namespace {
 std::atomic<int> g_defaultSink{SYS_AUDIO_SINK_AUTO};
+std::atomic<bool> g_focused{true};
 std::mutex g_captureMutex;
 std::vector<SysAudioDevice*> g_captures;
 // SDL 1.2 has one audio device per process.
@@ -158,3 +159,7 @@ int sys_audio_capture(int16_t* out, int frames) {
   }
   return frames;
 }
+
+void sys_audio_set_focus(bool focused) { g_focused.store(focused); }
+
+bool sys_audio_has_focus() { return g_focused.load(); }

@@ -42,3 +42,9 @@ SysAudioSink sys_audio_sink(const SysAudioDevice* device);
 // Capture sinks: pulls `frames` frames from the most recently opened
 // capture device into out (may be null to discard); 0 when none is open.
 int sys_audio_capture(int16_t* out, int frames);
+
+// Whether the program's window has the input focus, as the window system
+// last reported it (true until told otherwise). Output buffers made without
+// global focus are silent while it is false.
+void sys_audio_set_focus(bool focused);
+bool sys_audio_has_focus();

@@ -90,9 +90,8 @@ ISoundEngine* createSoundEngine(int32_t driver, uint32_t options, const char* de
                                 const char* version) {
   checkLibraryVersion(version);
   // A driver named in the environment stands for the automatic choice,
-  // which starts with DirectSound 8, then DirectSound, then wave-out.
+  // which is DirectSound, then wave-out.
   driver = driverFromEnvironment(driver);
-  if (driver == ESOD_AUTO_DETECT) driver = nextDriver(driver);
   // Each back-end is tried at most once: the chain of fall-backs ends
   // instead of going round again.
   int32_t tried[16];

@@ -33,11 +33,21 @@ bool CVavOzovuDS8Sound::setEffect(DsEffectKind kind, const void* block) {
   std::vector<uint8_t> params(bytes, bytes + ds_fx_param_size(kind));
   for (size_t i = 0; i < effectList_.size(); ++i)
     if (effectList_[i].kind == kind) {
+      // A refused block leaves the effect running with its old settings.
+      std::vector<uint8_t> old = effectList_[i].params;
       effectList_[i].params = std::move(params);
-      return applyEffects(static_cast<int>(i));
+      if (applyEffects(static_cast<int>(i))) return true;
+      effectList_[i].params = std::move(old);
+      applyEffectParameters(effectList_[i]);
+      return false;
     }
   effectList_.push_back({kind, std::move(params)});
-  return applyEffects(-1);
+  if (applyEffects(-1)) return true;
+  // A refused effect must not stay in the chain with its default settings,
+  // nor make every later enable fail: the chain goes back to what it was.
+  effectList_.pop_back();
+  applyEffects(-1);
+  return false;
 }
 
 void CVavOzovuDS8Sound::removeEffect(DsEffectKind kind) {

@@ -164,8 +164,9 @@ int32_t CVavOzovuDSStreamT<Base>::getPlayPosition() {
   if (writeCursor_ >= 0 && !ds_failed(this->buffer_->GetCurrentPosition(&play, nullptr)))
     p += (static_cast<int32_t>(play / static_cast<uint32_t>(this->frameBytes_)) % ringFrames_ -
           lastPlayCursor_ + ringFrames_) % ringFrames_;
-  if (streamLength_ >= 1 && p >= streamLength_)
-    p = this->looped_ ? p % streamLength_ : streamLength_;
+  // Counted again from 0 past the end, looped or not: an unlooped stream
+  // plays its silence tail there until the next update lets it go.
+  if (streamLength_ >= 1 && p >= streamLength_) p %= streamLength_;
   return static_cast<int32_t>(p * 1000 / rate);
 }
 

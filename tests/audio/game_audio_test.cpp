@@ -2,6 +2,7 @@
 // sample by sample while the game runs its fixed steps.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -99,6 +100,62 @@ TEST_F(GameAudio, MenuMusicIsHeardAndVolumeZeroSilencesItWithinOneStep) {
   game_headless_run(1);
   EXPECT_FALSE(g_audio.tracks[menus].playing);
   EXPECT_EQ(mix_block(), 0);
+  // The paused track sounds again as soon as the volume comes back.
+  g_->settings.music = 100;
+  game_headless_run(1);
+  EXPECT_TRUE(g_audio.tracks[menus].playing);
+  EXPECT_GT(mix_block(), 500);
+}
+
+// The audio driver over an engine of its own, with two one-second tones
+// registered under the paths it is asked to play.
+TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowThePlace) {
+  using namespace vavozovu;
+  ISoundEngine* engine =
+      startSoundEngine(EOS_CAPTURE, ESEO_DEFAULT_OPTIONS & ~static_cast<uint32_t>(ESEO_MULTI_THREADED));
+  ASSERT_NE(engine, nullptr);
+  std::vector<int16_t> tone(44100, 9000);
+  SAudioStreamFormat f;
+  f.ChannelCount = 1;
+  f.SampleRate = 44100;
+  f.SampleFormat = ESF_S16;
+  f.FrameCount = 44100;
+  for (const char* name : {"first", "other"})
+    engine->addSoundSourceFromPCMData(tone.data(), static_cast<int32_t>(tone.size() * 2), name, f);
+  std::unique_ptr<AudioBackend> backend(audio_engine_backend(engine));
+  auto heard = [&](int frame) {
+    std::vector<int16_t> out(2 * 256);
+    captureOutput(nullptr, kBlock);
+    engine->update();
+    captureOutput(out.data(), 256);
+    return std::make_pair(out[2 * frame], out[2 * frame + 1]);
+  };
+  // At the listener one voice in the middle; three units to the right a
+  // voice on each side, the right one at a third of the volume.
+  backend->play_sample(1, "first", 1.0f, 0, 0);
+  std::pair<int16_t, int16_t> lr = heard(100);
+  EXPECT_EQ(lr.first, 9000);
+  EXPECT_EQ(lr.second, 9000);
+  engine->stopAllSounds();
+  backend->play_sample(1, "first", 1.0f, 3, 0);
+  lr = heard(100);
+  EXPECT_EQ(lr.first, 0);
+  // A third of the volume is -1098 hundredths of a decibel in the buffer.
+  EXPECT_NEAR(lr.second, 9000 * std::pow(10.0, -1098 / 2000.0), 2);
+  // The slots of the two plays so far, then 30 more: the last positioned
+  // play still sounds; the next sample reuses its slot and stops both of
+  // its voices.
+  for (int i = 0; i < 30; i++) backend->play_sample(2, "other", 0.01f, 0, 0);
+  engine->update();
+  EXPECT_TRUE(engine->isCurrentlyPlaying("first"));
+  backend->play_sample(2, "other", 0.01f, 0, 0);
+  engine->update();
+  EXPECT_TRUE(engine->isCurrentlyPlaying("first"));  // slot 0 held the stopped one
+  backend->play_sample(2, "other", 0.01f, 0, 0);
+  engine->update();
+  EXPECT_FALSE(engine->isCurrentlyPlaying("first"));
+  EXPECT_TRUE(engine->isCurrentlyPlaying("other"));
+  backend.reset();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "driver/driver.h"
+#include "platform/sys_audio_device.h"
 
 namespace {
 Event key(int type, int sym, int unicode = 0) {
@@ -125,6 +126,28 @@ TEST(Translate, PointerWheelJoystickAndQuit) {
   driver_translate(s, &e);
   EXPECT_EQ(e.type(), EVT_QUIT);
   EXPECT_EQ(sizeof(Event), 88u);
+}
+
+TEST(Translate, InputFocusOfTheWindowReachesTheSoundLayer) {
+  SDL_Event s;
+  std::memset(&s, 0, sizeof s);
+  s.type = SDL_ACTIVEEVENT;
+  Event e;
+  for (Uint8 state : {SDL_APPINPUTFOCUS, SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS | SDL_APPACTIVE}) {
+    s.active.state = state;
+    s.active.gain = 0;
+    driver_translate(s, &e);
+    EXPECT_EQ(e.type(), EVT_ACTIVE);
+    EXPECT_FALSE(sys_audio_has_focus());
+    // Mouse focus and iconification alone say nothing about input focus.
+    s.active.state = SDL_APPMOUSEFOCUS | SDL_APPACTIVE;
+    s.active.gain = 1;
+    driver_translate(s, &e);
+    EXPECT_FALSE(sys_audio_has_focus());
+    s.active.state = state;
+    driver_translate(s, &e);
+    EXPECT_TRUE(sys_audio_has_focus());
+  }
 }
 
 TEST(Translate, KeyNamesAreUpperCasedLetters) {

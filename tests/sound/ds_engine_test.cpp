@@ -169,7 +169,8 @@ TEST_F(DsEngine, EveryFailureGivesItsMessageAndTheNextDriver) {
   std::string log;
   for (const Case& c : cases) {
     ds_set_faults(c.fault);
-    ISoundEngine* e = make(ESOD_AUTO_DETECT, ESEO_USE_3D_BUFFERS, &log);
+    // DirectSound 8 falls back to DirectSound, which falls back to wave-out.
+    ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, ESEO_USE_3D_BUFFERS, &log);
     ASSERT_NE(e, nullptr);
     EXPECT_STREQ(e->getDriverName(), "winMM");
     size_t a = log.find(std::string(c.ds8) + "\n"), b = log.find(std::string(c.ds) + "\n", a + 1);
@@ -365,8 +366,10 @@ TEST_F(DsEngine, EffectsOfADirectSound8Sound) {
   EXPECT_TRUE(fx->enableParamEq(1000, 12, 0));
   EXPECT_TRUE(fx->isEchoEnabled());
   EXPECT_FALSE(fx->isGargleEnabled());
-  EXPECT_FALSE(fx->enableGargle(0));  // outside 1..1000 Hz
-  fx->disableGargle();
+  // A refused gargle (outside 1..1000 Hz) stays off: it would silence half
+  // of every period.
+  EXPECT_FALSE(fx->enableGargle(0));
+  EXPECT_FALSE(fx->isGargleEnabled());
   s->setIsPaused(false);
   std::vector<int16_t> out = play(e, 4410, 4410);
   EXPECT_EQ(out[0], 10000);
@@ -378,4 +381,283 @@ TEST_F(DsEngine, EffectsOfADirectSound8Sound) {
   EXPECT_FALSE(fx->isParamEqEnabled());
   s->drop();
   e->drop();
+}
+
+namespace {
+
+// One effect of the effect control: its enable over a row of numbers (the
+// arguments in order), its query, and the range of every ranged argument.
+struct EffectRanges {
+  const char* name;
+  DsEffectKind kind;
+  std::vector<double> defaults;
+  bool (*enable)(ISoundEffectControl*, const std::vector<double>&);
+  bool (*enabled)(ISoundEffectControl*);
+  struct Range {
+    size_t arg;
+    double lo, hi;
+    bool integer;
+  };
+  std::vector<Range> ranges;
+};
+
+float f(const std::vector<double>& p, size_t i) { return static_cast<float>(p[i]); }
+int32_t n(const std::vector<double>& p, size_t i) { return static_cast<int32_t>(p[i]); }
+
+const EffectRanges kEffects[] = {
+    {"chorus", DSFX_CHORUS, {50, 10, 25, 1.1, 1, 16, 90},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableChorus(f(p, 0), f(p, 1), f(p, 2), f(p, 3), p[4] != 0, f(p, 5), n(p, 6));
+     },
+     [](ISoundEffectControl* c) { return c->isChorusEnabled(); },
+     {{0, 0, 100, false}, {1, 0, 100, false}, {2, -99, 99, false}, {3, 0, 10, false}, {5, 0, 20, false}}},
+    {"compressor", DSFX_COMPRESSOR, {0, 10, 200, -20, 3, 4},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableCompressor(f(p, 0), f(p, 1), f(p, 2), f(p, 3), f(p, 4), f(p, 5));
+     },
+     [](ISoundEffectControl* c) { return c->isCompressorEnabled(); },
+     {{0, -60, 60, false}, {1, 0.01, 500, false}, {2, 50, 3000, false}, {3, -60, 0, false},
+      {4, 1, 100, false}, {5, 0, 4, false}}},
+    {"distortion", DSFX_DISTORTION, {-18, 15, 2400, 2400, 8000},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableDistortion(f(p, 0), f(p, 1), f(p, 2), f(p, 3), f(p, 4));
+     },
+     [](ISoundEffectControl* c) { return c->isDistortionEnabled(); },
+     {{0, -60, 0, false}, {1, 0, 100, false}, {2, 100, 8000, false}, {3, 100, 8000, false},
+      {4, 100, 8000, false}}},
+    {"echo", DSFX_ECHO, {50, 50, 500, 500, 0},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableEcho(f(p, 0), f(p, 1), f(p, 2), f(p, 3), n(p, 4));
+     },
+     [](ISoundEffectControl* c) { return c->isEchoEnabled(); },
+     {{0, 0, 100, false}, {1, 0, 100, false}, {2, 1, 2000, false}, {3, 1, 2000, false}, {4, 0, 1, true}}},
+    {"flanger", DSFX_FLANGER, {50, 100, -50, 0.25, 1, 2, 2},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableFlanger(f(p, 0), f(p, 1), f(p, 2), f(p, 3), p[4] != 0, f(p, 5), n(p, 6));
+     },
+     [](ISoundEffectControl* c) { return c->isFlangerEnabled(); },
+     {{0, 0, 100, false}, {1, 0, 100, false}, {2, -99, 99, false}, {3, 0, 10, false},
+      {5, 0, 4, false}, {6, 0, 4, true}}},
+    {"gargle", DSFX_GARGLE, {20, 1},
+     [](ISoundEffectControl* c, const std::vector<double>& p) { return c->enableGargle(n(p, 0), p[1] != 0); },
+     [](ISoundEffectControl* c) { return c->isGargleEnabled(); },
+     {{0, 1, 1000, true}}},
+    {"I3DL2 reverb", DSFX_I3DL2REVERB, {-1000, -100, 0, 1.49, 0.83, -2602, 0.007, 200, 0.011, 100, 100, 5000},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableI3DL2Reverb(n(p, 0), n(p, 1), f(p, 2), f(p, 3), f(p, 4), n(p, 5), f(p, 6),
+                                   n(p, 7), f(p, 8), f(p, 9), f(p, 10), f(p, 11));
+     },
+     [](ISoundEffectControl* c) { return c->isI3DL2ReverbEnabled(); },
+     {{0, -10000, 0, true}, {1, -10000, 0, true}, {2, 0, 10, false}, {3, 0.1, 20, false},
+      {4, 0.1, 2, false}, {5, -10000, 1000, true}, {6, 0, 0.3, false}, {7, -10000, 2000, true},
+      {8, 0, 0.1, false}, {9, 0, 100, false}, {10, 0, 100, false}, {11, 20, 20000, false}}},
+    {"parametric EQ", DSFX_PARAMEQ, {8000, 12, 0},
+     [](ISoundEffectControl* c, const std::vector<double>& p) { return c->enableParamEq(f(p, 0), f(p, 1), f(p, 2)); },
+     [](ISoundEffectControl* c) { return c->isParamEqEnabled(); },
+     {{0, 80, 16000, false}, {1, 1, 36, false}, {2, -15, 15, false}}},
+    {"waves reverb", DSFX_WAVESREVERB, {0, 0, 1000, 0.001},
+     [](ISoundEffectControl* c, const std::vector<double>& p) {
+       return c->enableWavesReverb(f(p, 0), f(p, 1), f(p, 2), f(p, 3));
+     },
+     [](ISoundEffectControl* c) { return c->isWavesReverbEnabled(); },
+     {{0, -96, 0, false}, {1, -96, 0, false}, {2, 0.001, 3000, false}, {3, 0.001, 0.999, false}}},
+};
+
+// The parameter block the buffer's effect of that kind runs with.
+std::vector<uint8_t> runningBlock(ISound* s, DsEffectKind kind) {
+  DsBuffer* b = dynamic_cast<CVavOzovuDSSound*>(s)->getBuffer();
+  for (size_t i = 0; b && b->effect(i); ++i)
+    if (b->effect(i)->kind() == kind) {
+      std::vector<uint8_t> block(ds_fx_param_size(kind));
+      b->effect(i)->getParams(block.data());
+      return block;
+    }
+  return {};
+}
+
+}  // namespace
+
+TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND_8, 0, &log);
+  ASSERT_NE(e, nullptr);
+  ISoundSource* src = pcm(e, "tone", signal(4410), 2);
+  for (const EffectRanges& fx : kEffects) {
+    for (bool playing : {false, true}) {
+      ISound* s = e->play2D(src, true, !playing, true, true);
+      ISoundEffectControl* c = s->getSoundEffectControl();
+      ASSERT_NE(c, nullptr);
+      // Refused while off: the effect stays off and later enables work.
+      EffectRanges::Range r0 = fx.ranges[0];
+      std::vector<double> bad = fx.defaults;
+      bad[r0.arg] = r0.integer ? r0.hi + 1 : std::nextafter(static_cast<float>(r0.hi), 1e30f);
+      EXPECT_FALSE(fx.enable(c, bad)) << fx.name;
+      EXPECT_FALSE(fx.enabled(c)) << fx.name;
+      EXPECT_TRUE(runningBlock(s, fx.kind).empty()) << fx.name;
+      ASSERT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " defaults";
+      EXPECT_TRUE(fx.enabled(c));
+      for (const EffectRanges::Range& r : fx.ranges)
+        for (double end : {r.lo, r.hi}) {
+          std::vector<double> p = fx.defaults;
+          p[r.arg] = end;
+          EXPECT_TRUE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << end;
+          std::vector<uint8_t> taken = runningBlock(s, fx.kind);
+          // Just outside the end: refused, the last settings keep running.
+          double outside = r.integer ? end + (end == r.lo ? -1 : 1)
+                                     : std::nextafter(static_cast<float>(end), end == r.lo ? -1e30f : 1e30f);
+          p[r.arg] = outside;
+          EXPECT_FALSE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << outside;
+          EXPECT_TRUE(fx.enabled(c)) << fx.name;
+          EXPECT_EQ(runningBlock(s, fx.kind), taken) << fx.name << " argument " << r.arg;
+        }
+      // A refusal of another effect leaves this one and its enables alone.
+      EXPECT_FALSE(c->enableGargle(0));
+      EXPECT_EQ(c->isGargleEnabled(), fx.kind == DSFX_GARGLE);
+      EXPECT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " after a refusal";
+      s->stop();
+      s->drop();
+    }
+  }
+  e->drop();
+}
+
+TEST_F(DsEngine, BuffersWithoutGlobalFocusAreSilentWhileTheWindowHasNoInputFocus) {
+  std::vector<int16_t> tone(2 * 44100, 8000);
+  for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND})
+    for (uint32_t options : {0u, static_cast<uint32_t>(ESEO_MUTE_IF_NOT_FOCUSED)}) {
+      std::string log;
+      ISoundEngine* e = make(driver, options, &log);
+      ASSERT_NE(e, nullptr);
+      ISoundSource* buffered = pcm(e, "tone", tone, 2);
+      ISoundSource* streamed = e->addSoundSourceFromFile(wav("tone.wav", tone).c_str(), ESM_STREAMING);
+      for (ISoundSource* src : {buffered, streamed}) {
+        ISound* s = e->play2D(src, true, false, true);
+        ASSERT_NE(s, nullptr);
+        const bool muted = options != 0;
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], 8000);
+        sys_audio_set_focus(false);
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], muted ? 0 : 8000) << driver << " " << options;
+        sys_audio_set_focus(true);
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], 8000) << driver << " " << options;
+        s->stop();
+        s->drop();
+      }
+      e->drop();
+    }
+}
+
+// Play positions of streams: the frames heard so far, counted again from 0
+// at every loop point (looped) or at the end (unlooped, until the stream
+// lets its output go), in whole milliseconds. The positions below lie on
+// millisecond edges, where one frame more or less shows.
+TEST_F(DsEngine, StreamPositionsAreTheFramesHeardModuloTheLength) {
+  auto ms = [](int64_t frames) { return static_cast<int32_t>(frames * 1000 / 44100); };
+  std::string log;
+  // DirectSound streams, heard frame by frame.
+  const int len = 30870;  // 700 ms
+  std::vector<int16_t> s = signal(len);
+  for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND})
+    for (bool looped : {true, false}) {
+      ISoundEngine* e = make(driver, 0, &log);
+      ASSERT_NE(e, nullptr);
+      e->update();
+      ISound* sound = e->play2D(e->addSoundSourceFromFile(wav("p.wav", s).c_str(), ESM_STREAMING), looped,
+                                false, true);
+      ASSERT_NE(sound, nullptr);
+      int64_t heard = 0;
+      // Updates come before every step; the last step of each advance has
+      // none after it.
+      auto advance = [&](int64_t to) {
+        while (heard < to) {
+          e->update();
+          int n = static_cast<int>(to - heard < 2205 ? to - heard : 2205);
+          captureOutput(nullptr, n);
+          heard += n;
+        }
+      };
+      for (int64_t at : {int64_t(4409), int64_t(4410), int64_t(len - 1)}) {
+        advance(at);
+        EXPECT_EQ(sound->getPlayPosition(), ms(at)) << driver << " looped " << looped << " at " << at;
+      }
+      if (looped) {
+        for (int64_t at : {int64_t(len), int64_t(len + 440), int64_t(len + 441), int64_t(2 * len - 1),
+                           int64_t(2 * len + 4410)}) {
+          advance(at);
+          EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " at " << at;
+        }
+        // A new start: frame 30429 of the stream, 441 frames before its end.
+        ASSERT_TRUE(sound->setPlayPosition(690));
+        EXPECT_EQ(sound->getPlayPosition(), 690);
+        const int64_t start = heard - 30429;
+        for (int64_t at : {int64_t(len - 1), int64_t(len), int64_t(len + 4409)}) {
+          advance(start + at);
+          EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " from 690 ms at " << at;
+        }
+      } else {
+        // Past the end, before the next update lets the output go.
+        captureOutput(nullptr, 442);
+        EXPECT_EQ(sound->getPlayPosition(), ms(441)) << driver;
+        e->update();
+        EXPECT_TRUE(sound->isFinished());
+        EXPECT_EQ(sound->getPlayPosition(), 0);
+      }
+      sound->drop();
+      e->drop();
+    }
+
+  // Software streams behind wave-out: each update mixes the whole ring of
+  // 8192 frames. Two lengths put a millisecond edge just past a loop point
+  // (9201: 3 rings end on frame 6174, 140 ms; 9012: 4 rings end on frame
+  // 5732, one frame short of 130 ms).
+  for (int length : {9201, 9012})
+    for (bool looped : {true, false}) {
+      ISoundEngine* e = make(ESOD_WIN_MM, 0, &log);
+      ASSERT_NE(e, nullptr);
+      e->update();
+      captureOutput(nullptr, 8192);
+      ISound* sound = e->play2D(e->addSoundSourceFromFile(wav("q.wav", signal(length)).c_str(), ESM_STREAMING),
+                                looped, false, true);
+      ASSERT_NE(sound, nullptr);
+      for (int64_t rings = 1; rings <= 6; ++rings) {
+        e->update();
+        captureOutput(nullptr, 8192);
+        int64_t mixed = 8192 * rings;
+        int32_t want = looped ? ms(mixed % length) : (mixed < length ? ms(mixed) : -1);
+        EXPECT_EQ(sound->getPlayPosition(), want) << length << " looped " << looped << " rings " << rings;
+      }
+      if (looped) {
+        // From 100 ms (frame 4410) one ring on.
+        ASSERT_TRUE(sound->setPlayPosition(100));
+        EXPECT_EQ(sound->getPlayPosition(), 100);
+        e->update();
+        captureOutput(nullptr, 8192);
+        EXPECT_EQ(sound->getPlayPosition(), ms((4410 + 8192) % length)) << length;
+      }
+      sound->drop();
+      e->drop();
+    }
+}
+
+// Buffered DirectSound sounds start at the frame of the milliseconds given.
+TEST_F(DsEngine, SetPlayPositionLandsOnTheFrameOfTheMilliseconds) {
+  std::string log;
+  std::vector<int16_t> s = signal(44100);
+  for (int32_t driver : {ESOD_DIRECT_SOUND_8, ESOD_DIRECT_SOUND}) {
+    ISoundEngine* e = make(driver, 0, &log);
+    ASSERT_NE(e, nullptr);
+    ISound* sound = e->play2D(pcm(e, "b", s, 2), false, true, true);
+    for (int32_t at : {1, 10, 23, 999}) {
+      ASSERT_TRUE(sound->setPlayPosition(at));
+      int64_t frame = static_cast<int64_t>(at) * 44100 / 1000;
+      EXPECT_EQ(sound->getPlayPosition(), static_cast<int32_t>(frame * 1000 / 44100)) << at;
+      sound->setIsPaused(false);
+      std::vector<int16_t> out = play(e, 1, 1);
+      sound->setIsPaused(true);
+      EXPECT_EQ(out[0], s[2 * frame]) << driver << " " << at;
+      EXPECT_EQ(out[1], s[2 * frame + 1]) << driver << " " << at;
+    }
+    EXPECT_FALSE(sound->setPlayPosition(1000));  // past the end
+    sound->drop();
+    e->drop();
+  }
 }

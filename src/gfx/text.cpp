@@ -214,15 +214,20 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
 }
 
 std::string text_fit(int font, const std::string& text, float width) {
-  if (text_width(font, text) <= width) return text;
-  std::string cut = text;
-  while (!cut.empty()) {
-    size_t end = cut.size() - 1;
-    while (end > 0 && (static_cast<unsigned char>(cut[end]) & 0xC0) == 0x80) end--;
-    cut.erase(end);
-    size_t kept = cut.find_last_not_of(' ');
-    std::string shown = cut.substr(0, kept == std::string::npos ? 0 : kept + 1) + "...";
-    if (text_width(font, shown) <= width) return shown;
+  const Font* f = font_at(font);
+  if (!f) return width >= 0 ? text : std::string("...");
+  // One pass: the prefix widths grow with every character, so the longest
+  // cut that fits with the ellipsis is the last one seen before the whole
+  // prefix runs past the width.
+  const float ellipsis = line_width(*f, "...");
+  float w = 0;       // the width of text[0, i)
+  size_t keep = 0;   // the longest fitting cut that ends in no blank
+  for (size_t i = 0; i < text.size();) {
+    int cp = next_cp(text, &i);
+    w += advance(*f, cp);
+    if (w > width) return text.substr(0, keep) + "...";
+    bool whole = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    if (cp != ' ' && whole && w + ellipsis <= width) keep = i;
   }
-  return "...";
+  return text;
 }

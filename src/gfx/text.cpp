@@ -21,6 +21,9 @@ struct Font {
   int base = 0;
   std::map<int, Glyph> glyphs;
   float missing_adv = 0;  // advance of "?"
+  // Advances of the ASCII code points, looked up without the map: texts
+  // are measured again on every layout.
+  float ascii_adv[128] = {};
 };
 std::vector<Font> g_fonts(1);
 
@@ -56,6 +59,7 @@ int next_cp(const std::string& s, size_t* i) {
 }
 
 float advance(const Font& f, int cp) {
+  if (cp >= 0 && cp < 128) return f.ascii_adv[cp];
   auto it = f.glyphs.find(cp);
   return it == f.glyphs.end() ? f.missing_adv : it->second.adv;
 }
@@ -99,6 +103,10 @@ int font_load(const char* name) {
   }
   auto q = f.glyphs.find('?');
   f.missing_adv = q == f.glyphs.end() ? 0 : q->second.adv;
+  for (int cp = 0; cp < 128; cp++) {
+    auto it = f.glyphs.find(cp);
+    f.ascii_adv[cp] = it == f.glyphs.end() ? f.missing_adv : it->second.adv;
+  }
   g_fonts.push_back(f);
   return static_cast<int>(g_fonts.size() - 1);
 }
@@ -125,18 +133,25 @@ std::vector<std::string> text_wrap(int font, const std::string& text,
       lines.push_back(para);
     } else {
       // Greedy: words go on the line while they fit; a word wider than the
-      // wrap width stands on a line of its own.
+      // wrap width stands on a line of its own. Widths add up, so each
+      // word is measured once.
+      const float space = advance(*f, ' ');
       std::string line;
+      float line_w = 0;
       size_t i = 0;
       while (i < para.size()) {
         size_t sp = para.find(' ', i);
-        std::string word = para.substr(i, sp == std::string::npos ? std::string::npos : sp - i);
-        std::string cand = line.empty() ? word : line + " " + word;
-        if (!line.empty() && line_width(*f, cand) > wrap) {
+        size_t end = sp == std::string::npos ? para.size() : sp;
+        std::string word = para.substr(i, end - i);
+        float word_w = line_width(*f, word);
+        if (!line.empty() && line_w + space + word_w > wrap) {
           lines.push_back(line);
           line = word;
+          line_w = word_w;
         } else {
-          line = cand;
+          line_w = line.empty() ? word_w : line_w + space + word_w;
+          if (!line.empty()) line += ' ';
+          line += word;
         }
         if (sp == std::string::npos) break;
         i = sp + 1;

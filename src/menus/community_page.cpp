@@ -140,8 +140,9 @@ Widget* entry_widget(const var& e, const std::string& type, int i) {
   return nullptr;
 }
 
-Table* entries_table(const var& page, const std::string& query, CommunityForm form) {
-  Table* entries = new Table;
+// Fills the entries table, which already hangs in the screen's tree: each
+// row added is measured once, not again with every frame around it.
+void fill_entries(Table* entries, const var& page, const std::string& query, CommunityForm form) {
   Table* tabs = nullptr;  // the open row of tabs
   size_t count = form == COMMUNITY_SHOWN ? std::min<size_t>(page.len(), COMMUNITY_MAX_ENTRIES) : 0;
   var_iter it = page.iter();
@@ -190,9 +191,6 @@ Table* entries_table(const var& page, const std::string& query, CommunityForm fo
   }
   entries->new_row();
   entries->add(plain(480, 1));
-  entries->st(SW_WIDTH, 480);
-  entries->restyle();
-  return entries;
 }
 
 Widget* corner_icon(const char* image, int code) {
@@ -276,7 +274,10 @@ void community_build_page(Container& root, const var& page, const std::string& q
   Container* list = new Container;
   list->st4(SW_MARGIN, 10, 8, 10, 12);
   list->restyle();
-  list->add(entries_table(page, query, form), 0, 0);
+  Table* entries = new Table;
+  entries->st(SW_WIDTH, 480);
+  entries->restyle();
+  list->add(entries, 0, 0);
   Widget* home = corner_icon("icon-home", COMMUNITY_ACT_HOME);
   home->name = "home";
   list->add(home, 0, 0);
@@ -300,5 +301,7 @@ void community_build_page(Container& root, const var& page, const std::string& q
   view->st(SW_HEIGHT, 640);
   view->restyle();
   root.add(view, 0, 0);
+  fill_entries(entries, page, query, form);
+  root.measure();  // laid out whole once, as the screen comes up
   menus_select(root, "home");
 }

@@ -90,3 +90,26 @@ TEST(Text, FitCutsToTheLongestWholeCharacterPrefixThatFits) {
       }
     }
 }
+
+// Wrapping is greedy: every line of more than one word fits the width, and
+// no line could have taken the first word of the next one.
+TEST(Text, WrapFillsEachLineGreedilyWithinTheWidth) {
+  env();
+  int f = font_load("font2");
+  const std::string text = "a bb ccc\xc3\xa9 dddd e ffffffffffff g hh";
+  for (int wrap = 10; wrap <= 200; wrap += 10) {
+    std::vector<std::string> lines = text_wrap(f, text, static_cast<float>(wrap));
+    std::string joined;
+    for (size_t i = 0; i < lines.size(); i++) {
+      SCOPED_TRACE(std::to_string(wrap) + ": " + lines[i]);
+      joined += (i ? " " : "") + lines[i];
+      if (lines[i].find(' ') != std::string::npos) {
+        EXPECT_LE(text_width(f, lines[i]), wrap);
+      }
+      if (i + 1 < lines.size()) {
+        EXPECT_GT(text_width(f, lines[i] + " " + lines[i + 1].substr(0, lines[i + 1].find(' '))), wrap);
+      }
+    }
+    EXPECT_EQ(joined, text);
+  }
+}

@@ -21,6 +21,9 @@ struct Font {
   int base = 0;
   std::map<int, Glyph> glyphs;
   float missing_adv = 0;  // advance of "?"
+  // Advances of the ASCII code points, looked up without the map: texts
+  // are measured again on every layout.
+  float ascii_adv[128] = {};
 };
 std::vector<Font> g_fonts(1);
 
@@ -56,6 +59,7 @@ int next_cp(const std::string& s, size_t* i) {
 }
 
 float advance(const Font& f, int cp) {
+  if (cp >= 0 && cp < 128) return f.ascii_adv[cp];
   auto it = f.glyphs.find(cp);
   return it == f.glyphs.end() ? f.missing_adv : it->second.adv;
 }
@@ -99,6 +103,10 @@ int font_load(const char* name) {
   }
   auto q = f.glyphs.find('?');
   f.missing_adv = q == f.glyphs.end() ? 0 : q->second.adv;
+  for (int cp = 0; cp < 128; cp++) {
+    auto it = f.glyphs.find(cp);
+    f.ascii_adv[cp] = it == f.glyphs.end() ? f.missing_adv : it->second.adv;
+  }
   g_fonts.push_back(f);
   return static_cast<int>(g_fonts.size() - 1);
 }
@@ -125,18 +133,25 @@ std::vector<std::string> text_wrap(int font, const std::string& text,
       lines.push_back(para);
     } else {
       // Greedy: words go on the line while they fit; a word wider than the
-      // wrap width stands on a line of its own.
+      // wrap width stands on a line of its own. Widths add up, so each
+      // word is measured once.
+      const float space = advance(*f, ' ');
       std::string line;
+      float line_w = 0;
       size_t i = 0;
       while (i < para.size()) {
         size_t sp = para.find(' ', i);
-        std::string word = para.substr(i, sp == std::string::npos ? std::string::npos : sp - i);
-        std::string cand = line.empty() ? word : line + " " + word;
-        if (!line.empty() && line_width(*f, cand) > wrap) {
+        size_t end = sp == std::string::npos ? para.size() : sp;
+        std::string word = para.substr(i, end - i);
+        float word_w = line_width(*f, word);
+        if (!line.empty() && line_w + space + word_w > wrap) {
           lines.push_back(line);
           line = word;
+          line_w = word_w;
         } else {
-          line = cand;
+          line_w = line.empty() ? word_w : line_w + space + word_w;
+          if (!line.empty()) line += ' ';
+          line += word;
         }
         if (sp == std::string::npos) break;
         i = sp + 1;
@@ -214,15 +229,20 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
 }
 
 std::string text_fit(int font, const std::string& text, float width) {
-  if (text_width(font, text) <= width) return text;
-  std::string cut = text;
-  while (!cut.empty()) {
-    size_t end = cut.size() - 1;
-    while (end > 0 && (static_cast<unsigned char>(cut[end]) & 0xC0) == 0x80) end--;
-    cut.erase(end);
-    size_t kept = cut.find_last_not_of(' ');
-    std::string shown = cut.substr(0, kept == std::string::npos ? 0 : kept + 1) + "...";
-    if (text_width(font, shown) <= width) return shown;
+  const Font* f = font_at(font);
+  if (!f) return width >= 0 ? text : std::string("...");
+  // One pass: the prefix widths grow with every character, so the longest
+  // cut that fits with the ellipsis is the last one seen before the whole
+  // prefix runs past the width.
+  const float ellipsis = line_width(*f, "...");
+  float w = 0;       // the width of text[0, i)
+  size_t keep = 0;   // the longest fitting cut that ends in no blank
+  for (size_t i = 0; i < text.size();) {
+    int cp = next_cp(text, &i);
+    w += advance(*f, cp);
+    if (w > width) return text.substr(0, keep) + "...";
+    bool whole = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    if (cp != ' ' && whole && w + ellipsis <= width) keep = i;
   }
-  return "...";
+  return text;
 }

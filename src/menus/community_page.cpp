@@ -1,5 +1,6 @@
 #include "menus/community_page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -139,14 +140,11 @@ Widget* entry_widget(const var& e, const std::string& type, int i) {
   return nullptr;
 }
 
-Table* entries_table(const var& page, const std::string& query, bool failed) {
-  Table* entries = new Table;
+// Fills the entries table, which already hangs in the screen's tree: each
+// row added is measured once, not again with every frame around it.
+void fill_entries(Table* entries, const var& page, const std::string& query, CommunityForm form) {
   Table* tabs = nullptr;  // the open row of tabs
-  size_t count = page.len();
-  if (count > COMMUNITY_MAX_ENTRIES) {
-    std::fprintf(stderr, "community: %zu entries of the page dropped\n", count - COMMUNITY_MAX_ENTRIES);
-    count = COMMUNITY_MAX_ENTRIES;
-  }
+  size_t count = form == COMMUNITY_SHOWN ? std::min<size_t>(page.len(), COMMUNITY_MAX_ENTRIES) : 0;
   var_iter it = page.iter();
   var e;
   // Every entry takes an index, whatever it builds, so that each code names
@@ -177,7 +175,8 @@ Table* entries_table(const var& page, const std::string& query, bool failed) {
     entries->new_row();
     entries->add(tabs);
   }
-  if (page.len() == 0) {
+  if (form != COMMUNITY_SHOWN) {
+    bool failed = form == COMMUNITY_FAILED;
     entries->new_row();
     MyLabel* l = new MyLabel(font_load(failed ? "font2" : "font1"), failed ? COMMUNITY_FAILED_TEXT : "Loading data ...");
     if (failed) {
@@ -192,9 +191,6 @@ Table* entries_table(const var& page, const std::string& query, bool failed) {
   }
   entries->new_row();
   entries->add(plain(480, 1));
-  entries->st(SW_WIDTH, 480);
-  entries->restyle();
-  return entries;
 }
 
 Widget* corner_icon(const char* image, int code) {
@@ -207,6 +203,34 @@ Widget* corner_icon(const char* image, int code) {
 }  // namespace
 
 const char* const COMMUNITY_FAILED_TEXT = "The page could not be loaded. The restart icon tries again.";
+
+var community_page_kept(const var& page) {
+  static const char* const fields[] = {"type", "title", "uname", "u_stars", "stars", "id",
+                                       "text", "action", "value", "width", "height", "src"};
+  var kept = var::new_list();
+  size_t count = page.len();
+  if (count > COMMUNITY_MAX_ENTRIES) {
+    std::fprintf(stderr, "community: %zu entries of the page dropped\n", count - COMMUNITY_MAX_ENTRIES);
+    count = COMMUNITY_MAX_ENTRIES;
+  }
+  var_iter it = page.iter();
+  var e;
+  for (size_t i = 0; i < count && it.next(e); i++) {
+    if (!e.is_dict()) {
+      kept.append(var());
+      continue;
+    }
+    var k = var::new_dict();
+    for (const char* f : fields) {
+      var v = e[f];
+      // Lists and dicts read as none wherever a field is read.
+      if (v.is_string()) k.set(f, cut_utf8(v.str(), COMMUNITY_TEXT_MAX));
+      else if (v.is_number()) k.set(f, v);
+    }
+    kept.append(k);
+  }
+  return kept;
+}
 
 std::string community_text(const var& entry, const char* field) {
   if (!entry.is_dict()) return std::string();
@@ -223,7 +247,7 @@ double community_number(const var& entry, const char* field, double lo, double h
 }
 
 void community_build_page(Container& root, const var& page, const std::string& query,
-                          const std::string& search_text, bool failed) {
+                          const std::string& search_text, CommunityForm form) {
   font_load("font1");
   font_load("font15");
   font_load("font2");
@@ -250,7 +274,10 @@ void community_build_page(Container& root, const var& page, const std::string& q
   Container* list = new Container;
   list->st4(SW_MARGIN, 10, 8, 10, 12);
   list->restyle();
-  list->add(entries_table(page, query, failed), 0, 0);
+  Table* entries = new Table;
+  entries->st(SW_WIDTH, 480);
+  entries->restyle();
+  list->add(entries, 0, 0);
   Widget* home = corner_icon("icon-home", COMMUNITY_ACT_HOME);
   home->name = "home";
   list->add(home, 0, 0);
@@ -274,5 +301,7 @@ void community_build_page(Container& root, const var& page, const std::string& q
   view->st(SW_HEIGHT, 640);
   view->restyle();
   root.add(view, 0, 0);
+  fill_entries(entries, page, query, form);
+  root.measure();  // laid out whole once, as the screen comes up
   menus_select(root, "home");
 }

@@ -36,6 +36,16 @@ enum {
   COMMUNITY_TEXT_MAX = 1024,
 };
 
+// What the list shows of the page: the loading line while its request is
+// under way, the failure line when it ended without a page, else the
+// page's entries (none for an empty page).
+enum CommunityForm { COMMUNITY_LOADING, COMMUNITY_FAILED, COMMUNITY_SHOWN };
+
+// The part of a page that the screen builds and acts on: its first
+// COMMUNITY_MAX_ENTRIES entries, each holding only the fields the screen
+// reads, with their texts cut. A reply of millions of values is not kept
+// alive behind the few entries shown. Entries that are no dicts stay none.
+var community_page_kept(const var& page);
 // A text field of an entry, cut to COMMUNITY_TEXT_MAX bytes.
 std::string community_text(const var& entry, const char* field);
 // A number field of an entry: 0 when missing or not finite, else within
@@ -44,11 +54,11 @@ double community_number(const var& entry, const char* field, double lo, double h
 
 // Replaces what root holds (after the menu background) with the page's
 // screen: header with the search box holding search_text, the entries, and
-// "Back to Home" unless query is "@default" or "@home". An empty page shows
-// "Loading data ...", or with failed the line that the request failed. The
+// "Back to Home" unless query is "@default" or "@home". While loading or
+// failed the list holds only "Loading data ..." or the failure line. The
 // home icon has the focus afterwards.
 void community_build_page(Container& root, const var& page, const std::string& query,
-                          const std::string& search_text, bool failed = false);
+                          const std::string& search_text, CommunityForm form);
 
 // What an empty page shows when its request got no page.
 extern const char* const COMMUNITY_FAILED_TEXT;

@@ -23,9 +23,12 @@ var entry_at(const var& page, int index) {
 }  // namespace
 
 void MenusCommunity::init() {
+  // A page whose reply came while the player was away was dropped: a
+  // screen that says it is loading must have a request under way.
+  if (form == COMMUNITY_LOADING && !web_community_query_open()) needs_query = 1;
   if (needs_query) {
     needs_query = 0;
-    failed = 0;
+    form = COMMUNITY_LOADING;
     page = var::new_list();
     web_uquery(game, query);
   }
@@ -35,7 +38,7 @@ void MenusCommunity::init() {
 
 void MenusCommunity::build_page() { MenuScreen::init(); }
 
-void MenusCommunity::build() { community_build_page(root, page, query, search_text, failed != 0); }
+void MenusCommunity::build() { community_build_page(root, page, query, search_text, static_cast<CommunityForm>(form)); }
 
 var MenusCommunity::call(var args) {
   std::string name = var_str(args[0]);
@@ -50,12 +53,13 @@ var MenusCommunity::call(var args) {
       web_message(game, "The community page could not be read.");
       return var();
     }
-    page = p;
+    page = community_page_kept(p);
+    form = COMMUNITY_SHOWN;
     build_page();
   } else if (name == "ufailed") {
     // Instead of "Loading data ..." for ever; restart, home or a search
-    // ask again.
-    failed = 1;
+    // ask again. Told also while the player is away, for the return.
+    form = COMMUNITY_FAILED;
     if (game->state == STATE_MENUS_COMMUNITY) build_page();
   }
   return var();

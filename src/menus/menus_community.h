@@ -14,14 +14,15 @@ class MenusCommunity : public MenuScreen {
  public:
   char query[COMMUNITY_QUERY_SIZE] = "@default";  // what the next request asks
   char search_text[COMMUNITY_SEARCH_SIZE] = {};
-  var page = var::new_list();                     // the page shown
+  var page = var::new_list();                     // the page shown (its kept part)
   int needs_query = 1;                            // the next init sends query
-  int failed = 0;  // the last request ended without a page
+  int form = COMMUNITY_LOADING;                   // CommunityForm of page
 
   explicit MenusCommunity(Game* g) : MenuScreen(g, nullptr) {}
   bool wants_key_repeat() const override { return true; }
 
-  // Sends the query when one is due, starts the music and builds the page.
+  // Sends the query when one is due (also when the page never came and
+  // no request for it is open), starts the music and builds the page.
   void init() override;
   // ["uquery", page]: shows the page; ["urefresh", none]: asks again;
   // ["ufailed", none]: the request of the page shown ended without one.

@@ -17,8 +17,10 @@
 //   State::call(["uquery", page]), where page is the reply's JSON (a list
 //   of entry dicts), and State::call(["urefresh", none]) when the service
 //   asks it to send its query again. Pages come only while the browser is
-//   current and only for the newest query of the current visit: a reply to
-//   an earlier visit or an older query is dropped. The result is ignored.
+//   current and only for the newest query: a reply to an older query is
+//   dropped. When the newest query ends without a page the browser gets
+//   State::call(["ufailed", none]), also while another screen is current.
+//   The result is ignored.
 // - Shared maps (web_uplay): while the browser is still current in the same
 //   visit, the map is unpacked and checked like every map from outside,
 //   return_menu becomes STATE_MENUS_COMMUNITY, current_level_id and map_id

@@ -89,6 +89,12 @@ long web_community_visit(Game* g) {
   return g_community.visit;
 }
 
+bool web_community_query_open() {
+  for (const WebRequest* r : web_requests)
+    if (r->community_visit >= 0 && r->serial == g_community.newest_query) return true;
+  return false;
+}
+
 void web_community_tag(Game* g, WebRequest* r, bool query) {
   r->community_visit = web_community_visit(g);
   if (query) g_community.newest_query = r->serial;
@@ -119,8 +125,9 @@ void web_on_uquery(Game* g, WebRequest* r) {
     fprintf(stderr, "json error\n");
     return;
   }
-  if (!community_wants(g, r)) return;
-  // An older page that came after a newer one was asked for is stale too.
+  // Only the newest page asked for, whatever visit asked: the browser
+  // waits for it on every return while it is open.
+  if (g->state != STATE_MENUS_COMMUNITY) return;
   if (r->community_visit >= 0 && r->serial != g_community.newest_query) return;
   if (State* s = state_get(STATE_MENUS_COMMUNITY)) {
     g_delivered = r;
@@ -191,9 +198,8 @@ void web_handle_reply(Game* g, WebRequest* r) {
   int how = handle_reply(g, r);
   // The browser's page request that failed, or that the browser is still
   // waiting on and got no page from: the browser says so instead of
-  // loading for ever. (Once the player has come back to the browser since,
-  // it shows its loading form until asked again.)
-  bool newest = r->community_visit == g_community.visit && r->serial == g_community.newest_query;
+  // loading for ever, also on the player's return when that came later.
+  bool newest = r->community_visit >= 0 && r->serial == g_community.newest_query;
   bool waiting = g->state == STATE_MENUS_COMMUNITY && g_delivered != r;
   if (newest && (how != WEB_END_OK || waiting))
     if (State* s = state_get(STATE_MENUS_COMMUNITY)) s->call(var_list("ufailed", var()));

@@ -40,6 +40,9 @@ bool web_screen_busy(int state);
 // Drops the errors and messages waiting for play to end.
 void web_messages_clear();
 
+// True while the community browser's newest page request is unanswered.
+bool web_community_query_open();
+
 // Marks a request of the community browser with the current visit; a query
 // also becomes the newest, whose page is the only one delivered.
 void web_community_tag(Game* g, WebRequest* r, bool query);

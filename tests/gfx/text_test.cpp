@@ -55,3 +55,61 @@ TEST(Text, DrawsGlyphsAtThePenWithAlignment) {
   EXPECT_EQ(pixel(209, 105), 0x000000u);
   EXPECT_EQ(pixel(211, 105), 0xffffffu);
 }
+
+// text_fit answers the text when it fits; else the longest cut at a whole
+// UTF-8 character, trailing blanks dropped, that fits with "...".
+TEST(Text, FitCutsToTheLongestWholeCharacterPrefixThatFits) {
+  env();
+  int f = font_load("font2");
+  const std::string texts[] = {"ab cd", "a\xc3\xa9 b  \xe2\x82\xac" "cd", "   x", "\xf0\x9f\x98\x80\xf0\x9f\x98\x80z"};
+  for (const std::string& t : texts)
+    for (int width = 0; width <= 12 * 10; width += 5) {
+      std::string got = text_fit(f, t, static_cast<float>(width));
+      SCOPED_TRACE(t + " at " + std::to_string(width) + ": " + got);
+      if (text_width(f, t) <= width) {
+        EXPECT_EQ(got, t);
+        continue;
+      }
+      ASSERT_GE(got.size(), 3u);
+      std::string kept = got.substr(0, got.size() - 3);
+      EXPECT_EQ(got.substr(kept.size()), "...");
+      EXPECT_EQ(t.compare(0, kept.size(), kept), 0);
+      EXPECT_TRUE(kept.size() == t.size() || (static_cast<unsigned char>(t[kept.size()]) & 0xC0) != 0x80);
+      EXPECT_TRUE(kept.empty() || kept.back() != ' ');
+      if (!kept.empty()) {
+        EXPECT_LE(text_width(f, got), width);
+      }
+      // No longer cut would fit.
+      for (size_t n = kept.size() + 1; n < t.size(); n++) {
+        if ((static_cast<unsigned char>(t[n]) & 0xC0) == 0x80) continue;
+        std::string longer = t.substr(0, n);
+        longer.erase(longer.find_last_not_of(' ') + 1);
+        if (longer.size() > kept.size()) {
+          EXPECT_GT(text_width(f, longer + "..."), width);
+        }
+      }
+    }
+}
+
+// Wrapping is greedy: every line of more than one word fits the width, and
+// no line could have taken the first word of the next one.
+TEST(Text, WrapFillsEachLineGreedilyWithinTheWidth) {
+  env();
+  int f = font_load("font2");
+  const std::string text = "a bb ccc\xc3\xa9 dddd e ffffffffffff g hh";
+  for (int wrap = 10; wrap <= 200; wrap += 10) {
+    std::vector<std::string> lines = text_wrap(f, text, static_cast<float>(wrap));
+    std::string joined;
+    for (size_t i = 0; i < lines.size(); i++) {
+      SCOPED_TRACE(std::to_string(wrap) + ": " + lines[i]);
+      joined += (i ? " " : "") + lines[i];
+      if (lines[i].find(' ') != std::string::npos) {
+        EXPECT_LE(text_width(f, lines[i]), wrap);
+      }
+      if (i + 1 < lines.size()) {
+        EXPECT_GT(text_width(f, lines[i] + " " + lines[i + 1].substr(0, lines[i + 1].find(' '))), wrap);
+      }
+    }
+    EXPECT_EQ(joined, text);
+  }
+}

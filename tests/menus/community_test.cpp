@@ -153,7 +153,7 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
 
   // A page that comes after the player left is not shown; coming back
-  // shows the loading form without asking again.
+  // finds no request open and asks again.
   settle();
   click("Community Maps");
   settle();
@@ -169,9 +169,29 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
   click("Community Maps");
   settle();
-  EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
+  ASSERT_TRUE(replied());
+  EXPECT_EQ(queries().size(), asked + 1);
+  EXPECT_NE(find_button(&current()->root, "Web"), nullptr);  // the service's page
+
+  // Coming back while the request is still open asks nothing more and
+  // shows how that request ends.
+  svc.set_mode(WebService::HOLD);
+  click(current()->root.find("home")->parent->children[2]);  // restart
+  ASSERT_TRUE(pump([&] { return queries().size() == asked + 2; }));
+  key(GK_ESCAPE);
+  settle();
+  click("Community Maps");
+  settle();
   game_headless_run(5);
-  EXPECT_EQ(queries().size(), asked);
+  EXPECT_EQ(queries().size(), asked + 2);
+  EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
+  svc.set_mode(WebService::DROP);
+  svc.set_reply("uquery", {{"X-Response: busy"}, ""});
+  ::testing::internal::CaptureStderr();
+  svc.release_held();
+  ASSERT_TRUE(replied());
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(find_label(&current()->root, COMMUNITY_FAILED_TEXT), nullptr);
 
   // A request that gets no page says so instead of loading for ever; the
   // restart icon asks again.
@@ -247,18 +267,23 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
     Box* b = static_cast<Box*>(long_play->children[cell]);
     EXPECT_LE(b->content()->w, b->cw);
   }
-  // The empty page.
+  // An empty page is a page without entries, not one still loading.
   show("[]");
-  EXPECT_NE(find_label(&current()->root, "Loading data ..."), nullptr);
+  EXPECT_EQ(rows().size(), 1u);  // the closing line
+  EXPECT_EQ(find_label(&current()->root, "Loading data ..."), nullptr);
   EXPECT_EQ(find_button(&current()->root, "Back to Home"), nullptr);
 
   // Hostile pages: huge texts are cut, odd numbers tamed, unknown images
   // and types build nothing but keep their index.
+  std::string junk;
+  for (int i = 0; i < 10000; i++) junk += ",1";
   ::testing::internal::CaptureStderr();
-  show(R"([{"type":"text","text":")" + std::string(100000, 'x') + R"("},
+  show(R"([{"type":"text","text":")" + std::string(100000, 'x') + R"(","junk":[0)" + junk + R"(]},
            {"type":"tab","text":{"a":1},"width":1e300},{"type":"image","src":"no-such-image"},
            {"type":7},{"type":"button","text":"Z"}])");
   EXPECT_EQ(find_label(&current()->root, std::string(COMMUNITY_TEXT_MAX, 'x')) != nullptr, true);
+  // Only what the screen reads is kept of the page.
+  EXPECT_EQ(json_dump(screen()->page[0]), R"({"text":")" + std::string(COMMUNITY_TEXT_MAX, 'x') + R"(","type":"text"})");
   EXPECT_EQ(find_button(&current()->root, "Z")->click_code, COMMUNITY_ACT_ENTRY + 4);
   std::string many = "[";
   for (int i = 0; i < 70000; i++) many += R"({"type":"x"},)";
@@ -266,6 +291,7 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
   show(many);
   std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(find_button(&current()->root, "last"), nullptr);
+  EXPECT_EQ(screen()->page.len(), static_cast<size_t>(COMMUNITY_MAX_ENTRIES));
   EXPECT_NE(log.find("community: " + std::to_string(70001 - COMMUNITY_MAX_ENTRIES) + " entries of the page dropped"),
             std::string::npos);
   // A page that is no list is reported on the error screen.

@@ -1,9 +1,11 @@
 // The community browser in a real window against the loopback web service:
-// a page drawn, a search typed into the box and sent.
+// a page drawn, a search typed into the box and sent; leaving while a page
+// is on its way and coming back.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
 
+#include "menus/community_page.h"
 #include "menus/menus.h"
 #include "online/online.h"
 #include "online/web_loop.h"
@@ -80,4 +82,40 @@ TEST_F(CommunityWindow, APageIsDrawnAndASearchTypedAndSent) {
   Picture blank = picture();
   EXPECT_GT(changed(page, blank, x, y, w, h), 20);
   EXPECT_EQ(changed(page, blank, g_view.x0, y + h + 2, g_view.w, 640 - y - h - 2), 0);
+}
+
+// The screen never says it is loading while nothing loads: the failure of a
+// request that ended while the player was away is shown on return, and a
+// page dropped while away is asked for again.
+TEST_F(CommunityWindow, LeavingWhileAPageLoadsNeverLeavesItLoading) {
+  frames(20);
+  click(menus_test::find_button(&root(), "Community Maps"));
+  ASSERT_TRUE(replied());
+  frames(20);
+  for (bool fails : {true, false}) {
+    size_t asked = svc.requests("uquery").size();
+    svc.set_mode(WebService::HOLD);
+    click(root().find("home")->parent->children[2]);  // restart
+    for (int i = 0; i < 5000 && svc.requests("uquery").size() == asked; i++) {
+      frames(1);
+      poll(nullptr, 0, 1);
+    }
+    tap(SDLK_ESCAPE);
+    frames(20);
+    ASSERT_EQ(g->state, STATE_MENUS_MAIN);
+    svc.set_mode(WebService::SERVE);
+    if (fails) svc.set_reply("uquery", {{"X-Response: busy"}, ""});
+    ::testing::internal::CaptureStderr();
+    svc.release_held();
+    ASSERT_TRUE(replied());
+    ::testing::internal::GetCapturedStderr();
+    svc.set_reply("uquery", {{"X-Response: OK", "X-Type: uquery"}, R"([{"type":"title","text":"again"}])"});
+    click(menus_test::find_button(&root(), "Community Maps"));
+    ASSERT_TRUE(replied());
+    frames(20);
+    EXPECT_EQ(svc.requests("uquery").size(), asked + (fails ? 1 : 2));
+    EXPECT_EQ(find_label(&root(), COMMUNITY_FAILED_TEXT) != nullptr, fails);
+    EXPECT_EQ(find_label(&root(), "again") != nullptr, !fails);
+    EXPECT_EQ(find_label(&root(), "Loading data ..."), nullptr);
+  }
 }

@@ -25,7 +25,7 @@ void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
     float uv[4];
     if (!gfx_img_uv(img, 0, 0, 1, 1, uv)) return;
     const float rgba[4] = {((rgb >> 16) & 255) / 255.0f, ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f, 1.0f};
-    g_recording->add(gfx_img_tex(img), false, x, y, w, h, uv, rgba);
+    g_recording->add_batch(gfx_img_tex(img), x, y, w, h, uv, rgba);
     return;
   }
   if (gfx_sig_on()) {
@@ -49,6 +49,7 @@ void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
 }
 
 void tri_batch_flush() {
+  if (g_recording) g_recording->flush_batch();
   if (g_batch.empty()) return;
   if (gfx_gl_ready() && gfx_tex_bind(g_batch_tex)) {
     gfx_drew();
@@ -73,6 +74,7 @@ void tri_batch_flush() {
 
 void GfxRecording::clear() {
   verts_.clear();
+  pending_.clear();
   runs_.clear();
   version_ = ++g_record_serial;
 }
@@ -84,7 +86,10 @@ void GfxRecording::begin() {
   version_ = ++g_record_serial;
 }
 
-void gfx_record_end() { g_recording = nullptr; }
+void gfx_record_end() {
+  if (g_recording) g_recording->flush_batch();
+  g_recording = nullptr;
+}
 
 GfxRecording* gfx_recording() { return g_recording; }
 
@@ -98,6 +103,25 @@ void GfxRecording::add(int tex, bool quads, float x, float y, float w, float h, 
   verts_.push_back(Vertex{x + w, y, uv[2], uv[1], r, g, b, a});
   verts_.push_back(Vertex{x + w, y + h, uv[2], uv[3], r, g, b, a});
   verts_.push_back(Vertex{x, y + h, uv[0], uv[3], r, g, b, a});
+}
+
+void GfxRecording::add_batch(int tex, float x, float y, float w, float h, const float uv[4], const float rgba[4]) {
+  if (tex != pending_tex_) flush_batch();
+  pending_tex_ = tex;
+  const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
+  pending_.push_back(Vertex{x, y, uv[0], uv[1], r, g, b, a});
+  pending_.push_back(Vertex{x + w, y, uv[2], uv[1], r, g, b, a});
+  pending_.push_back(Vertex{x + w, y + h, uv[2], uv[3], r, g, b, a});
+  pending_.push_back(Vertex{x, y + h, uv[0], uv[3], r, g, b, a});
+}
+
+void GfxRecording::flush_batch() {
+  if (pending_.empty()) return;
+  if (runs_.empty() || runs_.back().tex != pending_tex_ || runs_.back().quads)
+    runs_.push_back(Run{pending_tex_, false, verts_.size() / 4, 0});
+  runs_.back().count += pending_.size() / 4;
+  verts_.insert(verts_.end(), pending_.begin(), pending_.end());
+  pending_.clear();
 }
 
 void GfxRecording::draw(float x0, float y0, float x1, float y1) const {

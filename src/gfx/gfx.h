@@ -107,11 +107,16 @@ class GfxRecording {
   void draw(float x0, float y0, float x1, float y1) const;
   // Starts recording into this (appending); gfx_record_end stops.
   void begin();
-  // For the drawing functions: appends a quad (x, y)-(x + w, y + h).
+  // For the drawing functions: appends a quad (x, y)-(x + w, y + h). A
+  // batch quad waits, as in the triangle batch, until the batch is flushed
+  // (or changes texture, or the recording ends).
   void add(int tex, bool quads, float x, float y, float w, float h, const float uv[4], const float rgba[4]);
+  void add_batch(int tex, float x, float y, float w, float h, const float uv[4], const float rgba[4]);
+  void flush_batch();
 
  private:
-  std::vector<Vertex> verts_;
+  std::vector<Vertex> verts_, pending_;
+  int pending_tex_ = 0;
   std::vector<Run> runs_;
   uint64_t version_ = 0;
   mutable std::vector<unsigned> index_;

@@ -1,5 +1,5 @@
 // The triangle batch: images as textured triangles, drawn in one call per
-// texture.
+// texture; and recorded pictures, drawn again from kept vertex arrays.
 #include <vector>
 
 #include "gfx/gfx.h"
@@ -14,9 +14,20 @@ struct Vertex {
 };
 std::vector<Vertex> g_batch;
 int g_batch_tex = 0;
+GfxRecording* g_recording = nullptr;
+// Every recording's content gets a number of its own, so that signatures
+// of different recorded pictures differ.
+uint64_t g_record_serial = 0;
 }  // namespace
 
 void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
+  if (g_recording) {
+    float uv[4];
+    if (!gfx_img_uv(img, 0, 0, 1, 1, uv)) return;
+    const float rgba[4] = {((rgb >> 16) & 255) / 255.0f, ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f, 1.0f};
+    g_recording->add_batch(gfx_img_tex(img), x, y, w, h, uv, rgba);
+    return;
+  }
   if (gfx_sig_on()) {
     const float args[6] = {static_cast<float>(img), x, y, w, h, static_cast<float>(rgb)};
     gfx_sig_draw(GFX_OP_BATCH, args, 6);
@@ -38,6 +49,7 @@ void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
 }
 
 void tri_batch_flush() {
+  if (g_recording) g_recording->flush_batch();
   if (g_batch.empty()) return;
   if (gfx_gl_ready() && gfx_tex_bind(g_batch_tex)) {
     gfx_drew();
@@ -58,4 +70,106 @@ void tri_batch_flush() {
     glColor4fv(c);
   }
   g_batch.clear();
+}
+
+void GfxRecording::clear() {
+  verts_.clear();
+  pending_.clear();
+  runs_.clear();
+  version_ = ++g_record_serial;
+}
+
+void GfxRecording::begin() {
+  // What the batch holds was asked for before: it is drawn, not recorded.
+  tri_batch_flush();
+  g_recording = this;
+  version_ = ++g_record_serial;
+}
+
+void gfx_record_end() {
+  if (g_recording) g_recording->flush_batch();
+  g_recording = nullptr;
+}
+
+GfxRecording* gfx_recording() { return g_recording; }
+
+void GfxRecording::add(int tex, bool quads, float x, float y, float w, float h, const float uv[4],
+                       const float rgba[4]) {
+  if (runs_.empty() || runs_.back().tex != tex || runs_.back().quads != quads)
+    runs_.push_back(Run{tex, quads, verts_.size() / 4, 0});
+  runs_.back().count++;
+  const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
+  verts_.push_back(Vertex{x, y, uv[0], uv[1], r, g, b, a});
+  verts_.push_back(Vertex{x + w, y, uv[2], uv[1], r, g, b, a});
+  verts_.push_back(Vertex{x + w, y + h, uv[2], uv[3], r, g, b, a});
+  verts_.push_back(Vertex{x, y + h, uv[0], uv[3], r, g, b, a});
+}
+
+void GfxRecording::add_batch(int tex, float x, float y, float w, float h, const float uv[4], const float rgba[4]) {
+  if (tex != pending_tex_) flush_batch();
+  pending_tex_ = tex;
+  const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
+  pending_.push_back(Vertex{x, y, uv[0], uv[1], r, g, b, a});
+  pending_.push_back(Vertex{x + w, y, uv[2], uv[1], r, g, b, a});
+  pending_.push_back(Vertex{x + w, y + h, uv[2], uv[3], r, g, b, a});
+  pending_.push_back(Vertex{x, y + h, uv[0], uv[3], r, g, b, a});
+}
+
+void GfxRecording::flush_batch() {
+  if (pending_.empty()) return;
+  if (runs_.empty() || runs_.back().tex != pending_tex_ || runs_.back().quads)
+    runs_.push_back(Run{pending_tex_, false, verts_.size() / 4, 0});
+  runs_.back().count += pending_.size() / 4;
+  verts_.insert(verts_.end(), pending_.begin(), pending_.end());
+  pending_.clear();
+}
+
+void GfxRecording::draw(float x0, float y0, float x1, float y1) const {
+  if (gfx_sig_on()) {
+    const float args[6] = {static_cast<float>(version_ & 0xffffff), static_cast<float>(version_ >> 24), x0, y0, x1, y1};
+    gfx_sig_draw(GFX_OP_RECORDING, args, 6);
+    return;
+  }
+  if (!gfx_gl_ready() || verts_.empty()) return;
+  tri_batch_flush();
+  gfx_drew();
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &verts_[0].x);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &verts_[0].u);
+  glColorPointer(4, GL_FLOAT, sizeof(Vertex), &verts_[0].r);
+  for (const Run& run : runs_) {
+    // Only the quads that can reach the rectangle go to the renderer; the
+    // order within the run stays as recorded.
+    index_.clear();
+    for (size_t q = run.first; q < run.first + run.count; q++) {
+      const Vertex& a = verts_[q * 4];
+      const Vertex& c = verts_[q * 4 + 2];
+      float qx0 = a.x < c.x ? a.x : c.x, qx1 = a.x < c.x ? c.x : a.x;
+      float qy0 = a.y < c.y ? a.y : c.y, qy1 = a.y < c.y ? c.y : a.y;
+      if (qx1 < x0 || qx0 > x1 || qy1 < y0 || qy0 > y1) continue;
+      unsigned v = static_cast<unsigned>(q * 4);
+      if (run.quads)
+        index_.insert(index_.end(), {v, v + 1, v + 2, v + 3});
+      else
+        index_.insert(index_.end(), {v, v + 1, v + 2, v, v + 2, v + 3});
+    }
+    if (index_.empty()) continue;
+    if (run.tex) {
+      if (!gfx_tex_bind(run.tex)) continue;
+      glEnable(GL_TEXTURE_2D);
+    } else {
+      glDisable(GL_TEXTURE_2D);
+    }
+    glDrawElements(run.quads ? GL_QUADS : GL_TRIANGLES, static_cast<GLsizei>(index_.size()), GL_UNSIGNED_INT,
+                   index_.data());
+  }
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisable(GL_TEXTURE_2D);
+  float c[4];
+  gfx_color_get(c);
+  glColor4fv(c);
 }

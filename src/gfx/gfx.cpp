@@ -190,6 +190,11 @@ void gfx_clear(float r, float g, float b, float a) {
 
 void gfx_rect(float x, float y, float w, float h) {
   if (!g_ready) return;
+  if (GfxRecording* r = gfx_recording()) {
+    const float uv[4] = {0, 0, 0, 0};
+    r->add(0, true, x, y, w, h, uv, g_color_state);
+    return;
+  }
   if (gfx_sig_on()) {
     const float args[4] = {x, y, w, h};
     gfx_sig_draw(GFX_OP_RECT, args, 4);

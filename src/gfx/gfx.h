@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct Event;
 
@@ -78,6 +79,49 @@ void gfx_rect(float x, float y, float w, float h);  // plain quad in the colour
 // The triangle batch: images as textured triangles, drawn together.
 void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb);
 void tri_batch_flush();
+
+// A recorded picture: while it records, the triangle batch, images and plain
+// quads draw nothing and are kept instead, each with the colour and the
+// texturing it would have been drawn with, in the coordinates it was given.
+// draw() draws them again, in the same order, under the transform current
+// then, so a picture that many frames show is built once.
+class GfxRecording {
+ public:
+  struct Vertex {
+    float x, y, u, v, r, g, b, a;
+  };
+  // A stretch of quads with one texture (0: untextured) and one primitive:
+  // the batch's triangle pairs or the images' GL quads.
+  struct Run {
+    int tex;
+    bool quads;
+    size_t first, count;
+  };
+  void clear();
+  size_t quad_count() const { return verts_.size() / 4; }
+  // Draws the quads that meet the rectangle (x0, y0)-(x1, y1) of recorded
+  // coordinates; under a picture signature it folds the recording, its
+  // version and the rectangle instead.
+  void draw(float x0, float y0, float x1, float y1) const;
+  // Starts recording into this (appending); gfx_record_end stops.
+  void begin();
+  // For the drawing functions: appends a quad (x, y)-(x + w, y + h). A
+  // batch quad waits, as in the triangle batch, until the batch is flushed
+  // (or changes texture, or the recording ends).
+  void add(int tex, bool quads, float x, float y, float w, float h, const float uv[4], const float rgba[4]);
+  void add_batch(int tex, float x, float y, float w, float h, const float uv[4], const float rgba[4]);
+  void flush_batch();
+
+ private:
+  std::vector<Vertex> verts_, pending_;
+  int pending_tex_ = 0;
+  std::vector<Run> runs_;
+  uint64_t version_ = 0;
+  mutable std::vector<unsigned> index_;
+};
+void gfx_record_end();
+// The recording under way, or null.
+GfxRecording* gfx_recording();
 
 // The clip stack, rectangles in the current transform (translations and
 // scales); each push intersects with the one below.

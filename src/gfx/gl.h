@@ -22,4 +22,5 @@ enum {
   GFX_OP_TEXT,
   GFX_OP_MOVIE,
   GFX_OP_PICTURE,
+  GFX_OP_RECORDING,
 };

@@ -210,6 +210,12 @@ void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
     gfx_rect(x, y, w, h);
     return;
   }
+  if (GfxRecording* r = gfx_recording()) {
+    float uv[4], c[4];
+    gfx_color_get(c);
+    if (gfx_img_uv(img, u0, v0, u1, v1, uv)) r->add(gfx_img_tex(img), true, x, y, w, h, uv, c);
+    return;
+  }
   if (gfx_sig_on()) {
     const float args[9] = {static_cast<float>(img), x, y, w, h, u0, v0, u1, v1};
     gfx_sig_draw(GFX_OP_IMAGE, args, 9);

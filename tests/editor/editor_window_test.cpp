@@ -9,7 +9,10 @@
 #include <vector>
 #include <string>
 
+#include "editor/edit_canvas.h"
 #include "editor/edit_icons.h"
+#include "editor/edit_main.h"
+#include "editor/edit_ops.h"
 #include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
@@ -198,6 +201,76 @@ TEST_F(EditorWindow, MakeAMapPlayTestItAndFindItAgain) {
   EXPECT_EQ(cell(61, 60), WALL);
   EXPECT_EQ(cell(64, 66), PLAYER);
   EXPECT_EQ(g->level.map.win_changes, g->level.map.changes);
+}
+
+// The canvas draws from what it kept only while that is what a fresh paint
+// shows: after any edit, undo, scroll or zoom the picture equals one painted
+// with nothing kept. The change check tells every change of the picture
+// (map, cursor, camera, zoom) and nothing else.
+TEST_F(EditorWindow, TheCanvasAlwaysShowsTheMapAsItIsNow) {
+  frames(20);
+  click("Build");
+  click("Create New Map");
+  click("Done");
+  click("Edit Map");
+  ASSERT_EQ(g->state, STATE_EDIT_MAIN);
+  auto* edit = static_cast<EditMain*>(current());
+  LevelMap& m = g->level.map;
+  auto sig = [&] {
+    gfx_sig_begin();
+    g->paint_state();
+    return gfx_sig_end();
+  };
+  uint64_t last = sig();
+  auto check = [&](const char* what) {
+    uint64_t now = sig();
+    EXPECT_NE(now, last) << what;
+    EXPECT_EQ(sig(), now) << what;
+    last = now;
+    Picture kept = shot();
+    edit_canvas_forget();
+    Picture fresh = shot();
+    EXPECT_EQ(changed(kept, fresh, g_view.x0, g_view.y0, g_view.w, g_view.h), 0) << what;
+    // Rock or map covers the whole window: no edge of the canvas is left
+    // black (the bars cover the top and bottom 60 pixels).
+    int w = kept.w, h = kept.h, black[4] = {0, 0, 0, 0};
+    for (int y = 60; y < h - 60; y++) {
+      black[0] += kept.at(0, y) == 0;
+      black[1] += kept.at(w - 1, y) == 0;
+    }
+    for (int x = 0; x < w; x++) {
+      black[2] += kept.at(x, 60) == 0;
+      black[3] += kept.at(x, h - 61) == 0;
+    }
+    for (int side = 0; side < 4; side++) EXPECT_LT(black[side], (side < 2 ? h - 120 : w) / 4) << what << side;
+  };
+  const int ARROW_RIGHT = 42, LIGHT = 38, CARTRIDGE = 48, GUARD = 33;
+  edit_set_tile(60, 60, WALL, g, true);
+  check("a wall");
+  edit_set_tile(58, 62, ARROW_RIGHT, g, false);
+  edit_set_tile(66, 62, LIGHT, g, false);
+  edit_set_tile(62, 58, CARTRIDGE, g, false);
+  edit_set_tile(61, 66, GUARD, g, false);
+  check("an arrow, a light, a pick-up and a guard");
+  edit_flood_fill(63, 63, g, WALL);
+  check("a fill");
+  edit_undo_swap(g);
+  check("undone");
+  edit->cursor_x = 62;
+  edit->cursor_y = 61;
+  check("the cursor");
+  for (int i = 0; i < 6; i++) {
+    m.camera[0] += EDIT_SCROLL_STEP;
+    check("scrolled right");
+  }
+  m.zoom = EDIT_ZOOM_MIN;
+  check("zoomed out");
+  m.camera[0] = -40;
+  m.camera[1] = 150;
+  check("outside the map");
+  m.zoom = 1;
+  m.camera[0] = m.camera[1] = 62;
+  check("back at the edits");
 }
 
 }  // namespace

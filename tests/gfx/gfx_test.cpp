@@ -1,6 +1,8 @@
 // Drawing images into the window and reading the pixels back.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "gfx/gfx.h"
 #include "gfx/text.h"
 #include "test_env.h"
@@ -107,30 +109,37 @@ TEST(Gfx, FitViewKeepsTheSquareCentredAndMapsThePointer) {
 }
 
 // A screen painted with signatures on: equal paints give equal signatures,
-// any change in what or how it draws gives another, and nothing reaches
-// the window.
-TEST(Gfx, SignaturesTellPicturesApartAndDrawNothing) {
+// any change in what or how it draws (every argument of every drawing
+// function, the colour, the transform, the clip, texturing) gives another,
+// and nothing reaches the window.
+TEST(Gfx, AnyChangeOfWhatWouldBeDrawnChangesTheSignature) {
   env();
   frame_start();
-  font_load("font1");
+  int font = font_load("font1");
+  const int kArgs = 26;
   struct Paint {
-    float x = 10, alpha = 1;
+    float a[kArgs] = {0, 0, 0, 1,  10, 10, 50, 40,  0.1f, 0.2f, 0.9f, 0.8f,
+                      20, 5, 10, 10,  200, 200, 5, 5,  1, 1, 1, 1,  10, 60};
     const char* text = "Play";
-    bool clip = false;
+    bool clip = false, untextured = false;
     float shift = 0;
   };
-  auto signature = [](const Paint& p) {
+  auto signature = [font](const Paint& p) {
+    const float* a = p.a;
     gfx_sig_begin();
-    gfx_clear(0, 0, 0, 1);
+    gfx_clear(a[0], a[1], a[2], a[3]);
     gfx_project();
     glTranslatef(p.shift, 0, 0);
     if (p.clip) gfx_clip_push(0, 0, 100, 100);
-    gfx_color(1, 1, 1, p.alpha);
-    gfx_img_draw(gfx_img_load("white"), p.x, 10, 50, 40);
-    text_draw_wrapped(font_load("font1"), p.text, 10, 60, 0, -1);
-    tri_batch_img(gfx_img_load("green"), 20, 0, 10, 10, 0xffffff);
+    gfx_color(a[20], a[21], a[22], a[23]);
+    gfx_img_draw_part(gfx_img_load("white"), a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11]);
+    text_draw_wrapped(font, p.text, a[24], a[25], 0, -1);
+    tri_batch_img(gfx_img_load("green"), a[12], a[13], a[14], a[15], 0xffffff);
     tri_batch_flush();
-    gfx_rect(200, 200, 5, 5);
+    gfx_texturing(!p.untextured);
+    gfx_rect(a[16], a[17], a[18], a[19]);
+    gfx_img_draw(gfx_img_load("red"), 300, 300, 4, 4);
+    gfx_texturing(true);
     if (p.clip) gfx_clip_pop();
     return gfx_sig_end();
   };
@@ -138,16 +147,111 @@ TEST(Gfx, SignaturesTellPicturesApartAndDrawNothing) {
   uint64_t s = signature(base);
   EXPECT_EQ(signature(base), s);
   EXPECT_FALSE(gfx_sig_on());
-  Paint moved, faded, retold, clipped, shifted;
-  moved.x = 11;
-  faded.alpha = 0.5f;
-  retold.text = "Quit";
+  for (int i = 0; i < kArgs; i++)
+    for (float delta : {1.0f, 1.0f / 1024}) {
+      Paint p;
+      p.a[i] += delta;
+      EXPECT_NE(signature(p), s) << "argument " << i << " changed by " << delta;
+    }
+  Paint retold, clipped, shifted, untextured;
+  retold.text = "Plan";
   clipped.clip = true;
   shifted.shift = 3;
-  for (const Paint& p : {moved, faded, retold, clipped, shifted}) EXPECT_NE(signature(p), s);
+  untextured.untextured = true;
+  for (const Paint& p : {retold, clipped, shifted, untextured}) EXPECT_NE(signature(p), s);
   glLoadIdentity();
   for (int x : {15, 25, 202}) EXPECT_EQ(pixel(x, 15), 0x000000u) << x;
   EXPECT_EQ(pixel(202, 202), 0x000000u);
+}
+
+// Bytes folded into a signature: any byte changed, at any place and for any
+// length, and any length changed, gives another signature.
+TEST(Gfx, EveryByteAndTheLengthOfFoldedDataCount) {
+  auto sig = [](const std::vector<unsigned char>& b) {
+    gfx_sig_begin();
+    gfx_sig_bytes(b.data(), b.size());
+    return gfx_sig_end();
+  };
+  for (size_t n = 1; n <= 40; n++) {
+    std::vector<unsigned char> b(n);
+    for (size_t i = 0; i < n; i++) b[i] = static_cast<unsigned char>(i * 37 + n);
+    uint64_t s = sig(b);
+    for (size_t i = 0; i < n; i++)
+      for (int bit : {0, 7}) {
+        std::vector<unsigned char> c = b;
+        c[i] ^= static_cast<unsigned char>(1 << bit);
+        EXPECT_NE(sig(c), s) << "length " << n << " byte " << i << " bit " << bit;
+      }
+    std::vector<unsigned char> longer = b;
+    longer.push_back(0);
+    EXPECT_NE(sig(longer), s) << "length " << n;
+  }
+}
+
+// A recorded picture drawn again shows exactly what drawing it directly
+// shows (batch, tinted images, plain quads, in their order, under the
+// transform of the moment), leaves out only what misses the rectangle, and
+// its signature changes with the recording and the rectangle.
+TEST(Gfx, ARecordingDrawsWhatItRecorded) {
+  env();
+  int white = gfx_img_load("white"), green = gfx_img_load("green"), red = gfx_img_load("red");
+  auto scene = [&] {
+    tri_batch_img(green, 0, 0, 4, 4, 0xffffff);
+    tri_batch_img(white, 2, 2, 4, 4, 0x8040ff);
+    gfx_color(1, 0, 0, 0.5f);
+    gfx_img_draw_part(white, 3, 0, 3, 3, 0, 0, 1, 1);
+    gfx_texturing(false);
+    gfx_color(0, 0, 1, 0.75f);
+    gfx_img_draw(red, 1, 3, 2, 2);
+    gfx_texturing(true);
+    gfx_color(0.5f, 1, 1, 1);
+    gfx_rect(5, 5, 1, 1);
+    tri_batch_img(red, 20, 20, 1, 1, 0xffffff);  // outside the rectangle below
+    tri_batch_flush();
+    gfx_color(1, 1, 1, 1);
+  };
+  auto transform = [] {
+    frame_start();
+    glTranslatef(13.5f, 7.25f, 0);
+    glScalef(21.3f, 19.7f, 1);
+  };
+  transform();
+  scene();
+  std::vector<uint32_t> direct;
+  for (int y = 0; y < 160; y++)
+    for (int x = 0; x < 160; x++) direct.push_back(pixel(x, y));
+
+  GfxRecording rec;
+  rec.begin();
+  ASSERT_EQ(gfx_recording(), &rec);
+  transform();
+  scene();
+  gfx_record_end();
+  EXPECT_EQ(gfx_recording(), nullptr);
+  EXPECT_EQ(rec.quad_count(), 6u);
+  glLoadIdentity();
+  EXPECT_EQ(pixel(50, 50), 0x000000u);  // recording draws nothing
+  transform();
+  rec.draw(0, 0, 8, 8);
+  int differ = 0;
+  for (int y = 0; y < 160; y++)
+    for (int x = 0; x < 160; x++) differ += pixel(x, y) != direct[static_cast<size_t>(y) * 160 + x];
+  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(pixel(13 + 21 * 20 + 10, 7 + 20 * 20 + 10), 0x000000u);  // culled
+  rec.draw(19, 19, 22, 22);
+  EXPECT_EQ(pixel(13 + 21 * 20 + 10, 7 + 20 * 20 + 10), 0xff0000u);
+
+  auto sig = [&](float x1) {
+    gfx_sig_begin();
+    rec.draw(0, 0, x1, 8);
+    return gfx_sig_end();
+  };
+  uint64_t s = sig(8);
+  EXPECT_EQ(sig(8), s);
+  EXPECT_NE(sig(9), s);
+  rec.begin();
+  gfx_record_end();
+  EXPECT_NE(sig(8), s);
 }
 
 // A clear that would change no pixel is skipped; every other one clears.

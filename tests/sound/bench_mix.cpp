@@ -136,11 +136,11 @@ bool bench_set(const char* title, bool mixed) {
     snd->setIsPaused(false);
     snd->drop();
   }
-  // Three rounds each, taking turns; each side keeps its best, so a burst
+  // Five rounds each, taking turns; each side keeps its best, so a burst
   // of load on a shared machine does not fall on one side only.
   Reference ref(set);
   double engineSec = 1e9, refSec = 1e9;
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 5; ++round) {
     engineSec = std::min(engineSec, engine_round(e));
     refSec = std::min(refSec, ref.round());
   }

@@ -227,6 +227,26 @@ void mixRun(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int
   if (k < n) mixScalar(wl, wr, pos + static_cast<uint32_t>(k) * dt, dt, n - k, acc + 2 * k, gl, gr);
 }
 
+// Splits interleaved 16-bit stereo frames into the two channel windows,
+// eight frames at a time: each frame is one 32-bit lane, left in its low
+// half, so the halves come out by shifts and go back to 16 bits by a pack
+// that cannot saturate.
+void deinterleave(const int16_t* s, int32_t frames, int16_t* l, int16_t* r) {
+  int32_t i = 0;
+  for (; i + 8 <= frames; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * i + 8));
+    const __m128i left = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
+    const __m128i right = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(l + i), left);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(r + i), right);
+  }
+  for (; i < frames; ++i) {
+    l[i] = s[2 * i];
+    r[i] = s[2 * i + 1];
+  }
+}
+
 }  // namespace
 
 CVavOzovuSoftwareStreamResamplerBase::CVavOzovuSoftwareStreamResamplerBase(int32_t outputRate,
@@ -274,11 +294,7 @@ int32_t CVavOzovuSoftwareStreamResampler::pull(int32_t room) {
     got = stream_->readFrames(scratch, room);
     if (got > room) got = room;
     if (sourceFormat_.SampleFormat == ESF_S16) {
-      const int16_t* s = reinterpret_cast<const int16_t*>(scratch);
-      for (int32_t i = 0; i < got; ++i) {
-        l[i] = s[2 * i];
-        r[i] = s[2 * i + 1];
-      }
+      deinterleave(reinterpret_cast<const int16_t*>(scratch), got, l, r);
     } else {
       // Unsigned bytes become signed 16-bit samples once, as they enter.
       for (int32_t i = 0; i < got; ++i) {

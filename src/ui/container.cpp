@@ -19,6 +19,14 @@ std::vector<EyeRect> g_view_clips;
 // A little room for text and rounding to pixels.
 constexpr float CULL_SLACK = 4.0f;
 
+// The view that clips the container being stepped, in its children's
+// coordinates; set while a container steps its children.
+struct LoopView {
+  bool on;
+  float x0, y0, x1, y1;
+};
+LoopView g_loop_view = {false, 0, 0, 0, 0};
+
 // The current modelview when it only translates and scales.
 bool plain_transform(float m[16]) {
   if (!gfx_gl_ready()) return false;
@@ -95,6 +103,7 @@ void Container::add(Widget* child, float cx0, float cy0) {
   child->parent = this;
   child->restyle();
   child->measure();
+  if (child->fading) add_fading(child->fading);
   layout_changed();
 }
 
@@ -108,6 +117,7 @@ void Container::detach(Widget* child) {
   if (focus_child == child) focus_child = nullptr;
   if (press_child == child) press_child = nullptr;
   child->parent = nullptr;
+  if (child->fading) add_fading(-child->fading);
   layout_changed();
 }
 
@@ -118,7 +128,10 @@ void Container::remove(Widget* child) {
 }
 
 void Container::reset() {
-  for (Widget* c : children) delete c;
+  for (Widget* c : children) {
+    if (c->fading) add_fading(-c->fading);
+    delete c;
+  }
   children.clear();
   hover_child = focus_child = press_child = nullptr;
   name.clear();
@@ -297,7 +310,78 @@ void Container::loop() {
   // and the ticks see the sizes of what changed since the last paint.
   if (!parent) measure();
   Widget::loop();
-  for (size_t i = 0; i < children.size(); i++) children[i]->loop();
+  if (children.empty()) return;
+  // Children scrolled out of the view are not stepped: a long list costs
+  // what its visible rows cost. A fade still running in one goes on, so
+  // that it looks the same when scrolled back.
+  const LoopView outer = g_loop_view;
+  LoopView v = parent ? outer : LoopView{false, 0, 0, 0, 0};
+  float ox = x + cx - scroll_x, oy = y + cy - scroll_y;
+  v = {v.on, v.x0 - ox, v.y0 - oy, v.x1 - ox, v.y1 - oy};
+  if (clips_children) {
+    LoopView own = {true, scroll_x, scroll_y, scroll_x + cw, scroll_y + ch};
+    v = v.on ? LoopView{true, std::max(v.x0, own.x0), std::max(v.y0, own.y0), std::min(v.x1, own.x1),
+                        std::min(v.y1, own.y1)}
+             : own;
+  }
+  size_t first = 0, last = children.size();
+  // While a fade runs below, every child is looked at.
+  bool fades_below = fading > (style.fading ? 1 : 0);
+  if (v.on && !fades_below) {
+    update_reach();
+    rows_in(v.y0 - CULL_SLACK, v.y1 + CULL_SLACK, &first, &last);
+  }
+  for (size_t i = first; i < last && i < children.size(); i++) {
+    Widget* c = children[i];
+    if (v.on && !c->fading && i < reach_.size() && reach_valid_) {
+      const Reach& r = reach_[i];
+      if (r.x1 + CULL_SLACK <= v.x0 || r.x0 - CULL_SLACK >= v.x1 || r.y1 + CULL_SLACK <= v.y0 ||
+          r.y0 - CULL_SLACK >= v.y1)
+        continue;
+    }
+    g_loop_view = v;
+    c->loop();
+  }
+  g_loop_view = outer;
+}
+
+void Container::update_reach() {
+  if (reach_valid_ && reach_revision_ == layout_revision && reach_passes_ == layout_passes &&
+      reach_.size() == children.size())
+    return;
+  size_t n = children.size();
+  reach_.resize(n);
+  reach_max_y1_.resize(n);
+  reach_min_y0_.resize(n);
+  for (size_t i = 0; i < n; i++) {
+    Widget* c = children[i];
+    float r[4];
+    c->paint_reach(r);
+    reach_[i] = {c->x + r[0], c->y + r[1], c->x + r[2], c->y + r[3]};
+  }
+  reach_all_ = n ? reach_[0] : Reach{0, 0, 0, 0};
+  for (size_t i = 0; i < n; i++) {
+    const Reach& r = reach_[i];
+    reach_max_y1_[i] = i ? std::max(reach_max_y1_[i - 1], r.y1) : r.y1;
+    reach_all_ = {std::min(reach_all_.x0, r.x0), std::min(reach_all_.y0, r.y0), std::max(reach_all_.x1, r.x1),
+                  std::max(reach_all_.y1, r.y1)};
+  }
+  for (size_t i = n; i-- > 0;) reach_min_y0_[i] = i + 1 < n ? std::min(reach_min_y0_[i + 1], reach_[i].y0) : reach_[i].y0;
+  // Reading the children's reach may itself lay nothing out; the counters
+  // are taken after it so that the walk is done once per layout.
+  reach_revision_ = layout_revision;
+  reach_passes_ = layout_passes;
+  reach_valid_ = true;
+}
+
+void Container::rows_in(float y0, float y1, size_t* first, size_t* last) {
+  // Children before `first` end at or above y0; from `last` on they start
+  // at or below y1.
+  *first = static_cast<size_t>(std::upper_bound(reach_max_y1_.begin(), reach_max_y1_.end(), y0) -
+                               reach_max_y1_.begin());
+  *last = static_cast<size_t>(std::lower_bound(reach_min_y0_.begin(), reach_min_y0_.end(), y1) -
+                              reach_min_y0_.begin());
+  if (*last < *first) *last = *first;
 }
 
 void Container::paint() {
@@ -318,24 +402,22 @@ void Container::paint() {
   }
   glPushMatrix();
   glTranslatef(cx - scroll_x, cy - scroll_y, 0);
-  bool cull = !g_view_clips.empty() && plain_transform(m);
-  for (size_t i = 0; i < children.size(); i++) {
+  bool cull = !g_view_clips.empty() && plain_transform(m) && m[0] != 0 && m[5] != 0;
+  size_t first = 0, last = children.size();
+  if (cull && !children.empty()) {
+    // The rows that meet the view, found without walking the others.
+    const EyeRect& v = g_view_clips.back();
+    float y0 = (v.y0 - m[13]) / m[5], y1 = (v.y1 - m[13]) / m[5];
+    update_reach();
+    rows_in(std::min(y0, y1) - CULL_SLACK, std::max(y0, y1) + CULL_SLACK, &first, &last);
+  }
+  for (size_t i = first; i < last && i < children.size(); i++) {
     Widget* c = children[i];
-    if (cull) {
-      // Its own rectangle in the view settles it at once; only one outside
-      // asks what its frame and children reach.
+    if (cull && i < reach_.size()) {
       const EyeRect& v = g_view_clips.back();
-      auto outside = [&](const float r[4]) {
-        EyeRect e = to_eye(m, c->x + r[0] - CULL_SLACK, c->y + r[1] - CULL_SLACK, c->x + r[2] + CULL_SLACK,
-                           c->y + r[3] + CULL_SLACK);
-        return e.x1 <= v.x0 || e.x0 >= v.x1 || e.y1 <= v.y0 || e.y0 >= v.y1;
-      };
-      const float own[4] = {0, 0, c->w, c->h};
-      float reach[4];
-      if (outside(own)) {
-        c->paint_reach(reach);
-        if (outside(reach)) continue;
-      }
+      const Reach& r = reach_[i];
+      EyeRect e = to_eye(m, r.x0 - CULL_SLACK, r.y0 - CULL_SLACK, r.x1 + CULL_SLACK, r.y1 + CULL_SLACK);
+      if (e.x1 <= v.x0 || e.x0 >= v.x1 || e.y1 <= v.y0 || e.y0 >= v.y1) continue;
     }
     glPushMatrix();
     glTranslatef(c->x, c->y, 0);
@@ -396,6 +478,7 @@ bool widget_replace(Widget* old_w, Widget* new_w) {
   new_w->parent = p;
   new_w->restyle();
   new_w->measure();
+  if (new_w->fading) p->add_fading(new_w->fading);
   Widget::layout_changed();
   return true;
 }

@@ -5,10 +5,9 @@
 
 #include "ui/widget.h"
 
-static bool is_alpha_word(int w) {
-  return w == SW_FRAME_ALPHA || w == SW_ICON_ALPHA || w == SW_FOCUS_ALPHA ||
-         w == SW_OVERLAY_ALPHA;
-}
+static const int kAlphaWords[] = {SW_FRAME_ALPHA, SW_ICON_ALPHA, SW_FOCUS_ALPHA, SW_OVERLAY_ALPHA};
+
+static float alpha_target(const Style& s, int w) { return s.has(w) ? static_cast<float>(s.get(w)) : 255.0f; }
 
 void Style::set(int layer, int w, int32_t value) {
   if (layer < 0 || layer >= STYLE_LAYERS || w < 0 || w >= STYLE_WORDS) return;
@@ -55,20 +54,23 @@ void Style::update(bool hover, bool focus, bool down, bool selected,
     if (((kLayoutWords & cur_mask) >> w) & 1) changed = cur[w] != before[w];
   if (changed) Widget::layout_changed();
   if (!animate || !shown_valid) {
-    for (int w = 0; w < STYLE_WORDS; w++)
-      if (is_alpha_word(w)) shown[w] = has(w) ? static_cast<float>(cur[w]) : 255.0f;
+    for (int w : kAlphaWords) shown[w] = alpha_target(*this, w);
     shown_valid = true;
   }
+  fading = false;
+  for (int w : kAlphaWords) fading = fading || shown[w] != alpha_target(*this, w);
 }
 
 void Style::tick() {
-  for (int w = 0; w < STYLE_WORDS; w++) {
-    if (!is_alpha_word(w)) continue;
-    float target = has(w) ? static_cast<float>(cur[w]) : 255.0f;
+  if (!fading) return;
+  fading = false;
+  for (int w : kAlphaWords) {
+    float target = alpha_target(*this, w);
     if (shown[w] < target)
       shown[w] = std::fmin(target, shown[w] + STYLE_ALPHA_STEP);
     else if (shown[w] > target)
       shown[w] = std::fmax(target, shown[w] - STYLE_ALPHA_STEP);
+    fading = fading || shown[w] != target;
   }
 }
 

@@ -97,6 +97,9 @@ struct Style {
   // The animated alpha words as shown.
   float shown[STYLE_WORDS] = {};
   bool shown_valid = false;
+  // Some alpha word is still on its way to its target: only then does a
+  // tick do anything.
+  bool fading = false;
 
   void set(int layer, int w, int32_t value);
   void unset(int layer, int w);
@@ -104,7 +107,7 @@ struct Style {
   // Recomputes the current words from the flags; without animation the
   // shown alphas jump to their targets.
   void update(bool hover, bool focus, bool down, bool selected, bool animate);
-  // One tick of animation.
+  // One tick of animation; nothing to do for a style at rest.
   void tick();
   bool has(int w) const { return (cur_mask >> w) & 1; }
   int32_t get(int w) const { return cur[w]; }

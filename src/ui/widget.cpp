@@ -9,6 +9,7 @@
 
 unsigned long Widget::focus_moves = 0;
 unsigned long Widget::layout_revision = 0;
+unsigned long Widget::layout_passes = 0;
 
 Widget::Widget() { restyle(); }
 Widget::~Widget() = default;
@@ -26,6 +27,7 @@ int Widget::focus(int on) {
   if (on == focused) return 0;
   focused = on;
   style.update(hovered, focused, pressed, selected, true);
+  note_fading();
   if (!on) return 0;
   focus_moves++;
   play_sound(SW_SOUND_FOCUS);
@@ -37,6 +39,7 @@ int Widget::hover(int on) {
   if (on == hovered) return 0;
   hovered = on;
   style.update(hovered, focused, pressed, selected, true);
+  note_fading();
   if (!on) return leave_code;
   play_sound(SW_SOUND_ENTER);
   return enter_code;
@@ -70,7 +73,10 @@ void Widget::collect_focusable(std::vector<Widget*>* out) {
 
 int Widget::is_focused() { return focused; }
 int Widget::event(Event* e) { return box_event(e); }
-void Widget::loop() { style.tick(); }
+void Widget::loop() {
+  style.tick();
+  note_fading();
+}
 void Widget::paint() {}
 
 void Widget::resize(float nw, float nh) {
@@ -97,6 +103,7 @@ int Widget::box_event(Event* e) {
       }
       pressed = 1;
       style.update(hovered, focused, pressed, selected, true);
+      note_fading();
       play_sound(SW_SOUND_DOWN);
       return code;
     }
@@ -104,6 +111,7 @@ int Widget::box_event(Event* e) {
       if (!pressed) return 0;
       pressed = 0;
       style.update(hovered, focused, pressed, selected, true);
+      note_fading();
       play_sound(SW_SOUND_UP);
       if (!contains(e->x(), e->y())) return 0;
       Event click(EVT_CLICK);
@@ -184,6 +192,7 @@ void Widget::box_paint() {
 }
 
 void Widget::box_resize() {
+  layout_passes++;
   float ml = static_cast<float>(style.get_or(SW_MARGIN + 3, 0)) + style.get_or(SW_BORDER + 3, 0) + style.get_or(SW_PAD + 3, 0);
   float mt = static_cast<float>(style.get_or(SW_MARGIN, 0)) + style.get_or(SW_BORDER, 0) + style.get_or(SW_PAD, 0);
   float mr = static_cast<float>(style.get_or(SW_MARGIN + 1, 0)) + style.get_or(SW_BORDER + 1, 0) + style.get_or(SW_PAD + 1, 0);
@@ -220,6 +229,17 @@ void Widget::st4(int first, int a, int b, int c, int d) {
 
 void Widget::restyle() {
   style.update(hovered, focused, pressed, selected, false);
+  note_fading();
+}
+
+void Widget::note_fading() {
+  if (style.fading == fading_counted_) return;
+  fading_counted_ = style.fading;
+  add_fading(fading_counted_ ? 1 : -1);
+}
+
+void Widget::add_fading(int d) {
+  for (Widget* w = this; w; w = w->parent) w->fading += d;
 }
 
 void Widget::play_sound(int word) {
@@ -260,16 +280,14 @@ void Widget::paint_reach(float r[4]) {
   r[2] = std::max({w, w - mr, cx + cw});
   r[3] = std::max({h, h - mb, cy + ch});
   Container* c = dynamic_cast<Container*>(this);
-  if (!c || c->clips_children) return;
+  if (!c || c->clips_children || c->children.empty()) return;
+  c->update_reach();
   float ox = cx - scroll_x, oy = cy - scroll_y;
-  for (Widget* k : c->children) {
-    float kr[4];
-    k->paint_reach(kr);
-    r[0] = std::min(r[0], ox + k->x + kr[0]);
-    r[1] = std::min(r[1], oy + k->y + kr[1]);
-    r[2] = std::max(r[2], ox + k->x + kr[2]);
-    r[3] = std::max(r[3], oy + k->y + kr[3]);
-  }
+  const Container::Reach& k = c->reach_all_;
+  r[0] = std::min(r[0], ox + k.x0);
+  r[1] = std::min(r[1], oy + k.y0);
+  r[2] = std::max(r[2], ox + k.x1);
+  r[3] = std::max(r[3], oy + k.y1);
 }
 
 void Widget::layout() {

@@ -58,6 +58,9 @@ class Widget {
   int pressed = 0;
 
   Style style;
+  // Widgets of this subtree, itself included, whose style is still fading:
+  // a scrolled view steps the children outside it only while they fade.
+  int fading = 0;
 
   Widget();
   Widget(const Widget&) = delete;
@@ -126,12 +129,25 @@ class Widget {
   // the toolkit's back (a public field) calls layout_changed().
   static unsigned long layout_revision;
   static void layout_changed() { layout_revision++; }
+  // Counts the layout passes over any widget (every measure and resize
+  // ends in box_resize): what a container keeps of its children's places
+  // is good only while no pass ran since.
+  static unsigned long layout_passes;
 
   // The rectangle this widget and its subtree draw into, relative to its
   // outer top left: its outer rectangle, its frame and content where the
   // spacing reaches past it, and what its children reach (only the view of
   // a container that clips them), as left, top, right, bottom.
   void paint_reach(float r[4]);
+
+  // Brings the fading counts of this widget and its ancestors in line with
+  // its style, after the style was updated or ticked.
+  void note_fading();
+  // Adds to the fading counts of this widget and its ancestors.
+  void add_fading(int d);
+
+ private:
+  bool fading_counted_ = false;
 };
 
 // A widget holding children, drawn and hit-tested in order (the last added
@@ -147,7 +163,10 @@ class Widget {
 // unanswered reach it as an EVT_CLICK. The root's loop lays the tree out
 // before ticking it; a root's measure() does nothing when nothing that can
 // alter a layout changed since its last one (see layout_changed). Painting skips
-// the children that lie wholly outside the clip of a scrolled view.
+// the children that lie wholly outside the clip of a scrolled view, and so
+// does stepping, unless a fade runs in them; both find the children that
+// meet the view by a binary search over what the children reach, kept from
+// the last layout pass, so a long list costs what its visible rows cost.
 class Container : public Widget {
  public:
   std::vector<Widget*> children;
@@ -202,6 +221,26 @@ class Container : public Widget {
   int pointer_event(Event* e);
   int key_event(Event* e);
   int move_focus(int key);
+
+ private:
+  // What each child and its subtree reach (paint_reach), in this
+  // container's content coordinates (its children's places), with running
+  // bounds so that the children meeting a band of rows are found by a
+  // binary search; rebuilt after a layout pass.
+  struct Reach {
+    float x0, y0, x1, y1;
+  };
+  std::vector<Reach> reach_;
+  std::vector<float> reach_max_y1_;  // highest bottom of children 0..i
+  std::vector<float> reach_min_y0_;  // lowest top of children i..n-1
+  Reach reach_all_ = {0, 0, 0, 0};
+  unsigned long reach_revision_ = 0, reach_passes_ = 0;
+  bool reach_valid_ = false;
+  void update_reach();
+  // The children [first, last) whose reach may meet the band y0 to y1; the
+  // others lie wholly above or below it.
+  void rows_in(float y0, float y1, size_t* first, size_t* last);
+  friend class Widget;
 };
 
 // Replaces old_w by new_w in old_w's parent: the new widget takes the old

@@ -283,3 +283,71 @@ TEST(Layout, TheRootLaysOutOnlyAfterAChange) {
   root.loop();
   EXPECT_EQ(c->measures, n + 3);
 }
+
+namespace {
+struct Stepped : Widget {
+  int steps = 0;
+  void loop() override {
+    steps++;
+    Widget::loop();
+  }
+};
+}  // namespace
+
+TEST(Layout, AScrolledViewStepsWhatItShowsAndEveryFadeRunsOn) {
+  tw_test::env();
+  Container root;
+  Table* list = new Table;
+  Stepped* rows[40];
+  for (int i = 0; i < 40; i++) {
+    rows[i] = new Stepped;
+    rows[i]->st(SW_WIDTH, 100);
+    rows[i]->st(SW_HEIGHT, 50);
+    rows[i]->st(SW_OVERLAY_ALPHA, 0);
+    rows[i]->st(STYLE_HOVER, SW_OVERLAY_ALPHA, 255);
+    rows[i]->restyle();
+    list->new_row();
+    list->add(rows[i]);
+  }
+  // The list sits in a plain container inside the view, as pages do.
+  Container* holder = new Container;
+  holder->add(list, 0, 0);
+  ScrollBox* sb = new ScrollBox(holder, 100, 120);
+  root.add(sb, 0, 0);
+  auto stepped = [&] {
+    std::vector<int> out;
+    for (int i = 0; i < 40; i++)
+      if (rows[i]->steps) out.push_back(i);
+    for (Stepped* r : rows) r->steps = 0;
+    return out;
+  };
+  root.loop();
+  stepped();
+  root.loop();
+  EXPECT_EQ(stepped(), (std::vector<int>{0, 1, 2}));
+  // A fade started in the view runs on, tick by tick, once scrolled out of
+  // it; the row is stepped only while it fades.
+  send(root, pointer(EVT_MOTION, 50, 75, 0));
+  ASSERT_TRUE(rows[1]->hovered);
+  root.loop();
+  EXPECT_FLOAT_EQ(rows[1]->style.alpha(SW_OVERLAY_ALPHA), 51 / 255.0f);
+  sb->scroll_y = 1010;
+  stepped();
+  root.loop();
+  EXPECT_EQ(stepped(), (std::vector<int>{1, 20, 21, 22}));
+  EXPECT_FLOAT_EQ(rows[1]->style.alpha(SW_OVERLAY_ALPHA), 102 / 255.0f);
+  for (int i = 0; i < 3; i++) root.loop();
+  EXPECT_FLOAT_EQ(rows[1]->style.alpha(SW_OVERLAY_ALPHA), 1.0f);
+  stepped();
+  root.loop();
+  EXPECT_EQ(stepped(), (std::vector<int>{20, 21, 22}));
+  // A fading row taken out of the tree takes its fade with it: row 1
+  // fades out, row 21 in.
+  send(root, pointer(EVT_MOTION, 50, 65, 0));
+  ASSERT_TRUE(rows[21]->hovered);
+  EXPECT_EQ(root.fading, 2);
+  list->remove(rows[21]);
+  EXPECT_EQ(root.fading, 1);
+  for (int i = 0; i < 5; i++) root.loop();
+  EXPECT_EQ(root.fading, 0);
+}

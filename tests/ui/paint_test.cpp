@@ -124,5 +124,10 @@ TEST(Paint, ChildrenOutsideTheScrolledViewAreNotPainted) {
   paint(root);
   EXPECT_EQ(painted(), (std::vector<int>{7, 8, 9, 10}));
   EXPECT_EQ(pixel(150, 215), 0xff0000u);  // row 10's frame, above its row
+  // A row grown by a new style moves the others: culling follows at once.
+  rows[0]->st(SW_HEIGHT, 450);
+  rows[0]->restyle();
+  paint(root);
+  EXPECT_EQ(painted(), (std::vector<int>{0, 1}));
   EXPECT_EQ(gfx_clip_depth(), 0);
 }

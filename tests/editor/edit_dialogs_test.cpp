@@ -19,6 +19,7 @@
 #include "game/paths.h"
 #include "gfx/transition.h"
 #include "support/write_faults.h"
+#include "support/text_field_rule.h"
 #include "util/db.h"
 
 namespace editor_test {
@@ -36,6 +37,38 @@ struct EditDialogs : EditorGame {
   size_t map_rows() { return db_query(game_db(GAME_DB_USER), "select id from levels").len(); }
   std::string slot(int i) { return g->level.map.text[i]; }
   void set_path(const std::string& p) { edit_text_to_slot(g->level.map.text[LEVEL_TEXT_PATH], p); }
+  // The page's field, emptied, walked through the text-field rule with
+  // keys sent through the headless entry; what was typed reaches the slot.
+  void walk_field(int slot_index) {
+    Widget* field = current()->root.find("text");
+    ASSERT_NE(field, nullptr);
+    field->set_value_s("");
+    FieldUnderTest f;
+    f.key = [](int k, int ch, int mod) {
+      Event down(EVT_KEYDOWN);
+      down[EVW_KEY] = k;
+      down[EVW_CHAR] = ch;
+      down[EVW_MOD] = mod;
+      game_headless_event(down);
+      Event up = down;
+      up[EVW_TYPE] = EVT_KEYUP;
+      up[EVW_CHAR] = 0;
+      game_headless_event(up);
+    };
+    f.value = [field] { return field->get_value_s(); };
+    f.focused = [this, field] { return focused() == field; };
+    walk_text_field_rule(f);
+    game_headless_run(1);
+    EXPECT_EQ(slot(slot_index), "dXYzbe");
+    // Up and Down take the focus out of the field.
+    for (int k : {GK_UP, GK_DOWN}) {
+      root_select(field);
+      key(k);
+      EXPECT_NE(focused(), field) << k;
+    }
+    root_select(field);
+  }
+  void root_select(Widget* w) { current()->root.set_focus(w); }
   static std::string read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});
@@ -68,6 +101,12 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   settle();
   ASSERT_EQ(g->state, STATE_EDIT_TEXT);
   EXPECT_EQ(focused(), current()->root.find("text"));  // typing goes to the title at once
+  walk_field(LEVEL_TEXT_TITLE);
+  click("Intro");
+  EXPECT_EQ(focused(), current()->root.find("text"));
+  walk_field(LEVEL_TEXT_INTRO);
+  click("Title");
+  EXPECT_EQ(slot(LEVEL_TEXT_TITLE), "dXYzbe");
   std::string title;
   for (int i = 0; i < 150; i++) title += "\xc3\xa9";  // 300 bytes of two-byte letters
   current()->root.find("text")->set_value_s(title);

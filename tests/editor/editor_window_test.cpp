@@ -10,6 +10,7 @@
 #include <string>
 
 #include "editor/edit_canvas.h"
+#include "driver/driver.h"
 #include "editor/edit_icons.h"
 #include "editor/edit_main.h"
 #include "editor/edit_ops.h"
@@ -109,6 +110,25 @@ struct EditorWindow : WindowedGame {
     key(EVT_KEYDOWN, game_key, sym);
     key(EVT_KEYUP, game_key, sym);
   }
+  // A key pressed and released as the keyboard sends it: through SDL's
+  // queue and the driver's translation.
+  void type_key(int sym, int unicode = 0) {
+    for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+      SDL_Event s = {};
+      s.type = type;
+      s.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+      s.key.keysym.sym = static_cast<SDLKey>(sym);
+      s.key.keysym.unicode = static_cast<Uint16>(type == SDL_KEYDOWN ? unicode : 0);
+      SDL_PushEvent(&s);
+    }
+    Event e;
+    while (g_driver->poll(&e))
+      if (e.type() != EVT_NONE) g->event(e);
+    frames(1);
+  }
+  void type_text(const std::string& text) {
+    for (char c : text) type_key(c >= 'a' && c <= 'z' ? SDLK_a + (c - 'a') : c, static_cast<unsigned char>(c));
+  }
   void action(int type, int act) {
     int sym = g->settings.keys[act];
     key(type, event_game_key(sym), sym);
@@ -133,6 +153,16 @@ TEST_F(EditorWindow, MakeAMapPlayTestItAndFindItAgain) {
   ASSERT_EQ(g->state, STATE_MENUS_EDIT);
   click("Create New Map");
   ASSERT_EQ(g->state, STATE_EDIT_TEXT);
+  // The title typed with a slip mended by the arrows and Home.
+  type_text("Wls");
+  type_key(SDLK_LEFT);
+  type_key(SDLK_LEFT);
+  type_text("al");
+  type_key(SDLK_RIGHT);
+  type_key(SDLK_HOME);
+  type_text("A ");
+  type_key(SDLK_END);
+  type_text("!");
   click("Done");
   click("Edit Map");
   ASSERT_EQ(g->state, STATE_EDIT_MAIN);
@@ -196,6 +226,7 @@ TEST_F(EditorWindow, MakeAMapPlayTestItAndFindItAgain) {
   click(by_code(&current()->root, MAPS_ACT_ROW));
   ASSERT_EQ(g->state, STATE_EDIT_MENU);
   EXPECT_EQ(g->current_level_id, id);
+  EXPECT_STREQ(g->level.map.text[LEVEL_TEXT_TITLE], "A Walls!");
   click("Edit Map");
   ASSERT_EQ(g->state, STATE_EDIT_MAIN);
   EXPECT_EQ(cell(61, 60), WALL);

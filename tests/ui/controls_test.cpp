@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/clipboard.h"
+#include "support/text_field_rule.h"
 #include "ui_env.h"
 
 using namespace ui_test;
@@ -115,7 +116,52 @@ TEST(Factories, ToggleSliderAndPicker) {
   EXPECT_EQ(res->get_value_i(), -1);
 }
 
-TEST(TextField, NeverGrowsPastItsLimit) {
+TEST(TextField, EditingKeysActAtTheCursorAndOnlyUpDownAndTabLeave) {
+  tw_test::env();
+  for (int password : {0, 1}) {
+    // Something lies in every direction from the field.
+    Container root;
+    TextInput* field = gui_text_input("field", "", 63);
+    field->password = password;
+    field->tab_target = "other";
+    TextInput* other = gui_text_input("other", "", 63);
+    Widget* above = box(60, 30);
+    Widget* below = box(60, 30);
+    root.add(box(60, 30), 0, 100);
+    root.add(field, 100, 100);
+    root.add(box(60, 30), 460, 100);
+    root.add(above, 230, 20);
+    root.add(below, 230, 180);
+    root.add(other, 100, 300);
+    FieldUnderTest f;
+    f.key = [&](int k, int ch, int mod) {
+      send(root, key(EVT_KEYDOWN, k, ch, mod));
+      send(root, key(EVT_KEYUP, k, 0, mod));
+    };
+    f.value = [&] { return field->get_value_s(); };
+    f.focused = [&] { return root.get_focus() == field; };
+    select(field);
+    walk_text_field_rule(f);
+    if (password) {
+      EXPECT_EQ(field->shown_text(), "******");
+    }
+    for (auto [k, to] : {std::pair<int, Widget*>{GK_UP, above}, {GK_DOWN, below}, {GK_TAB, other}}) {
+      select(field);
+      press(root, k);
+      EXPECT_EQ(root.get_focus(), to) << k;
+    }
+    // A press in the field puts the cursor at the nearest character.
+    select(field);
+    field->set_value_s("abcd");
+    float ax, ay;
+    field->abs_pos(&ax, &ay);
+    int x = static_cast<int>(ax + field->cx + text_width(field->font, "ab") + 2);
+    click(root, x, static_cast<int>(ay + field->h / 2));
+    EXPECT_EQ(field->cursor, 2u);
+  }
+}
+
+TEST(TextField, NeverGrowsPastItsLimitWhereverTheCursorIs) {
   tw_test::env();
   Container root;
   TextInput* t = gui_text_input("search", "", 5);
@@ -125,20 +171,26 @@ TEST(TextField, NeverGrowsPastItsLimit) {
   for (const char* c = "abcdefgh"; *c; c++)
     send(root, key(EVT_KEYDOWN, GK_A + (*c - 'a'), *c));
   EXPECT_EQ(t->get_value_s(), "abcde");
+  press(root, GK_HOME);
+  send(root, key(EVT_KEYDOWN, GK_A, 'x'));
+  EXPECT_EQ(t->get_value_s(), "abcde");
+  press(root, GK_END);
   send(root, key(EVT_KEYDOWN, GK_BACKSPACE));
-  EXPECT_EQ(t->get_value_s(), "abcd");
+  send(root, key(EVT_KEYDOWN, GK_LEFT));
   clipboard_set_text("XYZ-long paste");
   send(root, key(EVT_KEYDOWN, GK_A + ('v' - 'a'), 'v', KMOD_LCTRL));
-  EXPECT_EQ(t->get_value_s(), "abcdX");
+  EXPECT_EQ(t->get_value_s(), "abcXd");
   send(root, key(EVT_KEYDOWN, GK_BACKSPACE));
-  send(root, key(EVT_KEYDOWN, GK_BACKSPACE));
-  send(root, key(EVT_KEYDOWN, 0, 0xe9));  // a two-byte character fits
+  send(root, key(EVT_KEYDOWN, GK_DELETE));
+  send(root, key(EVT_KEYDOWN, 0, 0xe9));    // a two-byte character fits
   send(root, key(EVT_KEYDOWN, 0, 0x20ac));  // a three-byte one does not
   EXPECT_EQ(t->get_value_s(), "abc\xc3\xa9");
-  send(root, key(EVT_KEYDOWN, GK_BACKSPACE));
+  send(root, key(EVT_KEYDOWN, GK_LEFT));
+  send(root, key(EVT_KEYDOWN, GK_DELETE));  // the whole character goes
   EXPECT_EQ(t->get_value_s(), "abc");
   t->set_value_s("0123456789");
   EXPECT_EQ(t->get_value_s(), "01234");
+  EXPECT_EQ(t->cursor, 5u);
   // A long text stays inside the field's 320 units.
   TextInput* wide = gui_text_input("wide", "", 255);
   root.add(wide, 0, 100);
@@ -153,6 +205,45 @@ TEST(TextField, NeverGrowsPastItsLimit) {
   EXPECT_EQ(g->limit, 12u);
   EXPECT_EQ(g->get_value_s(), "long initial");
   delete g;
+}
+
+// The caret shows where the cursor is, only while the field has the focus,
+// and an idle field draws the same picture frame after frame.
+TEST(TextField, CaretMarksTheCursorWhileFocusedAndStaysStill) {
+  tw_test::env();
+  Container root;
+  TextInput* t = new TextInput(font_load("font2"), "ab", 63);
+  root.add(t, 100, 100);
+  Widget* other = box(20, 20);
+  root.add(other, 300, 100);
+  auto paint = [&] {
+    tw_test::frame_start();
+    root.measure();
+    root.paint();
+  };
+  auto signature = [&] {
+    gfx_sig_begin();
+    paint();
+    return gfx_sig_end();
+  };
+  // The test font's glyphs are 8 wide, 10 apart: right of "ab" is empty.
+  int end_x = static_cast<int>(100 + t->cx) + 21, mid_y = static_cast<int>(100 + t->cy) + 8;
+  paint();
+  EXPECT_EQ(tw_test::pixel(end_x, mid_y), 0u);
+  select(t);
+  paint();
+  EXPECT_NE(tw_test::pixel(end_x, mid_y), 0u);
+  uint64_t at_end = signature();
+  for (int i = 0; i < 120; i++) root.loop();
+  EXPECT_EQ(signature(), at_end);
+  press(root, GK_HOME);
+  paint();
+  EXPECT_EQ(tw_test::pixel(end_x, mid_y), 0u);
+  EXPECT_NE(signature(), at_end);
+  select(other);
+  press(root, GK_END);
+  paint();
+  EXPECT_EQ(tw_test::pixel(end_x, mid_y), 0u);
 }
 
 TEST(TextField, PasswordModeMasksButKeepsTheText) {

@@ -108,6 +108,20 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   settle();
   EXPECT_EQ(g->state, STATE_EDIT_MENU);
   EXPECT_EQ(map_rows(), 1u);
+  // A delete the database refuses is said, and the player is back in the
+  // editor menu with the map.
+  refuse_writes(true);
+  click("Delete");
+  settle();
+  click("Delete");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+  EXPECT_EQ(g->error_text, "The map could not be deleted from " + game_db(GAME_DB_USER).path + ".");
+  EXPECT_EQ(map_rows(), 1u);
+  refuse_writes(false);
+  click("Continue");
+  settle();
+  EXPECT_EQ(g->state, STATE_EDIT_MENU);
   click("Delete");
   settle();
   click("Delete");

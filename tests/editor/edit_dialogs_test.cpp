@@ -225,6 +225,11 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
     EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
   }
   EXPECT_EQ(read(mine), old);
+  // No file can be made beside it, as in a folder without write permission.
+  ASSERT_EQ(mkdir((mine + ".tmp").c_str(), 0700), 0);
+  EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
+  rmdir((mine + ".tmp").c_str());
+  EXPECT_EQ(read(mine), old);
   EXPECT_EQ(access((mine + ".tmp").c_str(), F_OK), -1);
   EXPECT_EQ(slot(LEVEL_TEXT_PATH), mine);
   refuse_writes(true);

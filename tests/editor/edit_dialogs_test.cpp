@@ -147,6 +147,20 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   settle();
   EXPECT_EQ(g->state, STATE_EDIT_MENU);
   EXPECT_EQ(map_rows(), 1u);
+  // A delete the database refuses is said, and the player is back in the
+  // editor menu with the map.
+  refuse_writes(true);
+  click("Delete");
+  settle();
+  click("Delete");
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+  EXPECT_EQ(g->error_text, "The map could not be deleted from " + game_db(GAME_DB_USER).path + ".");
+  EXPECT_EQ(map_rows(), 1u);
+  refuse_writes(false);
+  click("Continue");
+  settle();
+  EXPECT_EQ(g->state, STATE_EDIT_MENU);
   click("Delete");
   settle();
   click("Delete");
@@ -249,6 +263,11 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
     FileSizeCap full(old.size() / 2);
     EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
   }
+  EXPECT_EQ(read(mine), old);
+  // No file can be made beside it, as in a folder without write permission.
+  ASSERT_EQ(mkdir((mine + ".tmp").c_str(), 0700), 0);
+  EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
+  rmdir((mine + ".tmp").c_str());
   EXPECT_EQ(read(mine), old);
   EXPECT_EQ(access((mine + ".tmp").c_str(), F_OK), -1);
   EXPECT_EQ(slot(LEVEL_TEXT_PATH), mine);

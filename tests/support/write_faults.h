@@ -1,5 +1,4 @@
-// Writes that fail without root: a cap on file size (the disk fills up) and
-// a directory that takes no new files, each undone when it goes out of scope.
+// Writes made to fail without root (a full disk, a folder that takes no files), undone at scope end.
 #pragma once
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -16,6 +16,8 @@ struct Game;
 struct GameHooks {
   // src/editor fills it; Game::init calls it after the play screens, before the menu screens.
   void (*register_editor_states)(Game*) = nullptr;
+  // src/editor fills it; the level-won routine calls it when a won play-test's mark could not be stored, so the editor stores it at its next save.
+  void (*edit_map_unsaved)() = nullptr;
   // src/menus fills it; Game::init calls it after the play screens, before the first screen is entered.
   void (*register_menu_states)(Game*) = nullptr;
   // src/online fills it; Game::init calls it once the directories are set, before the save files are read (social login).

@@ -70,7 +70,9 @@ static void mark_play_test(Game* g) {
   if (s.carts < s.total_carts || s.jewels < s.total_jewels) return;
   LevelMap& m = g->level.map;
   m.win_changes = m.changes;
-  levels_save(g);
+  // The mark lives in the Level too: when the table refuses it, the editor
+  // keeps the map unsaved rather than reading the old row back over it.
+  if (!levels_save(g) && game_hooks.edit_map_unsaved) game_hooks.edit_map_unsaved();
 }
 
 void level_won(Game* g) {

@@ -110,13 +110,24 @@ void MenusEdit::action(int a) {
 void MenusEdit::create_map() {
   char before[sizeof game->current_level_id];
   memcpy(before, game->current_level_id, sizeof before);
-  if (!levels_create(game)) return;
+  const std::string refused = "The new map could not be saved to " + game_db(GAME_DB_USER).path + ".";
+  if (!levels_create(game)) {
+    edit_show_error(game, refused, STATE_MENUS_EDIT);
+    return;
+  }
   Level& l = game->level;
   memset(static_cast<void*>(&l), 0, sizeof l);
   l.map.camera[0] = l.map.camera[1] = MAP_W / 2;
   l.map.current_tile = TILE_NEW_CURRENT;
   edit_flood_fill(MAP_W / 2, MAP_H / 2, game, TILE_FLOOR);
-  edit_save(game);
+  if (!edit_save(game)) {
+    // The new row holds no map: take it away again, and tell the player.
+    levels_delete(game);
+    edit_mark_clean();
+    game_text_set(game->current_level_id, sizeof game->current_level_id, before);
+    edit_show_error(game, refused, STATE_MENUS_EDIT);
+    return;
+  }
   std::string made = game->current_level_id;
   if (!edit_load_or_restore(game, before)) {
     fprintf(stderr, "MenusEdit: the new map %s could not be read back\n", made.c_str());

@@ -217,6 +217,7 @@ int main(int argc, char** argv) {
   setenv("APPDATA", dir, 1);
   game_hooks.register_menu_states = register_menu_states;
   game_hooks.register_editor_states = register_editor_states;
+  game_hooks.edit_map_unsaved = edit_mark_dirty;
   g_driver = new Driver();
   g_driver->set_app_name("bench");
   g_driver->data_dir = TW_DATA_DIR;

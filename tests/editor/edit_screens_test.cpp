@@ -114,6 +114,17 @@ TEST_F(EditorScreens, MapsMadeInOneSecondStayTwoAndOpenNewestFirst) {
   }
   EXPECT_EQ(ids.size(), 2u);
   EXPECT_EQ(rows().len(), 2u);
+  // A database that refuses the new row: the player is told, nothing is added.
+  std::string held = g->current_level_id;
+  db_query(game_db(GAME_DB_USER), "pragma query_only = on");
+  static_cast<MenusEdit*>(current())->create_map();
+  settle();
+  EXPECT_EQ(g->state, STATE_MENUS_ERROR);
+  EXPECT_EQ(g->error_text, "The new map could not be saved to " + game_db(GAME_DB_USER).path + ".");
+  EXPECT_EQ(g->current_level_id, held);
+  db_query(game_db(GAME_DB_USER), "pragma query_only = off");
+  EXPECT_EQ(rows().len(), 2u);
+  g->transition(TRANS_NONE, STATE_MENUS_EDIT);
   // Both rows are there; picking the first opens a map in the editor menu.
   auto* maps = static_cast<MenusEdit*>(current());
   ASSERT_EQ(maps->maps_rows.len(), 2u);

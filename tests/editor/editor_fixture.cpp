@@ -13,6 +13,7 @@ namespace editor_test {
 void EditorGame::SetUp() {
   MenusGame::SetUp();
   game_hooks.register_editor_states = register_editor_states;
+  game_hooks.edit_map_unsaved = edit_mark_dirty;
 }
 
 void EditorGame::boot() {

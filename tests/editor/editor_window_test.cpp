@@ -36,6 +36,7 @@ struct EditorWindow : WindowedGame {
 
   void install_hooks() override {
     game_hooks.register_editor_states = register_editor_states;
+    game_hooks.edit_map_unsaved = edit_mark_dirty;
     game_hooks.register_menu_states = register_menu_states;
   }
   void frames(int n) {

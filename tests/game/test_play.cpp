@@ -365,12 +365,25 @@ TEST_F(PlayGame, PlayTestWinKeepsTheMapsObjectsAndProvesIt) {
   LevelMap m = stored_map("42");
   EXPECT_EQ(m.win_changes, 0);
 
-  // Again, by way of the jewel.
-  level_start(g);
-  begin_play();
-  walk({{61, 60}, {62, 60}, {63, 60}, {64, 60}, {64, 61}, {64, 60}, {65, 60}, {66, 60}});
-  game_headless_run(WORLD_EXIT_STEPS + 16);
-  ASSERT_EQ(g->state, STATE_PLAY_WIN);
+  // Again, by way of the jewel: first while the table refuses writes, when
+  // the mark stays in the Level and the editor is told to store it later.
+  static int unsaved;
+  unsaved = 0;
+  game_hooks.edit_map_unsaved = [] { unsaved++; };
+  for (bool refused : {true, false}) {
+    db_query(game_db(GAME_DB_USER), refused ? "pragma query_only = on" : "pragma query_only = off");
+    level_start(g);
+    begin_play();
+    walk({{61, 60}, {62, 60}, {63, 60}, {64, 60}, {64, 61}, {64, 60}, {65, 60}, {66, 60}});
+    game_headless_run(WORLD_EXIT_STEPS + 16);
+    ASSERT_EQ(g->state, STATE_PLAY_WIN);
+    EXPECT_EQ(g->level.map.win_changes, 7);
+    EXPECT_EQ(unsaved, 1);
+    if (refused) {
+      EXPECT_EQ(stored_map("42").win_changes, 0);
+    }
+  }
+  game_hooks.edit_map_unsaved = nullptr;
   m = stored_map("42");
   EXPECT_EQ(m.win_changes, 7);
   EXPECT_EQ(m.changes, 7);

@@ -86,7 +86,8 @@ void tri_batch_flush();
 // quads draw nothing and are kept instead, each with the colour and the
 // texturing it would have been drawn with, in the coordinates it was given.
 // draw() draws them again, in the same order, under the transform current
-// then, so a picture that many frames show is built once.
+// then, so a picture that many frames show is built once. Text and movies
+// are not recorded: they draw at once.
 class GfxRecording {
  public:
   struct Vertex {

@@ -1,6 +1,4 @@
-// Lattices of recorded unit quads, one image per whole cell, drawn as one
-// quad whose fragment program looks up each pixel's cell and image: a map
-// of thousands of cells costs one pass instead of two triangles a cell.
+// Recorded lattices of whole-cell images drawn in one pass by a fragment program that looks up each pixel's cell.
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -11,6 +9,10 @@
 namespace {
 // Fewer cells than this are drawn as they were recorded.
 const size_t kLatticeMin = 512;
+// A lattice spread thinner than one cell in this many, or wider than the
+// side, is drawn as recorded too: its table would cost more than it saves.
+const size_t kLatticeSparse = 16;
+const int kLatticeSide = 2048;
 
 const char* const kVertex =
     "varying vec2 world;\n"
@@ -147,12 +149,13 @@ size_t gfx_lattice_find(const std::vector<GfxRecording::Vertex>& verts, size_t f
     if (n == 0 || a.x > x1) x1 = a.x;
     if (n == 0 || a.y > y1) y1 = a.y;
   }
-  if (n < kLatticeMin) return 0;
+  if (n < kLatticeMin || x1 - x0 >= kLatticeSide || y1 - y0 >= kLatticeSide) return 0;
   GfxRecording::Lattice l;
   l.x0 = static_cast<int>(x0);
   l.y0 = static_cast<int>(y0);
   l.w = static_cast<int>(x1 - x0) + 1;
   l.h = static_cast<int>(y1 - y0) + 1;
+  if (static_cast<size_t>(l.w) * l.h > kLatticeSparse * n) return 0;
   l.cells.assign(static_cast<size_t>(l.w) * l.h * 4, -1.0f);
   size_t taken = 0;
   for (; taken < n; taken++) {
@@ -166,19 +169,6 @@ size_t gfx_lattice_find(const std::vector<GfxRecording::Vertex>& verts, size_t f
     cell[3] = c.v;
   }
   if (taken < kLatticeMin) return 0;
-  if (taken < n) {
-    // Cells of the quads after the end were filled: fill again up to it.
-    l.cells.assign(l.cells.size(), -1.0f);
-    for (size_t q = 0; q < taken; q++) {
-      const GfxRecording::Vertex& a = verts[(first + q) * 4];
-      const GfxRecording::Vertex& c = verts[(first + q) * 4 + 2];
-      float* cell = &l.cells[(static_cast<size_t>(a.y - l.y0) * l.w + static_cast<size_t>(a.x - l.x0)) * 4];
-      cell[0] = a.u;
-      cell[1] = a.v;
-      cell[2] = c.u;
-      cell[3] = c.v;
-    }
-  }
   *out = std::move(l);
   return taken;
 }

@@ -13,6 +13,9 @@ const size_t kLatticeMin = 512;
 // side, is drawn as recorded too: its table would cost more than it saves.
 const size_t kLatticeSparse = 16;
 const int kLatticeSide = 2048;
+// With fewer cells in view than this, the triangles cost less than a pass
+// over every pixel that looks each cell up.
+const float kLatticeInView = 4096;
 
 const char* const kVertex =
     "varying vec2 world;\n"
@@ -179,8 +182,13 @@ void gfx_lattice_release(GfxRecording::Lattice* l) {
 }
 
 // Draws the lattice's cells that meet the rectangle with the atlas texture;
-// false when this renderer cannot (the caller draws the quads instead).
+// false when this renderer cannot, or when so few cells are in view that
+// their quads cost less (the caller then draws the quads).
 bool gfx_lattice_draw(GfxRecording::Lattice* l, int atlas, float x0, float y0, float x1, float y1) {
+  float qx0 = std::fmax(x0, static_cast<float>(l->x0)), qy0 = std::fmax(y0, static_cast<float>(l->y0));
+  float qx1 = std::fmin(x1, static_cast<float>(l->x0 + l->w)), qy1 = std::fmin(y1, static_cast<float>(l->y0 + l->h));
+  if (qx0 >= qx1 || qy0 >= qy1) return true;
+  if ((qx1 - qx0) * (qy1 - qy0) < kLatticeInView) return false;
   const Program* p = program();
   float xform[4];
   if (!p || !window_transform(xform)) return false;
@@ -195,9 +203,6 @@ bool gfx_lattice_draw(GfxRecording::Lattice* l, int atlas, float x0, float y0, f
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, l->w, l->h, 0, GL_RGBA, GL_FLOAT, l->cells.data());
   }
-  float qx0 = std::fmax(x0, static_cast<float>(l->x0)), qy0 = std::fmax(y0, static_cast<float>(l->y0));
-  float qx1 = std::fmin(x1, static_cast<float>(l->x0 + l->w)), qy1 = std::fmin(y1, static_cast<float>(l->y0 + l->h));
-  if (qx0 >= qx1 || qy0 >= qy1) return true;
   if (!gfx_tex_bind(atlas)) return true;
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, l->tex);

@@ -6,6 +6,11 @@
 #include "gfx/gl.h"
 
 bool gfx_img_uv(int img, float u0, float v0, float u1, float v1, float uv[4]);
+// lattice.cpp
+size_t gfx_lattice_find(const std::vector<GfxRecording::Vertex>& verts, size_t first, size_t count,
+                        GfxRecording::Lattice* out);
+bool gfx_lattice_draw(GfxRecording::Lattice* l, int atlas, float x0, float y0, float x1, float y1);
+void gfx_lattice_release(GfxRecording::Lattice* l);
 
 namespace {
 struct Vertex {
@@ -72,10 +77,18 @@ void tri_batch_flush() {
   g_batch.clear();
 }
 
+GfxRecording::~GfxRecording() {
+  if (g_recording == this) g_recording = nullptr;
+  for (Lattice& l : lattices_) gfx_lattice_release(&l);
+}
+
 void GfxRecording::clear() {
   verts_.clear();
   pending_.clear();
   runs_.clear();
+  settled_runs_ = 0;
+  for (Lattice& l : lattices_) gfx_lattice_release(&l);
+  lattices_.clear();
   version_ = ++g_record_serial;
 }
 
@@ -87,16 +100,37 @@ void GfxRecording::begin() {
 }
 
 void gfx_record_end() {
-  if (g_recording) g_recording->flush_batch();
+  if (g_recording) {
+    g_recording->flush_batch();
+    g_recording->settle();
+  }
   g_recording = nullptr;
+}
+
+void GfxRecording::settle() {
+  std::vector<Run> runs(runs_.begin(), runs_.begin() + static_cast<long>(settled_runs_));
+  for (size_t i = settled_runs_; i < runs_.size(); i++) {
+    Run run = runs_[i];
+    Lattice l;
+    size_t n = run.quads || !run.tex ? 0 : gfx_lattice_find(verts_, run.first, run.count, &l);
+    if (n) {
+      runs.push_back(Run{run.tex, false, run.first, n, static_cast<int>(lattices_.size())});
+      lattices_.push_back(std::move(l));
+      run.first += n;
+      run.count -= n;
+    }
+    if (run.count) runs.push_back(run);
+  }
+  runs_ = std::move(runs);
+  settled_runs_ = runs_.size();
 }
 
 GfxRecording* gfx_recording() { return g_recording; }
 
 void GfxRecording::add(int tex, bool quads, float x, float y, float w, float h, const float uv[4],
                        const float rgba[4]) {
-  if (runs_.empty() || runs_.back().tex != tex || runs_.back().quads != quads)
-    runs_.push_back(Run{tex, quads, verts_.size() / 4, 0});
+  if (runs_.size() == settled_runs_ || runs_.back().tex != tex || runs_.back().quads != quads)
+    runs_.push_back(Run{tex, quads, verts_.size() / 4, 0, -1});
   runs_.back().count++;
   const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
   verts_.push_back(Vertex{x, y, uv[0], uv[1], r, g, b, a});
@@ -117,8 +151,8 @@ void GfxRecording::add_batch(int tex, float x, float y, float w, float h, const 
 
 void GfxRecording::flush_batch() {
   if (pending_.empty()) return;
-  if (runs_.empty() || runs_.back().tex != pending_tex_ || runs_.back().quads)
-    runs_.push_back(Run{pending_tex_, false, verts_.size() / 4, 0});
+  if (runs_.size() == settled_runs_ || runs_.back().tex != pending_tex_ || runs_.back().quads)
+    runs_.push_back(Run{pending_tex_, false, verts_.size() / 4, 0, -1});
   runs_.back().count += pending_.size() / 4;
   verts_.insert(verts_.end(), pending_.begin(), pending_.end());
   pending_.clear();
@@ -140,6 +174,8 @@ void GfxRecording::draw(float x0, float y0, float x1, float y1) const {
   glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &verts_[0].u);
   glColorPointer(4, GL_FLOAT, sizeof(Vertex), &verts_[0].r);
   for (const Run& run : runs_) {
+    if (run.lattice >= 0 && gfx_lattice_draw(&lattices_[static_cast<size_t>(run.lattice)], run.tex, x0, y0, x1, y1))
+      continue;
     // Only the quads that can reach the rectangle go to the renderer; the
     // order within the run stays as recorded.
     index_.clear();

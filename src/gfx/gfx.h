@@ -84,7 +84,8 @@ void tri_batch_flush();
 // quads draw nothing and are kept instead, each with the colour and the
 // texturing it would have been drawn with, in the coordinates it was given.
 // draw() draws them again, in the same order, under the transform current
-// then, so a picture that many frames show is built once.
+// then, so a picture that many frames show is built once. Text and movies
+// are not recorded: they draw at once.
 class GfxRecording {
  public:
   struct Vertex {
@@ -96,7 +97,19 @@ class GfxRecording {
     int tex;
     bool quads;
     size_t first, count;
+    int lattice;  // index into lattices_ when the run is one, else -1
   };
+  // Unit quads on whole cells, one per cell, untinted: drawn in one pass
+  // that looks up each pixel's cell instead of as two triangles a cell.
+  struct Lattice {
+    int x0 = 0, y0 = 0, w = 0, h = 0;
+    std::vector<float> cells;  // per cell u0, v0, u1, v1; -1s where none
+    unsigned tex = 0, generation = 0;
+  };
+  GfxRecording() = default;
+  GfxRecording(const GfxRecording&) = delete;
+  GfxRecording& operator=(const GfxRecording&) = delete;
+  ~GfxRecording();
   void clear();
   size_t quad_count() const { return verts_.size() / 4; }
   // Draws the quads that meet the rectangle (x0, y0)-(x1, y1) of recorded
@@ -116,7 +129,13 @@ class GfxRecording {
   std::vector<Vertex> verts_, pending_;
   int pending_tex_ = 0;
   std::vector<Run> runs_;
+  size_t settled_runs_ = 0;
+  mutable std::vector<Lattice> lattices_;
   uint64_t version_ = 0;
+  friend void gfx_record_end();
+  // Splits the lattice off the front of each run recorded since the last
+  // call.
+  void settle();
   mutable std::vector<unsigned> index_;
 };
 void gfx_record_end();

@@ -1,8 +1,9 @@
-// Prints what the editor's drawing screen costs on a full map (the change
-// check, a paint, idling, scrolling and zooming) beside a plain window of
-// the game's size that only clears and swaps. A benchmark: it measures and
-// prints, it does not judge. With a directory argument it also writes the
-// canvas at a few camera positions and zooms as PPM pictures there.
+// Benchmark: the editor canvas on a full map (change check, paint, idle, scrolling) beside a plain window.
+//
+// It measures and prints, it does not judge; the reference is a window of
+// the game's size that only clears and swaps. With a directory argument it
+// also writes the canvas at a few camera positions and zooms as PPM
+// pictures there, to compare pictures before and after a change.
 #include <SDL/SDL.h>
 #include <stdlib.h>
 #include <time.h>

@@ -246,7 +246,7 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
 
 std::string text_fit(int font, const std::string& text, float width) {
   const Font* f = font_at(font);
-  if (!f) return width >= 0 ? text : std::string("...");
+  if (!f) return text;  // no font measures nothing
   // One pass: the prefix widths grow with every character, so the longest
   // cut that fits with the ellipsis is the last one seen before the whole
   // prefix runs past the width.

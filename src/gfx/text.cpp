@@ -132,9 +132,9 @@ std::vector<std::string> text_wrap(int font, const std::string& text,
     if (!f || wrap <= 0) {
       lines.push_back(para);
     } else {
-      // Greedy: words go on the line while they fit; a word wider than the
-      // wrap width stands on a line of its own. Widths add up, so each
-      // word is measured once.
+      // Greedy: words go on the line while they fit. Widths add up, so
+      // each word is measured once. A word wider than a whole line is
+      // broken at whole characters rather than run past the width.
       const float space = advance(*f, ' ');
       std::string line;
       float line_w = 0;
@@ -146,8 +146,24 @@ std::vector<std::string> text_wrap(int font, const std::string& text,
         float word_w = line_width(*f, word);
         if (!line.empty() && line_w + space + word_w > wrap) {
           lines.push_back(line);
-          line = word;
-          line_w = word_w;
+          line.clear();
+          line_w = 0;
+        }
+        if (line.empty() && word_w > wrap) {
+          size_t piece = 0;
+          float piece_w = 0;
+          for (size_t k = 0; k < word.size();) {
+            size_t at = k;
+            float a = advance(*f, next_cp(word, &k));
+            if (piece_w + a > wrap && at > piece) {
+              lines.push_back(word.substr(piece, at - piece));
+              piece = at;
+              piece_w = 0;
+            }
+            piece_w += a;
+          }
+          line = word.substr(piece);
+          line_w = piece_w;
         } else {
           line_w = line.empty() ? word_w : line_w + space + word_w;
           if (!line.empty()) line += ' ';
@@ -230,7 +246,7 @@ void text_draw_wrapped(int font, const std::string& text, float x, float y,
 
 std::string text_fit(int font, const std::string& text, float width) {
   const Font* f = font_at(font);
-  if (!f) return width >= 0 ? text : std::string("...");
+  if (!f) return text;  // no font measures nothing
   // One pass: the prefix widths grow with every character, so the longest
   // cut that fits with the ellipsis is the last one seen before the whole
   // prefix runs past the width.

@@ -14,6 +14,7 @@ float text_width(int font, const std::string& text);
 // character (trailing blanks dropped) and ended with "...".
 std::string text_fit(int font, const std::string& text, float width);
 // The lines of the text wrapped at the width (0: no wrapping); "\n" breaks.
+// A word wider than the width is broken at whole characters.
 std::vector<std::string> text_wrap(int font, const std::string& text,
                                    float wrap);
 // The size of the wrapped text.

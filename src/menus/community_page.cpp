@@ -13,6 +13,17 @@
 
 namespace {
 
+// Measures of the layout, in view units.
+enum {
+  FRAME_SIDE = 2,           // the dialog frame's border and padding
+  TEXT_CLEAR = 6,           // text kept clear of the frame's rounded ends
+  LEVEL_TEXT_W = 154,       // a shared map's title and author column
+  LEVEL_LEADERBOARD_W = 120,
+  LEVEL_MORE_W = 59,
+  TAB_ROW_GAP = 6,          // above and below a row of tabs
+  RATING_LABEL_GAP = 10,    // between a rating's label and its stars
+};
+
 // Cuts the text to at most max bytes without splitting a UTF-8 character.
 std::string cut_utf8(std::string s, size_t max) {
   if (s.size() <= max) return s;
@@ -32,9 +43,14 @@ W* clickable(W* w, int code) {
   return w;
 }
 
+// A label in the dialog frame; a fixed width cuts its text to fit.
 Box* framed_label(int font, const std::string& text, int width, bool fixed, int code) {
-  // Clear of the frame's rounded ends.
-  Box* b = new Box(new MyLabel(font, fixed && width > 0 ? text_fit(font, text, width - 8.0f) : text));
+  const float room = width - 2.0f * (FRAME_SIDE + TEXT_CLEAR);
+  MyLabel* l = new MyLabel(font, fixed && width > 0 ? text_fit(font, text, room) : text);
+  l->st(SW_MARGIN + 1, TEXT_CLEAR);
+  l->st(SW_MARGIN + 3, TEXT_CLEAR);
+  l->restyle();
+  Box* b = new Box(l);
   if (width > 0) b->st(SW_WIDTH, width);
   if (fixed) b->st(SW_FIXED, 1);
   gui_style_dialog(b);
@@ -59,7 +75,19 @@ Widget* stars(float value, const char* image) {
   return b;
 }
 
-// A shared map: the play row, "Leaderboard" and "More".
+// A text of a shared map's play row: left in a column of LEVEL_TEXT_W.
+Box* level_text(int font, const std::string& text) {
+  Box* b = new Box(new MyLabel(font, text_fit(font, text, LEVEL_TEXT_W)));
+  b->st(SW_WIDTH, LEVEL_TEXT_W);
+  b->st(SW_FIXED, 1);
+  b->st(SW_ALIGN, -1);
+  b->st(SW_MARGIN + 3, 5);
+  b->restyle();
+  return b;
+}
+
+// A shared map: the play row (title over author, and the rating),
+// "Leaderboard" and "More", together no wider than the list.
 Widget* level_entry(const var& e, int i) {
   Table* play = new Table;
   Widget* pic = plain(28, 28);
@@ -69,37 +97,40 @@ Widget* level_entry(const var& e, int i) {
   pic_box->st(SW_MARGIN + 3, 4);
   pic_box->restyle();
   play->add_at(pic_box, 0, 0, 1, 2);
-
-  Box* title = new Box(new MyLabel(font_load("font2"), text_fit(font_load("font2"), community_text(e, "title"), 160)));
-  title->st(SW_WIDTH, 165);
-  title->st(SW_FIXED, 1);
-  title->st(SW_ALIGN, -1);
-  title->st(SW_MARGIN + 3, 5);
-  title->restyle();
-  play->add_at(title, 1, 0, 1, 1);
+  play->add_at(level_text(font_load("font2"), community_text(e, "title")), 1, 0, 1, 1);
 
   // The player's own rating when there is one, else the map's.
   double own = community_number(e, "u_stars", 0, 5);
   Widget* rating = static_cast<int>(own) != 0 ? stars(static_cast<float>(own), "stars")
                                               : stars(static_cast<float>(community_number(e, "stars", 0, 5)), "u_stars");
+  rating->st(SW_MARGIN + 1, TEXT_CLEAR);  // clear of the frame's rounded end
+  rating->restyle();
   play->add_at(rating, 2, 0, 1, 2);
 
-  Box* author = new Box(new MyLabel(font_load("font3"), text_fit(font_load("font3"), community_text(e, "uname"), 115)));
+  // The author in the lighter small face, under the title.
+  Box* author = level_text(font_load("font15"), community_text(e, "uname"));
   author->no_input = 1;
-  author->st(SW_WIDTH, 120);
-  author->st(SW_FIXED, 1);
-  author->st(SW_ALIGN, -1);
-  author->st(SW_MARGIN + 3, 5);
-  author->restyle();
   play->add_at(author, 1, 1, 1, 1);
   gui_style_dialog(play);
   clickable(play, COMMUNITY_ACT_ENTRY_PLAY + i);
 
   Table* row = new Table;
   row->add(play);
-  row->add(framed_label(font_load("font2"), "Leaderboard", 120, false, COMMUNITY_ACT_ENTRY_LEADERBOARD + i));
-  row->add(framed_label(font_load("font2"), "More", 59, false, COMMUNITY_ACT_ENTRY_MORE + i));
+  row->add(framed_label(font_load("font15"), "Leaderboard", LEVEL_LEADERBOARD_W, false,
+                        COMMUNITY_ACT_ENTRY_LEADERBOARD + i));
+  row->add(framed_label(font_load("font15"), "More", LEVEL_MORE_W, false, COMMUNITY_ACT_ENTRY_MORE + i));
   return row;
+}
+
+// A rating on a row of its own, named by the label before it.
+Widget* rating_row(const char* label, float value, const char* image) {
+  Box* name = new Box(new MyLabel(font_load("font2"), label));
+  name->st(SW_MARGIN + 1, RATING_LABEL_GAP);
+  name->restyle();
+  Table* t = new Table;
+  t->add(name);
+  t->add(stars(value, image));
+  return new Box(t);
 }
 
 // The widget of one entry, or null for a type that builds none.
@@ -125,18 +156,21 @@ Widget* entry_widget(const var& e, const std::string& type, int i) {
     return new Box(l);
   }
   if (type == "button")
-    return framed_label(font_load("font15"), community_text(e, "text"), 480, true, COMMUNITY_ACT_ENTRY + i);
+    return framed_label(font_load("font15"), community_text(e, "text"), COMMUNITY_LIST_W, true, COMMUNITY_ACT_ENTRY + i);
   if (type == "image") {
     int img = gfx_img_load(community_text(e, "src").c_str());
     if (!img) return nullptr;
-    Widget* pic = plain(static_cast<int>(community_number(e, "width", 0, 480)),
-                        static_cast<int>(community_number(e, "height", 0, 480)));
+    Widget* pic = plain(static_cast<int>(community_number(e, "width", 0, COMMUNITY_LIST_W)),
+                        static_cast<int>(community_number(e, "height", 0, COMMUNITY_LIST_W)));
     pic->st(SW_ICON_IMG, img);
     gui_style_dialog2(pic);
     return new Box(clickable(pic, COMMUNITY_ACT_ENTRY + i));
   }
-  if (type == "stars") return stars(static_cast<float>(community_number(e, "value", 0, 5)), "u_stars");
-  if (type == "u_stars") return stars(static_cast<float>(community_number(e, "value", 0, 5)), "stars");
+  // The map's rating, and the player's own.
+  if (type == "stars")
+    return rating_row(COMMUNITY_RATING_TEXT, static_cast<float>(community_number(e, "value", 0, 5)), "u_stars");
+  if (type == "u_stars")
+    return rating_row(COMMUNITY_OWN_RATING_TEXT, static_cast<float>(community_number(e, "value", 0, 5)), "stars");
   return nullptr;
 }
 
@@ -155,9 +189,12 @@ void fill_entries(Table* entries, const var& page, const std::string& query, Com
       if (!tabs) {
         tabs = new Table;
         tabs->new_row();
+        // Apart from the heading above and the rows below.
+        tabs->st4(SW_MARGIN, TAB_ROW_GAP, 0, TAB_ROW_GAP, 0);
+        tabs->restyle();
       }
       Box* tab = framed_label(font_load("font15"), community_text(e, "text"),
-                              static_cast<int>(community_number(e, "width", 0, 480)), true, COMMUNITY_ACT_ENTRY + i);
+                              static_cast<int>(community_number(e, "width", 0, COMMUNITY_LIST_W)), true, COMMUNITY_ACT_ENTRY + i);
       tabs->add(tab);
       continue;
     }
@@ -190,7 +227,7 @@ void fill_entries(Table* entries, const var& page, const std::string& query, Com
     entries->add(framed_label(font_load("font2"), "Back to Home", 0, false, COMMUNITY_ACT_HOME));
   }
   entries->new_row();
-  entries->add(plain(480, 1));
+  entries->add(plain(COMMUNITY_LIST_W, 1));
 }
 
 Widget* corner_icon(const char* image, int code) {
@@ -202,6 +239,8 @@ Widget* corner_icon(const char* image, int code) {
 
 }  // namespace
 
+const char* const COMMUNITY_RATING_TEXT = "Rating";
+const char* const COMMUNITY_OWN_RATING_TEXT = "Your rating";
 const char* const COMMUNITY_FAILED_TEXT = "The page could not be loaded. The restart icon tries again.";
 
 var community_page_kept(const var& page) {
@@ -275,7 +314,7 @@ void community_build_page(Container& root, const var& page, const std::string& q
   list->st4(SW_MARGIN, 10, 8, 10, 12);
   list->restyle();
   Table* entries = new Table;
-  entries->st(SW_WIDTH, 480);
+  entries->st(SW_WIDTH, COMMUNITY_LIST_W);
   entries->restyle();
   list->add(entries, 0, 0);
   Widget* home = corner_icon("icon-home", COMMUNITY_ACT_HOME);

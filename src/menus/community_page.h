@@ -30,6 +30,7 @@ enum {
 static_assert(COMMUNITY_MAX_ENTRIES <= COMMUNITY_ENTRY_MASK + 1, "entry codes hold the index in 16 bits");
 
 enum {
+  COMMUNITY_LIST_W = 480,       // the width of the entries in the list
   COMMUNITY_QUERY_SIZE = 256,   // the query text, NUL included
   COMMUNITY_SEARCH_SIZE = 32,   // the search box's text, NUL included
   // A page's texts are cut to this many bytes (whole UTF-8 characters).
@@ -60,5 +61,9 @@ double community_number(const var& entry, const char* field, double lo, double h
 void community_build_page(Container& root, const var& page, const std::string& query,
                           const std::string& search_text, CommunityForm form);
 
-// What an empty page shows when its request got no page.
+// What the list shows when its request got no page.
 extern const char* const COMMUNITY_FAILED_TEXT;
+// The labels of a "stars" entry (the map's rating) and of a "u_stars" entry
+// (the player's own).
+extern const char* const COMMUNITY_RATING_TEXT;
+extern const char* const COMMUNITY_OWN_RATING_TEXT;

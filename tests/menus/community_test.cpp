@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -22,10 +23,53 @@
 #include "online/web_request.h"
 #include "support/web_service.h"
 #include "util/json.h"
+#include "gfx/text.h"
 
 using namespace menus_test;
 
 namespace {
+
+// The dialog frame's rounded ends take this much of each side.
+const float kFrameEnd = 8;
+
+// Where the label draws its widest line, in view units: [*x0, *x1).
+void text_extent(Label* l, float* x0, float* x1) {
+  float lx, ly;
+  l->abs_pos(&lx, &ly);
+  float lw = 0;
+  float wrap = l->shas(SW_WIDTH) ? l->cw : 0;
+  for (const std::string& line : text_wrap(l->font, l->text, wrap)) lw = std::max(lw, text_width(l->font, line));
+  int align = l->style.get_or(SW_ALIGN, -1);
+  *x0 = lx + l->cx + (align == 0 ? (l->cw - lw) / 2 : align > 0 ? l->cw - lw : 0);
+  *x1 = *x0 + lw;
+}
+
+int count_labels(Widget* w, const std::string& text) {
+  int n = 0;
+  if (Label* l = dynamic_cast<Label*>(w)) n += l->text == text;
+  if (Container* c = dynamic_cast<Container*>(w))
+    for (Widget* child : c->children) n += count_labels(child, text);
+  return n;
+}
+
+// Every text of the tree lies within [left, right) and clear of the
+// rounded ends of every frame around it.
+void expect_texts_within(Widget* w, float left, float right) {
+  if (w->style.get_or(SW_FRAME_IMG, 0)) {
+    float fx, fy;
+    w->abs_pos(&fx, &fy);
+    left = std::max(left, fx + w->style.get_or(SW_MARGIN + 3, 0) + kFrameEnd);
+    right = std::min(right, fx + w->w - w->style.get_or(SW_MARGIN + 1, 0) - kFrameEnd);
+  }
+  if (Label* l = dynamic_cast<Label*>(w)) {
+    float x0, x1;
+    text_extent(l, &x0, &x1);
+    EXPECT_GE(x0, left - 0.5f) << l->text;
+    EXPECT_LE(x1, right + 0.5f) << l->text;
+  }
+  if (Container* c = dynamic_cast<Container*>(w))
+    for (Widget* child : c->children) expect_texts_within(child, left, right);
+}
 
 struct Community : MenusGame {
   WebService svc;
@@ -73,11 +117,18 @@ struct Community : MenusGame {
       game_headless_event(e);
     }
   }
+  Table* entries() { return static_cast<Table*>(current()->root.find("home")->parent->children[0]); }
   // The rows of the entries table, in order.
-  std::vector<Widget*> rows() {
-    Widget* home = current()->root.find("home");
-    Table* t = static_cast<Table*>(home->parent->children[0]);
-    return t->children;
+  std::vector<Widget*> rows() { return entries()->children; }
+  // The page laid out keeps the list's width, and every text in it is
+  // whole within the list and clear of the ends of its frame.
+  void expect_readable() {
+    game_headless_run(1);
+    Table* t = entries();
+    EXPECT_EQ(t->w, COMMUNITY_LIST_W);
+    float x, y;
+    t->abs_pos(&x, &y);
+    expect_texts_within(t, x, x + COMMUNITY_LIST_W);
   }
   void game_key(int type, int action) {
     Event e(type);
@@ -257,16 +308,34 @@ TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
   }
   EXPECT_EQ(list->scroll_y, 3 * SCROLL_WHEEL_STEP);
   EXPECT_EQ(focused(), current()->root.find("home"));
-  // Long titles and names are cut to their boxes instead of running over
-  // the stars and the buttons.
-  show(R"([{"type":"level","title":")" + std::string(200, 'W') + R"(","uname":")" + std::string(200, 'W') +
-       R"("}])");
-  game_headless_run(1);
-  Table* long_play = static_cast<Table*>(find_button(&current()->root, "Leaderboard")->parent->children[0]);
-  for (int cell : {1, 3}) {
-    Box* b = static_cast<Box*>(long_play->children[cell]);
-    EXPECT_LE(b->content()->w, b->cw);
+  // Every entry is readable within the list: ordinary texts whole (the
+  // heading, tab, map title, author, paragraph and button of a name), long
+  // ones cut or wrapped, none over a frame's ends or past the list.
+  for (const std::string& t : {std::string("Peer Anderson"), std::string(COMMUNITY_TEXT_MAX, 'W'),
+                               std::string("W\xc3\xa9ll ") + std::string(300, 'm') + " tunnel"}) {
+    SCOPED_TRACE(t.substr(0, 20));
+    std::string q = R"(",")";
+    show(R"([{"type":"title","text":")" + t + R"("},{"type":"tab","width":150,"text":")" + t +
+         R"("},{"type":"level","id":"1","stars":3,"title":")" + t + q + R"(uname":")" + t +
+         R"("},{"type":"text","text":")" + t + R"("},{"type":"button","text":")" + t +
+         R"("},{"type":"stars","value":3},{"type":"u_stars","value":4}])");
+    expect_readable();
+    if (t.size() < 20) {
+      EXPECT_EQ(count_labels(&current()->root, t), 6);
+    }
   }
+  // The ratings are named, the player's own apart from the map's.
+  Widget* map_rating = find_label(&current()->root, COMMUNITY_RATING_TEXT);
+  Widget* own_rating = find_label(&current()->root, COMMUNITY_OWN_RATING_TEXT);
+  ASSERT_NE(map_rating, nullptr);
+  ASSERT_NE(own_rating, nullptr);
+  // A row of tabs keeps apart from the heading above it.
+  show(R"([{"type":"title","text":"Maps"},{"type":"tab","text":"New","width":100},{"type":"break"}])");
+  game_headless_run(1);
+  float hx, hy, tx, ty;
+  find_label(&current()->root, "Maps")->abs_pos(&hx, &hy);
+  find_button(&current()->root, "New")->abs_pos(&tx, &ty);
+  EXPECT_GE(ty, hy + find_label(&current()->root, "Maps")->h + 4);
   // An empty page is a page without entries, not one still loading.
   show("[]");
   EXPECT_EQ(rows().size(), 1u);  // the closing line

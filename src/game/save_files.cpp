@@ -34,7 +34,11 @@ static void keep_unusable(const std::string& path, const std::string& why) {
             bad.c_str(), strerror(errno));
     return;
   }
-  chmod(bad.c_str(), SAVE_PRIVATE_MODE);
+  if (chmod(bad.c_str(), SAVE_PRIVATE_MODE) != 0) {
+    fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults (cannot make it private: %s)\n", path.c_str(),
+            why.c_str(), bad.c_str(), strerror(errno));
+    return;
+  }
   fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
 }
 

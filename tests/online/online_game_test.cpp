@@ -30,6 +30,7 @@
 #include "online/web_request.h"
 #include "support/temp_dir.h"
 #include "support/web_service.h"
+#include "util/db.h"
 #include "util/encode.h"
 #include "util/hostcache.h"
 #include "util/http.h"
@@ -406,6 +407,31 @@ TEST_F(Online, AnEntryStaysUntilAReplyCarriesItsReceipt) {
   std::set<std::string> taken;
   for (const WebService::Request& r : svc.accepted()) EXPECT_TRUE(taken.insert(r.receipt()).second);
   EXPECT_EQ(taken.size(), n);
+}
+
+// An entry the service took whose delete fails is said once, never sent
+// again, and deleted by a later pass once the database lets it.
+TEST_F(Online, AnEntryTakenButNotDeletedIsNotSentAgain) {
+  ASSERT_TRUE(settled());
+  DBWrap db;
+  ASSERT_TRUE(db_open(db, tmp.file("user/reliable.db")));
+  db_query(db, "create trigger keep before delete on events begin select raise(abort, 'kept'); end");
+  rate(3);
+  ::testing::internal::CaptureStderr();
+  for (int i = 0; i < 5000 && !(svc.accepted().size() == 1 && web_requests.empty()); i++) {
+    game_headless_run(1);
+    poll(nullptr, 0, 1);
+  }
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("cannot be deleted (DatabaseError: db_query: kept"), std::string::npos) << log;
+  EXPECT_EQ(game_reliable_pending(), 1);
+  g_now += RELIABLE_RESEND_AGE;
+  game_headless_run(5);
+  EXPECT_TRUE(web_requests.empty());
+  db_query(db, "drop trigger keep");
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0; }));
+  EXPECT_EQ(count("urate"), 1u);
 }
 
 // However many entries are due, only a few are in flight at once, none of

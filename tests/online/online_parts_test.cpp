@@ -119,6 +119,16 @@ TEST_F(Parts, SocialDocumentFollowsTheSignedInUser) {
   social_shutdown();
   EXPECT_EQ(social_holder, nullptr);
   EXPECT_EQ(var_str(json_load(tmp.read(file_b))["user"]["network_id"]), "00b");
+
+  // A document that cannot be written says why and answers false.
+  social_login("s", "00c", "Cy");
+  game_set_dirs(tmp.path(), tmp.file("gone"));
+  ::testing::internal::GetCapturedStderr();
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(social_doc_store());
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("No such file or directory"), std::string::npos);
+  ::testing::internal::CaptureStderr();
+  social_shutdown();
 }
 
 TEST(WebConfig, ServiceHostAndPortComeFromTheEnvironment) {

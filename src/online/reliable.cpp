@@ -124,6 +124,8 @@ void reliable_echo(const std::string& id, const std::string& name, const var& pa
 
 bool slot_free() { return box().in_flight.size() < static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT); }
 
+// The one place that sends: never a second request for an entry in
+// flight, nor one for an entry the service has taken.
 void reliable_web(const std::string& id, const var& payload) {
   Outbox& b = box();
   if (b.in_flight.count(id) || b.delivered.count(id)) return;
@@ -259,9 +261,7 @@ int game_reliable_loop() {
   }
   for (const auto& u : b.unstored)
     if (due(static_cast<double>(u.second.ts), now)) todo.push_back({u.first, u.second.name, u.second.payload});
-  for (const Entry& e : todo)
-    if (!b.in_flight.count(e.id) && !b.waiting_ids.count(e.id) && !b.delivered.count(e.id))
-      game_reliable_do(e.id, e.name, e.payload);
+  for (const Entry& e : todo) game_reliable_do(e.id, e.name, e.payload);
   b.added = false;
   b.counted = game_reliable_pending();
   return b.counted;

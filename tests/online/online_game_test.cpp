@@ -440,12 +440,19 @@ TEST_F(Online, AResendBurstKeepsFewRequestsInFlightAndSmallReplies) {
   ASSERT_TRUE(settled());
   const size_t entries = 10;
   svc.set_mode(WebService::HOLD);
-  for (size_t i = 0; i < entries; i++) rate(1 + i % 5);
+  auto pass = [&] {
+    g_now += RELIABLE_RESEND_AGE;
+    ::testing::internal::CaptureStderr();
+    game_headless_run(5);
+    ::testing::internal::GetCapturedStderr();
+  };
+  rate(1);
+  ASSERT_TRUE(pump([&] { return count("urate") == 1; }));
+  pass();  // while the entry is in flight
+  EXPECT_EQ(web_requests.size(), 1u);
+  for (size_t i = 1; i < entries; i++) rate(1 + i % 5);
   ASSERT_TRUE(pump([&] { return count("urate") == RELIABLE_MAX_IN_FLIGHT; }));
-  g_now += RELIABLE_RESEND_AGE;  // a pass while every slot is taken
-  ::testing::internal::CaptureStderr();
-  game_headless_run(5);
-  ::testing::internal::GetCapturedStderr();
+  pass();  // while every slot is taken
   std::set<std::string> live;
   for (WebRequest* r : web_requests) live.insert(r->receipt);
   EXPECT_EQ(web_requests.size(), static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));

@@ -6,6 +6,8 @@
 
 #include "game/game.h"
 #include "game/hooks.h"
+#include "game/paths.h"
+#include "game/save_files.h"
 #include "platform/netif_mac.h"
 #include "platform/steam_api.h"
 #include "util/encode.h"
@@ -19,6 +21,13 @@ void game_login_identity(Game* g) {
   if (!s.udid[0]) {
     std::string mac = netif_mac_hex();
     snprintf(s.udid, sizeof s.udid, "%s-%ld", mac.c_str(), (long)time(nullptr));
+    // Everything the player sends is signed with this id: a run that ends
+    // before the next save must not leave a new one to the next run.
+    if (!game_user_dir().empty()) {
+      s.version = SETTINGS_VERSION;
+      if (!game_write_file(game_user_path("settings.dat"), &s, sizeof s, SAVE_PRIVATE_MODE))
+        fprintf(stderr, "game_login_identity: the new device id is not saved yet\n");
+    }
   }
   std::string name, uid, token;
   std::string uuid = game_hooks.social_uuid ? game_hooks.social_uuid() : std::string();

@@ -34,12 +34,12 @@ static void keep_unusable(const std::string& path, const std::string& why) {
             bad.c_str(), strerror(errno));
     return;
   }
-  // The kept copy may hold the password; a copy left readable by others is
-  // said in the same line.
-  const char* open_to_others =
-      chmod(bad.c_str(), SAVE_PRIVATE_MODE) == 0 ? "" : " (readable by others: cannot narrow its mode)";
-  fprintf(stderr, "game_read_block: %s %s; kept as %s%s, using defaults\n", path.c_str(), why.c_str(), bad.c_str(),
-          open_to_others);
+  if (chmod(bad.c_str(), SAVE_PRIVATE_MODE) != 0) {
+    fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults (cannot make it private: %s)\n", path.c_str(),
+            why.c_str(), bad.c_str(), strerror(errno));
+    return;
+  }
+  fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
 }
 
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version) {

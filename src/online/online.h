@@ -22,10 +22,12 @@
 //   State::call(["ufailed", none]), also while another screen is current.
 //   The result is ignored.
 // - Shared maps (web_uplay): while the browser is still current in the same
-//   visit, the map is unpacked and checked like every map from outside,
-//   return_menu becomes STATE_MENUS_COMMUNITY, current_level_id and map_id
-//   the map's id, the level starts (level_start) and map_rating is set to
-//   the service's star rating.
+//   visit, the map is played only when it is one whole packed map
+//   (web_map_whole), else WEB_MAP_UNUSABLE_TEXT goes to the error screen and
+//   nothing else changes. A whole map is unpacked and checked like every map
+//   from outside, return_menu becomes STATE_MENUS_COMMUNITY,
+//   current_level_id and map_id the map's id, the level starts (level_start)
+//   and map_rating is set to the service's star rating (web_stars).
 // - Account checks (web_valid, web_valid_popup): the service answers with an
 //   error or a message, shown as above; a check that gets no usable answer
 //   shows "The service could not be reached." on the error screen. Other

@@ -1,20 +1,32 @@
 #include "online/reliable.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <deque>
 #include <map>
 #include <set>
 
 #include "game/game.h"
 #include "game/paths.h"
+#include "game/save_files.h"
 #include "online/web_request.h"
 #include "util/db.h"
 #include "util/encode.h"
+#include "util/error.h"
 #include "util/json.h"
 
 namespace {
 
 const char* const kCreate = "create table if not exists events (n text primary key, name text, data blob, ts int)";
+
+struct Entry {
+  std::string id, name;
+  var payload;
+};
 
 struct Unstored {
   std::string name;
@@ -35,6 +47,12 @@ struct Outbox {
   std::map<std::string, Unstored> unstored;
   // Entries with a live request: a pass does not send them a second time.
   std::set<std::string> in_flight;
+  // Entries due while every slot was taken, in the order they came.
+  std::deque<Entry> waiting;
+  std::set<std::string> waiting_ids;
+  // Entries the service took whose delete failed: never sent again; each
+  // pass tries the delete again.
+  std::set<std::string> delivered;
 };
 
 Outbox& box() {
@@ -57,10 +75,17 @@ bool stored(const std::string& id) {
   return db_query(box().db, "select n from events where n = ?", var_list(id)).len() > 0;
 }
 
+bool create_table() {
+  var rows;
+  if (db_query_checked(box().db, kCreate, var(), rows)) return true;
+  fprintf(stderr, "game_reliable_init: cannot create the outbox table in %s: %s\n", box().db.path.c_str(),
+          tk_last_error().c_str());
+  return false;
+}
+
 void retry_unstored() {
   Outbox& b = box();
-  if (b.unstored.empty() || !b.db.db) return;
-  db_query(b.db, kCreate);
+  if (b.unstored.empty() || !b.db.db || !create_table()) return;
   for (auto it = b.unstored.begin(); it != b.unstored.end();) {
     if (insert(it->first, it->second.name, it->second.payload, it->second.ts))
       it = b.unstored.erase(it);
@@ -69,20 +94,70 @@ void retry_unstored() {
   }
 }
 
+bool delete_row(const std::string& id) {
+  var rows;
+  return !box().db.db || db_query_checked(box().db, "delete from events where n = ?", var_list(id), rows);
+}
+
+void retry_deletes() {
+  Outbox& b = box();
+  for (auto it = b.delivered.begin(); it != b.delivered.end();) {
+    if (delete_row(*it))
+      it = b.delivered.erase(it);
+    else
+      ++it;
+  }
+}
+
+// Due: old enough to send again, or stamped ahead of the clock (a clock
+// set forward when it was added and corrected since), or a stamp that is
+// no time at all.
+bool due(double ts, long now) {
+  double age = static_cast<double>(now) - ts;
+  return !(age >= 0 && age < RELIABLE_RESEND_AGE);
+}
+
 void reliable_echo(const std::string& id, const std::string& name, const var& payload) {
   fprintf(stderr, "_game_reliable_echo: %s,%s,%s\n", id.c_str(), name.c_str(), var_str(payload).c_str());
   game_reliable_remove(id);
 }
 
+bool slot_free() { return box().in_flight.size() < static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT); }
+
+// The one place that sends: never a second request for an entry in
+// flight, nor one for an entry the service has taken.
 void reliable_web(const std::string& id, const var& payload) {
+  Outbox& b = box();
+  if (b.in_flight.count(id) || b.delivered.count(id)) return;
+  if (!slot_free()) {
+    if (b.waiting_ids.insert(id).second) b.waiting.push_back({id, "web", payload});
+    return;
+  }
   fprintf(stderr, "_game_reliable_web ...\n");
   if (!game_current) return;  // no run to send from: the entry waits
   std::string body;
   var post = payload["post"];
   for (const std::string& key : post.keys()) web_form_add(&body, key.c_str(), var_str(post[key]));
-  WebRequest* r = web_send(game_current, var_str(payload["action"]), body, "&_receipt=" + id);
+  WebIdentity as;
+  bool signed_for = web_identity_from_var(payload["identity"], &as);
+  WebRequest* r =
+      web_request_new(game_current, var_str(payload["action"]), body, "&_receipt=" + id, signed_for ? &as : nullptr);
   r->receipt = id;
-  box().in_flight.insert(id);
+  r->max_response = RELIABLE_MAX_REPLY;
+  b.in_flight.insert(id);
+  web_request_go(r);
+}
+
+// Sends entries that waited for a slot while slots are free; entries that
+// were removed or sent meanwhile are passed over.
+void fill_slots() {
+  Outbox& b = box();
+  while (!b.waiting.empty() && slot_free()) {
+    Entry e = b.waiting.front();
+    b.waiting.pop_front();
+    b.waiting_ids.erase(e.id);
+    if (stored(e.id)) reliable_web(e.id, e.payload);
+  }
 }
 
 }  // namespace
@@ -97,14 +172,20 @@ void game_reliable_init(Game*) {
   if (!b.db.db || b.db.path != path) {
     // Another per-user directory: a new outbox altogether.
     b.unstored.clear();
+    b.delivered.clear();
     b.seq = 0;
     db_open(b.db, path);
+    // Entries carry the player's login token: the player's eyes only.
+    if (b.db.db && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
+      fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
   }
   // A new run: no request of an earlier one is still waiting for its reply.
   b.in_flight.clear();
+  b.waiting.clear();
+  b.waiting_ids.clear();
   b.looped = false;
   b.last_loop = 0;
-  if (b.db.db) db_query(b.db, kCreate);
+  if (b.db.db) create_table();
 }
 
 std::string game_reliable_id(const std::string& name, const var& payload, long time) {
@@ -125,21 +206,27 @@ std::string game_reliable_add(const std::string& name, const var& payload) {
   }
   box().added = true;
   fprintf(stderr, "game_reliable_add: %s,%s\n", id.c_str(), name.c_str());
-  _game_reliable_do(id, name, payload);
+  game_reliable_do(id, name, payload);
   return id;
 }
 
 void game_reliable_remove(const std::string& id) {
   Outbox& b = box();
   b.unstored.erase(id);
-  b.in_flight.erase(id);
-  if (b.db.db) db_query(b.db, "delete from events where n = ?", var_list(id));
+  if (!delete_row(id)) {
+    b.delivered.insert(id);
+    fprintf(stderr, "game_reliable_remove: %s was taken but cannot be deleted (%s); it is not sent again\n",
+            id.c_str(), tk_last_error().c_str());
+    return;
+  }
   fprintf(stderr, "game_reliable_remove: %s\n", id.c_str());
 }
 
 void game_reliable_request_ended(const std::string& id) { box().in_flight.erase(id); }
 
-void _game_reliable_do(const std::string& id, const std::string& name, const var& payload) {
+int game_reliable_in_flight() { return static_cast<int>(box().in_flight.size()); }
+
+void game_reliable_do(const std::string& id, const std::string& name, const var& payload) {
   fprintf(stderr, "_game_reliable_do: %s,%s\n", id.c_str(), name.c_str());
   if (name == "echo") {
     reliable_echo(id, name, payload);
@@ -162,23 +249,19 @@ int game_reliable_loop() {
   Outbox& b = box();
   long now = game_reliable_now();
   retry_unstored();
-  struct Due {
-    std::string id, name;
-    var payload;
-  };
-  std::vector<Due> due;
+  retry_deletes();
+  std::vector<Entry> todo;
   if (b.db.db) {
     var rows = db_query(b.db, "select * from events order by ts, n");
     for (size_t i = 0; i < rows.len(); i++) {
       var row = rows[i];
-      if (now - row["ts"].lnum() < RELIABLE_RESEND_AGE) continue;
-      due.push_back({var_str(row["n"]), var_str(row["name"]), json_load(row["data"].str())});
+      if (!due(row["ts"].num(), now)) continue;
+      todo.push_back({var_str(row["n"]), var_str(row["name"]), json_load(row["data"].str())});
     }
   }
   for (const auto& u : b.unstored)
-    if (now - u.second.ts >= RELIABLE_RESEND_AGE) due.push_back({u.first, u.second.name, u.second.payload});
-  for (const Due& d : due)
-    if (!b.in_flight.count(d.id)) _game_reliable_do(d.id, d.name, d.payload);
+    if (due(static_cast<double>(u.second.ts), now)) todo.push_back({u.first, u.second.name, u.second.payload});
+  for (const Entry& e : todo) game_reliable_do(e.id, e.name, e.payload);
   b.added = false;
   b.counted = game_reliable_pending();
   return b.counted;
@@ -186,6 +269,7 @@ int game_reliable_loop() {
 
 int game_reliable_frame(Game*) {
   Outbox& b = box();
+  fill_slots();
   long now = game_reliable_now();
   // A clock set back counts as time passed rather than as a long wait.
   bool period = now - b.last_loop >= RELIABLE_RESEND_AGE || now < b.last_loop;

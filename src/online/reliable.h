@@ -3,7 +3,16 @@
 // stored in "reliable.db" of the per-user directory before it is first
 // sent, carries the same "_receipt" id on every send, and stays until a
 // reply names it in "X-Receipt". A resend pass sends again every entry at
-// least RELIABLE_RESEND_AGE seconds old that has no request in flight.
+// least RELIABLE_RESEND_AGE seconds old (or stamped ahead of the clock) that
+// has no request in flight. At most RELIABLE_MAX_IN_FLIGHT entries are in
+// flight at once; the rest wait for a free slot, which the per-frame rule
+// fills. A reply to an entry may hold at most RELIABLE_MAX_REPLY bytes (a
+// receipt is a few hundred): a longer one is a failed send.
+//
+// A "web" payload is {"action", "post", "identity"}: the identity (as
+// web_identity_var stores it) is the one the entry was signed for, and the
+// entry always goes out under it; an entry without one goes out under the
+// player's identity of the moment.
 //
 // Table: events (n text primary key, name text, data blob, ts int), every
 // value stored as text: n the entry id (32 hex digits), name "web" or
@@ -16,7 +25,8 @@
 
 struct Game;
 
-enum { RELIABLE_RESEND_AGE = 300 };
+enum { RELIABLE_RESEND_AGE = 300, RELIABLE_MAX_IN_FLIGHT = 4 };
+constexpr size_t RELIABLE_MAX_REPLY = 64 * 1024;
 
 // Seconds since 1970 as the outbox reads them; tests put a clock of their
 // own in place (null restores the system clock).
@@ -31,7 +41,9 @@ void game_reliable_init(Game* g);
 // Stores a new entry and carries it out at once; answers its id. An entry
 // that cannot be stored is kept in memory for the run and stored later.
 std::string game_reliable_add(const std::string& name, const var& payload);
-// Deletes the entry (the service's receipt). Unknown ids change nothing.
+// Deletes the entry (the service's receipt). Unknown ids change nothing. An
+// entry whose delete fails is logged, never sent again in this run, and its
+// delete is tried again by each pass.
 void game_reliable_remove(const std::string& id);
 // The request that carried the entry has ended, with or without a receipt.
 void game_reliable_request_ended(const std::string& id);
@@ -42,12 +54,15 @@ std::string game_reliable_id(const std::string& name, const var& payload, long t
 int game_reliable_loop();
 // Entries stored or waiting in memory, counted, never estimated.
 int game_reliable_pending();
-// The per-frame rule: a pass on the first frame after init, then whenever
-// RELIABLE_RESEND_AGE seconds have passed since the last one while entries
-// are pending. Answers the entries pending after the pass, -1 when no pass
-// ran.
+// Entries with a request in flight now.
+int game_reliable_in_flight();
+// The per-frame rule: entries waiting for a slot are sent as slots free;
+// a pass on the first frame after init, then whenever RELIABLE_RESEND_AGE
+// seconds have passed since the last one while entries are pending.
+// Answers the entries pending after the pass, -1 when no pass ran.
 int game_reliable_frame(Game* g);
 
-// Carrying an entry out once, by its name: "web" sends it, "echo" only logs
-// it; either way an "echo" or unknown entry is removed at once.
-void _game_reliable_do(const std::string& id, const std::string& name, const var& payload);
+// Carrying an entry out once, by its name: "web" sends it (or queues it for
+// a free slot), "echo" only logs it; an "echo" or unknown entry is removed
+// at once.
+void game_reliable_do(const std::string& id, const std::string& name, const var& payload);

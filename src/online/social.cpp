@@ -77,10 +77,10 @@ void social_user_load() {
   doc().set("user", user);
 }
 
-void social_doc_store() {
-  if (!social_holder) return;
+bool social_doc_store() {
+  if (!social_holder) return false;
   std::string text = json_dump(doc());
-  social_doc_save(text.data(), text.size());
+  return social_doc_save(text.data(), text.size());
 }
 
 const char* social_doc_path() {
@@ -89,11 +89,12 @@ const char* social_doc_path() {
   return buf;
 }
 
-void social_doc_save(const char* text, size_t len) {
+bool social_doc_save(const char* text, size_t len) {
   const char* name = social_doc_path();
   fprintf(stderr, "social_doc_save: %s\n", name);
   // Written whole or not at all: a cut run must not leave half a document.
-  atomic_write_file(game_user_path(name), text, len);
+  // A failure is said by the writer, with the system's reason.
+  return atomic_write_file(game_user_path(name), text, len);
 }
 
 bool social_doc_load(std::string* out) {

@@ -25,11 +25,13 @@ std::string social_name();
 void social_login(const char* network, const char* network_id, const char* name);
 // Replaces the document by the signed-in user's file, keeping "user".
 void social_user_load();
-// Writes the document to the signed-in user's file.
-void social_doc_store();
+// Writes the document to the signed-in user's file; false, with a
+// diagnostic line that says why, when it could not be written (the file
+// keeps what it held).
+bool social_doc_store();
 // The file name of the signed-in user's document (static buffer).
 const char* social_doc_path();
-void social_doc_save(const char* text, size_t len);
+bool social_doc_save(const char* text, size_t len);
 // Reads the signed-in user's file into out; false when there is none.
 bool social_doc_load(std::string* out);
 // At shutdown: signs out, stores the document (only when somebody was

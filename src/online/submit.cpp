@@ -7,6 +7,7 @@
 #include "game/level_won.h"
 #include "game/paths.h"
 #include "online/reliable.h"
+#include "online/web_request.h"
 #include "util/encode.h"
 
 namespace {
@@ -47,15 +48,20 @@ std::string map_ach(const Game* g) {
   return out;
 }
 
-std::string uid_of(const Game* g) { return text_of(g->settings.uid, sizeof g->settings.uid); }
+// The entry is signed for the player as they are now, and carries that
+// identity, so that it is delivered under it whatever the player's account
+// is by the time it goes out again.
+void submit(const char* action, const WebIdentity& as, const var& post) {
+  game_reliable_add("web", var_dict("action", action, "post", post, "identity", web_identity_var(as)));
+}
 
 void submit_run(Game* g, const char* action, const char* secret, const std::string& lid, const std::string& ach) {
+  WebIdentity as = web_identity(g);
   std::string ltitle = text_of(g->level.map.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE);
   std::string tm = std::to_string(g->last_time_cs);
   std::string deaths = std::to_string(g->last_deaths);
-  std::string sid = md5_hex(var_join(var_list(secret, uid_of(g), lid, ltitle, tm, deaths, ach), "|"));
-  var post = var_dict("lid", lid, "ltitle", ltitle, "tm", tm, "deaths", deaths, "ach", ach, "sid", sid);
-  game_reliable_add("web", var_dict("action", action, "post", post));
+  std::string sid = md5_hex(var_join(var_list(secret, as.uid, lid, ltitle, tm, deaths, ach), "|"));
+  submit(action, as, var_dict("lid", lid, "ltitle", ltitle, "tm", tm, "deaths", deaths, "ach", ach, "sid", sid));
 }
 
 }  // namespace
@@ -71,9 +77,9 @@ void submit_uscores(Game* g) {
 }
 
 void submit_urate(Game* g, int stars) {
+  WebIdentity as = web_identity(g);
   std::string lid = text_of(g->current_level_id, sizeof g->current_level_id);
   std::string s = std::to_string(stars);
-  std::string sid = md5_hex(var_join(var_list(kUrateSecret, uid_of(g), lid, s), "|"));
-  var post = var_dict("lid", lid, "stars", s, "sid", sid);
-  game_reliable_add("web", var_dict("action", "urate", "post", post));
+  std::string sid = md5_hex(var_join(var_list(kUrateSecret, as.uid, lid, s), "|"));
+  submit("urate", as, var_dict("lid", lid, "stars", s, "sid", sid));
 }

@@ -1,8 +1,11 @@
 #include "online/web_loop.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "game/game.h"
 #include "game/level_map.h"
@@ -75,6 +78,21 @@ bool community_wants(Game* g, const WebRequest* r) {
 
 }  // namespace
 
+bool web_map_whole(const std::string& packed) {
+  // One byte more than a map: a stream that fills it inflates to more.
+  std::vector<Bytef> out(sizeof(LevelMap) + 1);
+  uLongf out_len = out.size();
+  uLong in_len = packed.size();
+  int rc = uncompress2(out.data(), &out_len, reinterpret_cast<const Bytef*>(packed.data()), &in_len);
+  return rc == Z_OK && out_len == sizeof(LevelMap) && in_len == packed.size();
+}
+
+int web_stars(const var& v) {
+  double stars = v.num();
+  if (!(stars > 0)) return 0;  // NaN too
+  return stars >= WEB_MAX_STARS ? WEB_MAX_STARS : static_cast<int>(stars);
+}
+
 bool web_screen_busy(int state) {
   return state == STATE_PLAY || state == STATE_PLAY_PAUSE || state == STATE_PLAY_INTRO ||
          state == STATE_MOVIE_INTRO || state == STATE_MOVIE_OUTRO;
@@ -139,19 +157,22 @@ void web_on_uplay(Game* g, WebRequest* r) {
   std::string id = r->header("X-Query");
   std::string body = r->body();
   var reply;
-  if (json_parse(body.data(), body.size(), reply) != 0) {
-    fprintf(stderr, "json error\n");
+  bool parsed = json_parse(body.data(), body.size(), reply) == 0;
+  if (!parsed) fprintf(stderr, "json error\n");
+  if (!community_wants(g, r)) return;
+  // Checked before anything of the Game changes, so a bad map leaves the
+  // browser as it was; the player, who pressed Play, is told.
+  std::string packed = parsed ? base64_decode(var_str(reply["data"])) : std::string();
+  if (!parsed || !web_map_whole(packed) || !game_unpack_level(g, packed)) {
+    fprintf(stderr, "web_on_uplay: map '%s' cannot be played\n", id.c_str());
+    web_message(g, WEB_MAP_UNUSABLE_TEXT);
     return;
   }
-  if (!community_wants(g, r)) return;
-  // Unpacked (and checked like every map from outside) before anything of
-  // the Game changes, so a bad map leaves the browser as it was.
-  if (!game_unpack_level(g, base64_decode(var_str(reply["data"])))) return;
   g->return_menu = STATE_MENUS_COMMUNITY;
   game_text_set(g->current_level_id, sizeof g->current_level_id, id.c_str());
   game_text_set(g->map_id, sizeof g->map_id, id.c_str());
   level_start(g);
-  g->map_rating = static_cast<int>(reply["u_stars"].num());
+  g->map_rating = web_stars(reply["u_stars"]);
 }
 
 void web_on_urefresh(Game*) {

@@ -12,8 +12,22 @@
 #pragma once
 #include <string>
 
+#include "util/var.h"
+
 struct Game;
 class WebRequest;
+
+// Said on the error screen when a shared map that the player asked to play
+// cannot be played.
+constexpr char WEB_MAP_UNUSABLE_TEXT[] = "This shared map could not be loaded.";
+enum { WEB_MAX_STARS = 5 };
+
+// True when packed is one whole zlib stream that inflates to exactly one
+// packed LevelMap, with nothing after it: the only shared map that is played.
+bool web_map_whole(const std::string& packed);
+// A star rating of the service as the game keeps it: 0 to WEB_MAX_STARS,
+// 0 for anything that is no positive number.
+int web_stars(const var& v);
 
 void web_loop(Game* g);
 

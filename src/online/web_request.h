@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "util/http.h"
+#include "util/var.h"
+
 struct Game;
-struct HttpConn;
 
 // How a request ended: the service answered "OK" without an error; it
 // gave no usable answer; it answered with its error text (already on its
@@ -22,6 +24,7 @@ class WebRequest {
   std::string path = "/"; // request target: path and query (web_url)
   std::string post;       // form body; empty makes the request a GET
   float timeout = 30.0f;  // idle seconds allowed, handed over whole
+  size_t max_response = HTTP_MAX_RESPONSE;  // a longer reply is a failure
   HttpConn* conn = nullptr;
 
   // What the reply handling needs to know of the request itself: the
@@ -45,8 +48,8 @@ class WebRequest {
   // The response bytes after the header block (may hold NUL bytes); empty
   // before start.
   std::string body() const;
-  // The value of the first response header of that exact name, at most 255
-  // characters; empty when absent or before start.
+  // The value of the first response header of that name (in any letter
+  // case), at most 255 characters; empty when absent or before start.
   std::string header(const char* name) const;
 };
 
@@ -57,16 +60,35 @@ extern std::vector<WebRequest*> web_requests;
 // or a test that plays a process being killed).
 void web_requests_clear();
 
-// The request target of an action: rebuilds the player's identity, then
-// "/tunnelwick/api.php?" and the escaped fields _vinfo, _version, _uid,
-// _name, _token, _udid and _action, each as "&name=value".
+// Who a request speaks for: the identity fields of its target.
+struct WebIdentity {
+  std::string uid, name, token, udid;
+};
+// The player's identity as it is now (game_login_identity rebuilds it).
+WebIdentity web_identity(Game* g);
+// The identity as a dict ("uid", "name", "token", "udid"), to be stored
+// with a request that is sent later; and back. False when the value is no
+// such dict (the fields are then left as they were).
+var web_identity_var(const WebIdentity& id);
+bool web_identity_from_var(const var& v, WebIdentity* id);
+
+// The request target of an action: "/tunnelwick/api.php?" and the escaped
+// fields _vinfo, _version, _uid, _name, _token, _udid and _action, each as
+// "&name=value". Without an identity the player's is rebuilt and used.
+std::string web_url(const WebIdentity& id, const std::string& action);
 std::string web_url(Game* g, const std::string& action);
 
 // Appends "&name=" and the escaped value to a form body.
 void web_form_add(std::string* body, const char* name, const std::string& value);
 
-// The sending pattern of every sender: a request to the service for the
-// action (path web_url plus suffix), with the body when not empty, started
-// and appended to web_requests. Answers the request, which the list owns.
+// A request to the service for the action (path web_url plus suffix, under
+// the identity when one is given, else the player's own), with the body
+// when not empty; not yet started.
+WebRequest* web_request_new(Game* g, const std::string& action, const std::string& post,
+                            const std::string& path_suffix = std::string(), const WebIdentity* as = nullptr);
+// Starts the request and appends it to web_requests, which owns it.
+WebRequest* web_request_go(WebRequest* r);
+// The sending pattern of every sender: web_request_new, then
+// web_request_go. Answers the request, which the list owns.
 WebRequest* web_send(Game* g, const std::string& action, const std::string& post,
                      const std::string& path_suffix = std::string());

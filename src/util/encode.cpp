@@ -90,32 +90,6 @@ std::string base64_decode(const std::string& text) {
   return out;
 }
 
-size_t url_encode_len(const void* bytes, size_t len) {
-  const unsigned char* p = static_cast<const unsigned char*>(bytes);
-  size_t n = 1;
-  for (size_t i = 0; i < len; ++i) n += url_plain(p[i]) ? 1 : 3;
-  return n;
-}
-
-size_t url_encode(const void* bytes, size_t len, char* out, size_t cap) {
-  if (!out || cap == 0) return 0;
-  std::memset(out, 0, cap);
-  const unsigned char* p = static_cast<const unsigned char*>(bytes);
-  size_t w = 0;
-  for (size_t i = 0; i < len; ++i) {
-    size_t need = url_plain(p[i]) ? 1 : 3;
-    if (w + need + 1 > cap) break;  // never half an escape
-    if (need == 1) {
-      out[w++] = static_cast<char>(p[i]);
-    } else {
-      out[w++] = '%';
-      out[w++] = kHex[p[i] >> 4];
-      out[w++] = kHex[p[i] & 15];
-    }
-  }
-  return w;
-}
-
 std::string url_escape(const char* bytes, size_t len) {
   std::string out;
   if (!bytes) return out;

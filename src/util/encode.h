@@ -17,13 +17,6 @@ std::string base64_decode(const std::string& text);
 
 // URL escaping: letters and digits are copied, every other byte becomes "%"
 // and two lower-case hexadecimal digits (the blank is %20).
-// url_encode_len answers the escaped length plus 1 for the final NUL.
-size_t url_encode_len(const void* bytes, size_t len);
-// Zero-fills out (cap bytes) and escapes into it. A byte, or a whole
-// three-character escape, is written only while room for it and the final
-// NUL remains. Answers the number of characters written.
-size_t url_encode(const void* bytes, size_t len, char* out, size_t cap);
-// The escaped form as a string.
 std::string url_escape(const std::string& text);
 std::string url_escape(const char* bytes, size_t len);
 

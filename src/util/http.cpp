@@ -52,28 +52,41 @@ void finish(HttpConn* c) {
   c->body_len = c->response.size() - end;
 }
 
-// The value of a Content-Length line of the header block (any letter case),
-// or -1 when there is none or it is not a number.
-long long content_length(const std::string& r, size_t end) {
-  static const char kName[] = "content-length:";
-  const size_t nlen = sizeof kName - 1;
+// The value of the first line of the header block (which ends at end) whose
+// name, compared in any letter case as header names are, is name: the
+// offsets of its first and one past its last character (blanks after the
+// colon and the carriage return left out). False when no line names it.
+bool find_header(const std::string& r, size_t end, const char* name, size_t* from, size_t* to) {
+  size_t nlen = std::strlen(name);
   for (size_t line = 0; line < end;) {
     size_t nl = r.find('\n', line);
     size_t stop = (nl == std::string::npos || nl > end) ? end : nl;
-    if (stop - line > nlen && strncasecmp(r.data() + line, kName, nlen) == 0) {
-      size_t v = line + nlen;
+    if (stop - line > nlen && strncasecmp(r.data() + line, name, nlen) == 0 && r[line + nlen] == ':') {
+      size_t v = line + nlen + 1;
       while (v < stop && (r[v] == ' ' || r[v] == '\t')) ++v;
-      if (v == stop || r[v] < '0' || r[v] > '9') return -1;
-      long long n = 0;
-      for (; v < stop && r[v] >= '0' && r[v] <= '9'; ++v) {
-        n = n * 10 + (r[v] - '0');
-        if (n > static_cast<long long>(HTTP_MAX_RESPONSE)) return n;
-      }
-      return n;
+      size_t vend = stop;
+      if (vend > v && r[vend - 1] == '\r') --vend;
+      *from = v;
+      *to = vend;
+      return true;
     }
     line = stop + 1;
   }
-  return -1;
+  return false;
+}
+
+// The value of the Content-Length header, or -1 when there is none or it is
+// not a number; a value beyond the largest allowed reply is cut there.
+long long content_length(const std::string& r, size_t end) {
+  size_t v, stop;
+  if (!find_header(r, end, "Content-Length", &v, &stop)) return -1;
+  if (v == stop || r[v] < '0' || r[v] > '9') return -1;
+  long long n = 0;
+  for (; v < stop && r[v] >= '0' && r[v] <= '9'; ++v) {
+    n = n * 10 + (r[v] - '0');
+    if (n > static_cast<long long>(HTTP_MAX_RESPONSE)) return n;
+  }
+  return n;
 }
 
 // The server closed the connection: the reply is whole only when it holds a
@@ -145,9 +158,9 @@ bool step(HttpConn* c) {
         finish_closed(c);
         return true;
       }
-      if (c->response.size() + static_cast<size_t>(n) > HTTP_MAX_RESPONSE) {
+      if (c->response.size() + static_cast<size_t>(n) > c->max_response) {
         tk_error("ConnectionError: http_poll: response from %s:%d beyond %zu bytes", c->host.c_str(),
-                 c->port, HTTP_MAX_RESPONSE);
+                 c->port, c->max_response);
         fail(c);
         return false;
       }
@@ -159,11 +172,46 @@ bool step(HttpConn* c) {
   }
 }
 
+// While the host's address is being looked up: asks the cache again and,
+// once the address is known, starts the non-blocking connect. Answers true
+// when the request moved on (connecting, or failed).
+bool resolve_and_connect(HttpConn* c) {
+  uint32_t addr;
+  switch (tk_gethostbyname(c->host.c_str(), &addr)) {
+    case HOST_PENDING:
+      return false;
+    case HOST_UNKNOWN:
+      tk_error("ConnectionError: http_open: unknown host '%s'", c->host.c_str());
+      fail(c);
+      return true;
+    case HOST_FOUND:
+      break;
+  }
+  c->state = HTTP_CONNECTING;
+  c->sock = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (c->sock < 0) {
+    c->sock = -1;
+    tk_error("ConnectionError: http_open: socket: %s", std::strerror(errno));
+    fail(c);
+    return true;
+  }
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(static_cast<uint16_t>(c->port));
+  sa.sin_addr.s_addr = addr;
+  if (connect(c->sock, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 && errno != EINPROGRESS) {
+    tk_error("ConnectionError: http_open: connect to %s:%d: %s", c->host.c_str(), c->port, std::strerror(errno));
+    fail(c);
+  }
+  return true;
+}
+
 }  // namespace
 
 HttpConn* http_open(const char* host, int port, const char* path, const void* body,
-                    size_t body_len, int timeout) {
+                    size_t body_len, int timeout, size_t max_response) {
   HttpConn* c = new HttpConn;
+  c->max_response = max_response;
   c->host = host ? host : "";
   c->port = port;
   c->path = path ? path : "";
@@ -190,27 +238,8 @@ HttpConn* http_open(const char* host, int port, const char* path, const void* bo
     c->request.append(static_cast<const char*>(body), body_len);
   }
 
-  uint32_t addr;
-  if (!tk_gethostbyname(c->host.c_str(), &addr)) {
-    tk_error("ConnectionError: http_open: unknown host '%s'", c->host.c_str());
-    fail(c);
-    return c;
-  }
-  c->sock = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (c->sock < 0) {
-    c->sock = -1;
-    tk_error("ConnectionError: http_open: socket: %s", std::strerror(errno));
-    fail(c);
-    return c;
-  }
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(static_cast<uint16_t>(port));
-  sa.sin_addr.s_addr = addr;
-  if (connect(c->sock, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 && errno != EINPROGRESS) {
-    tk_error("ConnectionError: http_open: connect to %s:%d: %s", c->host.c_str(), port, std::strerror(errno));
-    fail(c);
-  }
+  c->state = HTTP_RESOLVING;
+  resolve_and_connect(c);
   return c;
 }
 
@@ -221,8 +250,8 @@ int http_poll(HttpConn* c) {
     finish(c);
     return 1;
   }
-  bool moved = false;
-  for (int i = 0; i < kMaxReadsPerPoll && c->state != HTTP_DONE && !c->error; ++i) {
+  bool moved = c->state == HTTP_RESOLVING && resolve_and_connect(c);
+  for (int i = 0; c->state != HTTP_RESOLVING && i < kMaxReadsPerPoll && c->state != HTTP_DONE && !c->error; ++i) {
     if (!step(c)) break;
     moved = true;
   }
@@ -247,21 +276,9 @@ void http_header(const HttpConn* c, const char* name, char out[256]) {
   const std::string& r = c->response;
   size_t end = header_end(r);
   if (end == std::string::npos) end = r.size();
-  size_t nlen = std::strlen(name);
-  for (size_t line = 0; line < end;) {
-    size_t nl = r.find('\n', line);
-    size_t stop = (nl == std::string::npos || nl > end) ? end : nl;
-    if (stop - line > nlen && r.compare(line, nlen, name) == 0 && r[line + nlen] == ':') {
-      size_t v = line + nlen + 1;
-      while (v < stop && (r[v] == ' ' || r[v] == '\t')) ++v;
-      size_t vend = stop;
-      if (vend > v && r[vend - 1] == '\r') --vend;
-      size_t n = vend - v > 255 ? 255 : vend - v;
-      std::memcpy(out, r.data() + v, n);
-      return;
-    }
-    line = stop + 1;
-  }
+  size_t v, vend;
+  if (!find_header(r, end, name, &v, &vend)) return;
+  std::memcpy(out, r.data() + v, vend - v > 255 ? 255 : vend - v);
 }
 
 std::string http_header(const HttpConn* c, const char* name) {

@@ -1,6 +1,7 @@
 // The HTTP/1.0 client: one request per connection over a non-blocking
-// socket, advanced by http_poll once per frame, never blocking the frame
-// except for the first look-up of a host name.
+// socket, advanced by http_poll once per frame, never blocking the frame:
+// host names are looked up on a worker thread (hostcache.h) while the
+// request waits in HTTP_RESOLVING.
 #pragma once
 
 #include <cstddef>
@@ -11,13 +12,15 @@
 
 // Steps of a request, as the time-out line reports them.
 enum http_state {
+  HTTP_RESOLVING = 0,
   HTTP_CONNECTING = 1,
   HTTP_SENDING = 2,
   HTTP_RECEIVING = 3,
   HTTP_DONE = 4,
 };
 
-// A response beyond this size ends the request with the error flag.
+// A response beyond the connection's limit ends the request with the error
+// flag; this is the limit unless the caller gives a smaller one.
 constexpr size_t HTTP_MAX_RESPONSE = 16u << 20;
 
 struct HttpConn {
@@ -32,6 +35,7 @@ struct HttpConn {
   std::string request;      // the whole request, head and body
   size_t sent = 0;          // bytes of request sent
   std::string response;     // every byte received
+  size_t max_response = HTTP_MAX_RESPONSE;
   // The bytes after the blank line that ends the header block, inside
   // response; set when the request ends (an empty body at the end of the
   // buffer when no blank line came).
@@ -40,20 +44,22 @@ struct HttpConn {
 };
 
 // Never null: any failure sets the error flag instead. Formats the request
-// (GET without a body, else a form-encoded POST), resolves the host through
-// the host-name cache and starts a non-blocking connect.
+// (GET without a body, else a form-encoded POST), and starts the look-up of
+// the host through the host-name cache and, once its address is known, a
+// non-blocking connect. The response may hold at most max_response bytes.
 HttpConn* http_open(const char* host, int port, const char* path, const void* body,
-                    size_t body_len, int timeout);
+                    size_t body_len, int timeout, size_t max_response = HTTP_MAX_RESPONSE);
 
-// One non-blocking step (connect, send, receive). Answers 1 once the request
+// One non-blocking step (look-up, connect, send, receive). Answers 1 once the request
 // has ended (the server closed the connection, or the error flag is set),
 // else 0. After timeout seconds without progress it logs
 // "timeout :: state = %d", sets the error flag and answers 1.
 int http_poll(HttpConn* conn);
 
 // Zero-fills out, then copies the value of the first header line that begins
-// with name and ":" (exact letter case), blanks after the colon skipped, up
-// to the end of the line without its carriage return, at most 255 bytes.
+// with name and ":" (in any letter case, as header names are), blanks after
+// the colon skipped, up to the end of the line without its carriage return,
+// at most 255 bytes.
 void http_header(const HttpConn* conn, const char* name, char out[256]);
 std::string http_header(const HttpConn* conn, const char* name);
 

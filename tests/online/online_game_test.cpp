@@ -3,6 +3,7 @@
 // service that is down, a killed process and duplicate receipts, community
 // pages, shared maps, errors and messages.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
 #include <poll.h>
 #include <zlib.h>
 
@@ -10,7 +11,9 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
+#include <condition_variable>
 
 #include "game/game.h"
 #include "game/headless.h"
@@ -27,8 +30,12 @@
 #include "online/web_request.h"
 #include "support/temp_dir.h"
 #include "support/web_service.h"
+#include "util/db.h"
 #include "util/encode.h"
+#include "util/hostcache.h"
+#include "util/http.h"
 #include "game/paths.h"
+#include "game/save_files.h"
 
 namespace {
 
@@ -120,7 +127,34 @@ struct Online : ::testing::Test {
     ::testing::internal::GetCapturedStderr();
   }
   size_t count(const std::string& action) { return svc.requests(action).size(); }
+  // The player's stars for the community map "m7".
+  void rate(int stars) {
+    g->return_menu = STATE_MENUS_COMMUNITY;
+    game_text_set(g->current_level_id, sizeof g->current_level_id, "m7");
+    game_hooks.submit_urate(g, stars);
+  }
 };
+
+std::string zpack(const std::string& raw) {
+  uLongf len = compressBound(raw.size());
+  std::string packed(len, '\0');
+  compress2(reinterpret_cast<Bytef*>(&packed[0]), &len, reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 6);
+  packed.resize(len);
+  return packed;
+}
+
+// A name server that does not answer until the test lets it.
+std::mutex g_gate_mu;
+std::condition_variable g_gate_cv;
+bool g_gate_open = false;
+int g_gate_asked = 0;
+bool silent_resolver(const char*, uint32_t* addr) {
+  std::unique_lock<std::mutex> lock(g_gate_mu);
+  g_gate_asked++;
+  g_gate_cv.wait_for(lock, std::chrono::seconds(10), [] { return g_gate_open; });
+  *addr = htonl(0x7f000001);
+  return true;
+}
 
 }  // namespace
 
@@ -285,34 +319,273 @@ TEST_F(Online, ErrorsAndMessagesReachTheirScreensButNeverInterruptPlay) {
   EXPECT_EQ(g->error_return_state, STATE_MENUS_PLAY);
 }
 
-TEST_F(Online, SharedMapIsCheckedLikeEveryMapFromOutsideAndStarted) {
+// A shared map is played only when it is one whole packed map: every
+// other shape tells the player and changes nothing; the service's rating
+// is kept within the stars there are.
+TEST_F(Online, SharedMapIsPlayedOnlyWhenWholeAndTheRatingIsKeptInRange) {
   ASSERT_TRUE(settled());
   LevelMap m{};
   memset(m.grid, TILE_FLOOR, sizeof m.grid);
   m.grid[10 * MAP_W + 10] = 0x80 | TILE_FLOOR;
   memset(m.text[LEVEL_TEXT_TITLE], 'T', LEVEL_TEXT_SIZE);  // no NUL at all
   m.zoom = 1e30f;
-  uLongf len = compressBound(sizeof m);
-  std::string packed(len, '\0');
-  ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&packed[0]), &len, reinterpret_cast<Bytef*>(&m), sizeof m, 6), Z_OK);
-  packed.resize(len);
-  svc.set_map("m42", packed, 4);
-  svc.set_map("bad", "not a zlib stream", 1);
-
+  std::string raw(reinterpret_cast<const char*>(&m), sizeof m);
+  std::string whole = zpack(raw);
+  auto data = [](const std::string& packed) { return "{\"data\":\"" + base64_encode(packed) + "\",\"u_stars\":1}"; };
+  const std::pair<const char*, std::string> bad[] = {
+      {"not base64", "{\"data\":\"**not base64**\",\"u_stars\":1}"},
+      {"not zlib", data("not a zlib stream")},
+      {"truncated", data(whole.substr(0, whole.size() / 2))},
+      {"zip bomb", data(zpack(std::string(8 << 20, '\0')))},
+      {"no data", "{\"u_stars\":1}"},
+      {"not JSON", "{\"data\":"},
+      {"0 bytes", data(zpack(std::string()))},
+      {"10 bytes", data(zpack(raw.substr(0, 10)))},
+      {"100 bytes too many", data(zpack(raw + std::string(100, '\1')))},
+      {"bytes after the stream", data(whole + "xx")},
+  };
   go(STATE_MENUS_COMMUNITY);
-  web_uplay(g, "bad");
-  ASSERT_TRUE(settled());
-  EXPECT_EQ(g->state, STATE_MENUS_COMMUNITY);
-  EXPECT_NE(g->return_menu, STATE_MENUS_COMMUNITY);
+  g->return_menu = STATE_MENUS_PLAY;
+  game_text_set(g->current_level_id, sizeof g->current_level_id, "level01.map");
+  for (const auto& shape : bad) {
+    svc.set_reply("uplay", {{"X-Response: OK", "X-Type: uplay", "X-Query: m42"}, shape.second});
+    web_uplay(g, "m42");
+    ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; })) << shape.first;
+    EXPECT_STREQ(g->error_text, WEB_MAP_UNUSABLE_TEXT) << shape.first;
+    EXPECT_EQ(g->return_menu, STATE_MENUS_PLAY) << shape.first;
+    EXPECT_STREQ(g->current_level_id, "level01.map") << shape.first;
+    go(STATE_MENUS_COMMUNITY);
+  }
 
-  web_uplay(g, "m42");
-  ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_INTRO; }));
-  EXPECT_EQ(svc.requests("uplay")[1].body, "&id=m42");
+  const std::pair<const char*, int> ratings[] = {{"4", 4}, {"3.7", 3}, {"1e300", WEB_MAX_STARS}, {"-1e300", 0},
+                                                 {"\"nan\"", 0}, {"\"inf\"", WEB_MAX_STARS}};
+  for (const auto& rating : ratings) {
+    svc.set_reply("uplay", {{"X-Response: OK", "X-Type: uplay", "X-Query: m42"},
+                            "{\"data\":\"" + base64_encode(whole) + "\",\"u_stars\":" + rating.first + "}"});
+    web_uplay(g, "m42");
+    ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_INTRO; })) << rating.first;
+    EXPECT_EQ(g->map_rating, rating.second) << rating.first;
+    go(STATE_MENUS_COMMUNITY);
+  }
+  EXPECT_EQ(svc.requests("uplay").back().body, "&id=m42");
   EXPECT_EQ(g->return_menu, STATE_MENUS_COMMUNITY);
   EXPECT_STREQ(g->current_level_id, "m42");
   EXPECT_STREQ(g->map_id, "m42");
-  EXPECT_EQ(g->map_rating, 4);
   EXPECT_EQ(strnlen(g->level.map.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE), LEVEL_TEXT_SIZE - 1u);
   EXPECT_EQ(g->level.map.grid[10 * MAP_W + 10], TILE_FLOOR);
   EXPECT_EQ(g->level.map.zoom, 1.0f);
+}
+
+// Only a reply that names this entry in X-Receipt removes it; every other
+// shape of reply leaves it for the next pass, which delivers it.
+TEST_F(Online, AnEntryStaysUntilAReplyCarriesItsReceipt) {
+  ASSERT_TRUE(settled());
+  const std::pair<const char*, std::function<void()>> shapes[] = {
+      {"500", [&] { svc.set_mode(WebService::FAIL500); }},
+      {"garbage", [&] { svc.set_mode(WebService::GARBAGE); }},
+      {"connection dropped", [&] { svc.set_mode(WebService::DROP); }},
+      {"empty reply", [&] { svc.set_mode(WebService::EMPTY); }},
+      {"cut in the receipt", [&] { svc.set_mode(WebService::CUT); }},
+      {"receipt for another id", [&] { svc.set_mode(WebService::OTHER_RECEIPT); }},
+      {"no receipt", [&] { svc.set_omit_receipts(true); }},
+      {"receipt in a reply too long", [&] { svc.set_reply("urate", {{"X-Response: OK"}, std::string(1 << 20, 'x')}); }},
+  };
+  size_t n = 0;
+  for (const auto& shape : shapes) {
+    shape.second();
+    rate(3);
+    n++;
+    ASSERT_TRUE(pump([&] { return count("urate") == 2 * n - 1 && web_requests.empty(); })) << shape.first;
+    EXPECT_EQ(game_reliable_pending(), 1) << shape.first;
+    svc.set_mode(WebService::SERVE);
+    svc.set_omit_receipts(false);
+    svc.clear_reply("urate");
+    g_now += RELIABLE_RESEND_AGE;
+    ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); })) << shape.first;
+    EXPECT_EQ(count("urate"), 2 * n) << shape.first;
+  }
+  std::set<std::string> taken;
+  for (const WebService::Request& r : svc.accepted()) EXPECT_TRUE(taken.insert(r.receipt()).second);
+  EXPECT_EQ(taken.size(), n);
+}
+
+// An entry the service took whose delete fails is said once, never sent
+// again, and deleted by a later pass once the database lets it.
+TEST_F(Online, AnEntryTakenButNotDeletedIsNotSentAgain) {
+  ASSERT_TRUE(settled());
+  DBWrap db;
+  ASSERT_TRUE(db_open(db, tmp.file("user/reliable.db")));
+  db_query(db, "create trigger keep before delete on events begin select raise(abort, 'kept'); end");
+  rate(3);
+  ::testing::internal::CaptureStderr();
+  for (int i = 0; i < 5000 && !(svc.accepted().size() == 1 && web_requests.empty()); i++) {
+    game_headless_run(1);
+    poll(nullptr, 0, 1);
+  }
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("cannot be deleted (DatabaseError: db_query: kept"), std::string::npos) << log;
+  EXPECT_EQ(game_reliable_pending(), 1);
+  g_now += RELIABLE_RESEND_AGE;
+  game_headless_run(5);
+  EXPECT_TRUE(web_requests.empty());
+  db_query(db, "drop trigger keep");
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0; }));
+  EXPECT_EQ(count("urate"), 1u);
+}
+
+// However many entries are due, only a few are in flight at once, none of
+// them twice, and a reply to one is cut at a receipt's size.
+TEST_F(Online, AResendBurstKeepsFewRequestsInFlightAndSmallReplies) {
+  ASSERT_TRUE(settled());
+  const size_t entries = 10;
+  svc.set_mode(WebService::HOLD);
+  auto pass = [&] {
+    g_now += RELIABLE_RESEND_AGE;
+    ::testing::internal::CaptureStderr();
+    game_headless_run(5);
+    ::testing::internal::GetCapturedStderr();
+  };
+  rate(1);
+  ASSERT_TRUE(pump([&] { return count("urate") == 1; }));
+  pass();  // while the entry is in flight
+  EXPECT_EQ(web_requests.size(), 1u);
+  for (size_t i = 1; i < entries; i++) rate(1 + i % 5);
+  ASSERT_TRUE(pump([&] { return count("urate") == RELIABLE_MAX_IN_FLIGHT; }));
+  pass();  // while every slot is taken
+  std::set<std::string> live;
+  for (WebRequest* r : web_requests) live.insert(r->receipt);
+  EXPECT_EQ(web_requests.size(), static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));
+  EXPECT_EQ(live.size(), static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));
+
+  svc.set_reply("urate", {{"X-Response: OK"}, std::string(1 << 20, 'x')});
+  svc.set_mode(WebService::SERVE);
+  svc.release_held();
+  size_t most = 0, biggest = 0;
+  std::set<std::string> sent;
+  ASSERT_TRUE(pump([&] {
+    size_t live = 0;
+    for (WebRequest* r : web_requests) {
+      if (r->receipt.empty()) continue;
+      live++;
+      biggest = std::max(biggest, r->conn->response.size());
+    }
+    most = std::max(most, live);
+    for (const WebService::Request& r : svc.requests("urate")) sent.insert(r.receipt());
+    return sent.size() == entries && web_requests.empty();
+  }));
+  EXPECT_LE(most, static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));
+  EXPECT_LE(biggest, RELIABLE_MAX_REPLY);
+  EXPECT_EQ(game_reliable_pending(), static_cast<int>(entries));
+
+  svc.clear_reply("urate");
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
+  EXPECT_EQ(svc.accepted().size(), entries);
+}
+
+// An entry goes out under the identity it was signed for, whatever the
+// player's account is by then; the device id that anonymous entries are
+// signed for is on the disk from the moment it is made.
+TEST_F(Online, AnEntryIsDeliveredUnderTheIdentityItWasSignedFor) {
+  ASSERT_TRUE(settled());
+  Settings on_disk{};
+  std::string file = tmp.read("user/settings.dat");
+  ASSERT_EQ(file.size(), sizeof on_disk);
+  memcpy(&on_disk, file.data(), sizeof on_disk);
+  EXPECT_STREQ(on_disk.udid, g->settings.udid);
+  std::string anonymous = std::string("a:") + g->settings.udid;
+
+  svc.set_mode(WebService::DROP);
+  win("level01.map");
+  rate(3);
+  ASSERT_TRUE(pump([&] { return count("scores") == 1 && count("urate") == 1 && web_requests.empty(); }));
+  game_text_set(g->settings.name, sizeof g->settings.name, "walker");
+  svc.set_mode(WebService::SERVE);
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
+  rate(4);  // made after the change: the account's
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
+  EXPECT_TRUE(svc.rejected().empty());
+  ASSERT_EQ(svc.accepted().size(), 3u);
+  EXPECT_EQ(svc.accepted()[0].query["_uid"], anonymous);
+  EXPECT_EQ(svc.accepted()[1].query["_uid"], anonymous);
+  EXPECT_EQ(svc.accepted()[2].query["_uid"], "g:walker");
+}
+
+// A stamp ahead of the clock (set forward, then corrected) is due at once.
+TEST_F(Online, AnEntryStampedAheadOfTheClockIsDue) {
+  ASSERT_TRUE(settled());
+  svc.set_mode(WebService::DROP);
+  g_now += 30 * 86400;
+  rate(5);
+  ASSERT_TRUE(pump([&] { return count("urate") == 1 && web_requests.empty(); }));
+  g_now -= 30 * 86400;
+  svc.set_mode(WebService::SERVE);
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
+  EXPECT_EQ(svc.accepted().size(), 1u);
+}
+
+// While the name server does not answer the game runs on, the request
+// waits for the address and ends at its time-out; once the name server
+// answers, its address serves.
+TEST_F(Online, ANameServerThatNeverAnswersHoldsNothingUp) {
+  ASSERT_TRUE(settled());
+  HostCache& cache = tk_host_cache();
+  HostCache::Resolver saved = cache.resolver();
+  cache.set_resolver(silent_resolver);
+  g_gate_open = false;
+  g_gate_asked = 0;
+  setenv("TUNNELWICK_SERVICE", ("service.test:" + std::to_string(svc.port())).c_str(), 1);
+  go(STATE_MENUS_MAIN);
+  web_valid_popup(g);
+  web_ping(g);
+  game_headless_run(30);
+  ASSERT_EQ(web_requests.size(), 2u);
+  for (WebRequest* r : web_requests) EXPECT_EQ(r->conn->state, HTTP_RESOLVING);
+  web_requests[0]->conn->deadline_ms = tk_monotonic_ms() - 1;
+  ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; }));
+  EXPECT_STREQ(g->error_text, WEB_UNREACHED_TEXT);
+  EXPECT_EQ(web_requests.size(), 1u);
+  {
+    std::lock_guard<std::mutex> lock(g_gate_mu);
+    g_gate_open = true;
+  }
+  g_gate_cv.notify_all();
+  EXPECT_TRUE(pump([&] { return count("ping") == 2 && web_requests.empty(); }));
+  web_ping(g);
+  EXPECT_TRUE(pump([&] { return count("ping") == 3 && web_requests.empty(); }));
+  EXPECT_EQ(g_gate_asked, 1);
+  cache.set_resolver(saved);
+  cache.clear();
+}
+
+// Header names are read in any letter case: receipts, the reply's state,
+// errors, kinds and the map id of a shared map.
+TEST_F(Online, RepliesAreReadWhateverTheLetterCaseOfTheirHeaderNames) {
+  ASSERT_TRUE(settled());
+  LevelMap m{};
+  svc.set_map("m1", zpack(std::string(reinterpret_cast<const char*>(&m), sizeof m)), 2);
+  size_t n = 0;
+  for (WebService::HeaderCase c : {WebService::LOWER, WebService::UPPER, WebService::MIXED}) {
+    svc.set_header_case(c);
+    rate(2);
+    n++;
+    ASSERT_TRUE(pump([&] { return svc.accepted().size() == n && web_requests.empty(); })) << c;
+    EXPECT_EQ(game_reliable_pending(), 0) << c;
+    go(STATE_MENUS_MAIN);
+    svc.set_reply("valid_popup", {{"X-Response: OK", "X-Type: popup"}, "hi"});
+    web_valid_popup(g);
+    ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_POPUP; })) << c;
+    go(STATE_MENUS_MAIN);
+    svc.set_reply("valid", {{"X-Response: OK", "X-Error: Nope"}, ""});
+    web_valid(g);
+    ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; })) << c;
+    EXPECT_STREQ(g->error_text, "Nope");
+    go(STATE_MENUS_COMMUNITY);
+    web_uplay(g, "m1");
+    ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_INTRO; })) << c;
+    EXPECT_STREQ(g->map_id, "m1");
+  }
 }

@@ -78,13 +78,15 @@ TEST_F(Parts, OutboxCountsItsEntriesAndKeepsWhatItCouldNotStore) {
 TEST_F(Parts, RatingIsSignedWithTheUidMapAndStars) {
   Game* g = new Game();
   memset(static_cast<void*>(g), 0, sizeof *g);
-  game_text_set(g->settings.uid, sizeof g->settings.uid, "a:x");
+  game_text_set(g->settings.udid, sizeof g->settings.udid, "x");  // anonymous: uid a:x
   game_text_set(g->current_level_id, sizeof g->current_level_id, "12");
   submit_urate(g, 3);
   delete g;
   ASSERT_EQ(rows().len(), 1u);
-  var post = json_load(rows()[0]["data"].str())["post"];
+  var payload = json_load(rows()[0]["data"].str());
+  var post = payload["post"];
   EXPECT_EQ(var_str(post["sid"]), md5_hex(std::string("573126hjkwqZPLmnbvcXT|a:x|12|3")));
+  EXPECT_EQ(var_str(payload["identity"]["uid"]), "a:x");  // what it is delivered under
   EXPECT_EQ(var_str(post["stars"]), "3");
   EXPECT_EQ(var_str(post["lid"]), "12");
 }
@@ -117,6 +119,16 @@ TEST_F(Parts, SocialDocumentFollowsTheSignedInUser) {
   social_shutdown();
   EXPECT_EQ(social_holder, nullptr);
   EXPECT_EQ(var_str(json_load(tmp.read(file_b))["user"]["network_id"]), "00b");
+
+  // A document that cannot be written says why and answers false.
+  social_login("s", "00c", "Cy");
+  game_set_dirs(tmp.path(), tmp.file("gone"));
+  ::testing::internal::GetCapturedStderr();
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(social_doc_store());
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("No such file or directory"), std::string::npos);
+  ::testing::internal::CaptureStderr();
+  social_shutdown();
 }
 
 TEST(WebConfig, ServiceHostAndPortComeFromTheEnvironment) {

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -85,6 +86,27 @@ bool is_submission(const std::string& action) {
   return action == "scores" || action == "uscores" || action == "urate";
 }
 
+// The signature the game makes for a submission from the user id it is
+// sent under; the service holds the same secrets.
+std::string expected_sid(const WebService::Request& r) {
+  auto f = [&](const char* k) { return WebService::Request::field(r.form, k); };
+  std::string uid = WebService::Request::field(r.query, "_uid");
+  std::string action = r.action();
+  if (action == "urate") return md5_hex("573126hjkwqZPLmnbvcXT|" + uid + "|" + f("lid") + "|" + f("stars"));
+  std::string secret = action == "scores" ? "q3wmz7tkx2vb9pr4ld8hs6fy1ncg" : "7302wertyKPLmzqaBVXcvbn64";
+  return md5_hex(secret + "|" + uid + "|" + f("lid") + "|" + f("ltitle") + "|" + f("tm") + "|" + f("deaths") + "|" +
+                 f("ach"));
+}
+
+std::string cased(const std::string& name, WebService::HeaderCase c) {
+  std::string out = name;
+  for (size_t i = 0; i < out.size(); i++) {
+    bool up = c == WebService::UPPER || (c == WebService::MIXED && i % 2 == 1);
+    if (c != WebService::AS_IS) out[i] = static_cast<char>(up ? toupper(out[i]) : tolower(out[i]));
+  }
+  return out;
+}
+
 }  // namespace
 
 WebService::WebService() {
@@ -128,9 +150,17 @@ void WebService::set_duplicate_receipts(bool dup) {
   std::lock_guard<std::mutex> g(mu_);
   duplicate_receipts_ = dup;
 }
+void WebService::set_header_case(HeaderCase c) {
+  std::lock_guard<std::mutex> g(mu_);
+  header_case_ = c;
+}
 void WebService::set_reply(const std::string& action, const Reply& r) {
   std::lock_guard<std::mutex> g(mu_);
   replies_[action] = r;
+}
+void WebService::clear_reply(const std::string& action) {
+  std::lock_guard<std::mutex> g(mu_);
+  replies_.erase(action);
 }
 void WebService::set_map(const std::string& id, const std::string& packed, int stars) {
   std::lock_guard<std::mutex> g(mu_);
@@ -158,6 +188,10 @@ std::vector<WebService::Request> WebService::requests(const std::string& action)
 std::vector<WebService::Request> WebService::accepted() const {
   std::lock_guard<std::mutex> g(mu_);
   return accepted_;
+}
+std::vector<WebService::Request> WebService::rejected() const {
+  std::lock_guard<std::mutex> g(mu_);
+  return rejected_;
 }
 
 // A request is complete once its head and Content-Length bytes of body came.
@@ -216,11 +250,19 @@ std::string WebService::answer(const Request& r) {
     headers.push_back("X-Receipt: " + pending_duplicate_);
     pending_duplicate_.clear();
   }
+  std::string status = "200 OK";
   std::string receipt = r.receipt();
   if (is_submission(action) && !receipt.empty()) {
     bool seen = false;
     for (const Request& a : accepted_) seen = seen || a.receipt() == receipt;
-    if (!seen) accepted_.push_back(r);
+    if (Request::field(r.form, "sid") != expected_sid(r)) {
+      status = "400 Bad Request";
+      headers.push_back("X-Error: Bad request: sid does not match");
+      rejected_.push_back(r);
+    } else if (!seen && mode_ != OTHER_RECEIPT) {
+      accepted_.push_back(r);
+    }
+    if (mode_ == OTHER_RECEIPT) receipt = md5_hex("another " + receipt);
     if (!omit_receipts_) {
       headers.push_back("X-Receipt: " + receipt);
       if (duplicate_receipts_) {
@@ -229,10 +271,13 @@ std::string WebService::answer(const Request& r) {
       }
     }
   }
-  std::string out = "HTTP/1.0 200 OK\r\n";
-  for (const std::string& h : headers) out += h + "\r\n";
-  out += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
-  return out + body;
+  headers.push_back("Content-Length: " + std::to_string(body.size()));
+  std::string out = "HTTP/1.0 " + status + "\r\n";
+  for (const std::string& h : headers) {
+    size_t colon = h.find(':');
+    out += cased(h.substr(0, colon), header_case_) + h.substr(colon) + "\r\n";
+  }
+  return out + "\r\n" + body;
 }
 
 void WebService::respond(int fd, const Request& r) {
@@ -294,7 +339,8 @@ void WebService::run() {
         if (mode == HOLD) held_.push_back({c.fd, r});
       }
       switch (mode) {
-        case SERVE: respond(c.fd, r); break;
+        case SERVE:
+        case OTHER_RECEIPT: respond(c.fd, r); break;
         case DROP: close(c.fd); break;
         case HOLD: break;
         case FAIL500:
@@ -304,6 +350,14 @@ void WebService::run() {
         case GARBAGE:
           send_all(c.fd, std::string(1, '\0') + "\xff garbage X-Response: OK\r\nX-Receipt: " + r.receipt() +
                              "\r\nX-Type: popup\r\n\r\n\x01\x02");
+          close(c.fd);
+          break;
+        case EMPTY:
+          send_all(c.fd, "HTTP/1.0 200 OK\r\n\r\n");
+          close(c.fd);
+          break;
+        case CUT:
+          send_all(c.fd, "HTTP/1.0 200 OK\r\nX-Response: OK\r\nX-Receipt: " + r.receipt().substr(0, 7));
           close(c.fd);
           break;
       }

@@ -2,6 +2,9 @@
 // served by one thread of its own. It answers every action of the game as
 // the game expects (receipts for the submissions, community pages, shared
 // maps) and can be told to misbehave. Every request it reads is recorded.
+// Like the real service it checks the signature ("sid") of a submission
+// against the user id the request carries: a mismatch is answered 400 with
+// the receipt and an error, and the submission is not taken.
 #pragma once
 
 #include <map>
@@ -19,7 +22,12 @@ class WebService {
     HOLD,     // read the request and answer nothing until release_held()
     FAIL500,  // "HTTP/1.0 500" without the service's headers
     GARBAGE,  // bytes that are no HTTP reply at all
+    EMPTY,    // a status line and nothing else
+    CUT,      // a reply cut off inside its header block
+    OTHER_RECEIPT,  // answer as expected, but with the receipt of another id
   };
+  // The letter case of the names of the header lines it sends.
+  enum HeaderCase { AS_IS, LOWER, UPPER, MIXED };
 
   struct Request {
     std::string method;  // "GET" or "POST"
@@ -57,7 +65,9 @@ class WebService {
   // Every receipt is sent twice, and once more in the reply to the next
   // request of any kind.
   void set_duplicate_receipts(bool dup);
+  void set_header_case(HeaderCase c);
   void set_reply(const std::string& action, const Reply& r);
+  void clear_reply(const std::string& action);
   // The packed map that "uplay" sends for the id, and the rating with it.
   void set_map(const std::string& id, const std::string& packed, int stars);
   // Answers the held requests as the service would now.
@@ -68,6 +78,8 @@ class WebService {
   // Submissions the service took, once per receipt id (a repeat of an id it
   // has seen is answered again but not taken again).
   std::vector<Request> accepted() const;
+  // Submissions whose signature did not match the user id they came with.
+  std::vector<Request> rejected() const;
 
  private:
   struct Conn {
@@ -88,11 +100,13 @@ class WebService {
   Mode mode_ = SERVE;
   bool omit_receipts_ = false;
   bool duplicate_receipts_ = false;
+  HeaderCase header_case_ = AS_IS;
   std::string pending_duplicate_;
   std::map<std::string, Reply> replies_;
   std::map<std::string, std::pair<std::string, int>> maps_;
   std::vector<Request> log_;
   std::vector<Request> accepted_;
+  std::vector<Request> rejected_;
   std::vector<std::pair<int, Request>> held_;
   bool release_ = false;
 };

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 #include "util/encode.h"
 #include "util/error.h"
@@ -48,23 +47,6 @@ TEST(UrlEscape, LettersAndDigitsOnlyStayPlain) {
   EXPECT_EQ(url_escape("a b&c~"), "a%20b%26c%7e");
   EXPECT_EQ(url_escape(std::string("\0\t:", 3)), "%00%09%3a");
   EXPECT_EQ(url_escape("xyz", 2), "xy");
-}
-
-TEST(UrlEncode, LengthAndBufferBounds) {
-  EXPECT_EQ(url_encode_len("a-1", 3), 6u);
-  EXPECT_EQ(url_encode_len("", 0), 1u);
-  char buf[8];
-  std::memset(buf, 'Z', sizeof buf);
-  EXPECT_EQ(url_encode("a b", 3, buf, sizeof buf), 5u);
-  EXPECT_STREQ(buf, "a%20b");
-  EXPECT_EQ(buf[7], 0);  // the rest is zero-filled
-  // Room for "ab" and "%" but not a whole escape: the escape is left out.
-  std::memset(buf, 'Z', sizeof buf);
-  EXPECT_EQ(url_encode("ab c", 4, buf, 5), 2u);
-  EXPECT_STREQ(buf, "ab");
-  EXPECT_EQ(url_encode("abc", 3, buf, 3), 2u);
-  EXPECT_STREQ(buf, "ab");
-  EXPECT_EQ(url_encode("abc", 3, buf, 0), 0u);
 }
 
 TEST(StrReplaceAll, ReplacesEveryOccurrence) {

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "driver/audio.h"
+#include "driver/driver.h"
 #include "editor/edit_files.h"
 #include "editor/edit_menu.h"
 #include "editor/edit_text.h"
@@ -17,6 +18,8 @@
 #include "game/pack.h"
 #include "game/paths.h"
 #include "gfx/transition.h"
+#include "menus/menus_settings.h"
+#include "online/web_config.h"
 #include "support/text_field_rule.h"
 #include "util/db.h"
 
@@ -226,6 +229,39 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   settle();
   EXPECT_STREQ(g->error_text, "Error importing map.");
   EXPECT_EQ(g->error_return_state, STATE_MENUS_EDIT);
+}
+
+// Every page the game opens lies on the service TUNNELWICK_SERVICE names,
+// whichever screen opens it.
+TEST_F(EditDialogs, EveryPageLinkFollowsTheService) {
+  auto go = [&](int id) {
+    g->transition(TRANS_NONE, id);
+    settle();
+  };
+  static_cast<MenusSettings*>(state_get(STATE_MENUS_SETTINGS))->settings_tab = PAGE_OPTIONS;
+  for (const char* service : {"127.0.0.1:2", "127.0.0.2:8080"}) {
+    setenv("TUNNELWICK_SERVICE", service, 1);
+    auto opened = [&](const char* how, const char* page) {
+      std::string link = g_driver->last_weblink;
+      EXPECT_EQ(link.rfind(std::string("http://") + service + page, 0), 0u) << how << ": " << link;
+      g_driver->last_weblink.clear();
+    };
+    go(STATE_EDIT_MENU);
+    click("View Tutorials");
+    opened("editor menu", WEB_PAGE_TUTORIAL);
+    go(STATE_EDIT_HELP);
+    click("View Tutorials");
+    opened("editor help", WEB_PAGE_TUTORIAL);
+    go(STATE_MENUS_MAIN);
+    click("Become a Fan");
+    opened("main menu", WEB_PAGE_FAN);
+    go(STATE_MENUS_PLAY);
+    click("Leaderboard");
+    opened("sector screen", WEB_PAGE_SCORES);
+    go(STATE_MENUS_SETTINGS);
+    click("New Account");
+    opened("settings", WEB_PAGE_SIGNUP);
+  }
 }
 
 }  // namespace

@@ -123,6 +123,17 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   ASSERT_EQ(g->state, STATE_EDIT_MENU);
   var row = db_query(game_db(GAME_DB_USER), "select title from levels where id = ?", var(g->current_level_id));
   EXPECT_EQ(row[0]["title"].str(), title.substr(0, 254));
+  // The drawing screen's status texts are set before its first picture,
+  // which a transition captures before any step runs.
+  g->transition(TRANS_NONE, STATE_EDIT_MAIN);
+  std::vector<std::string> at_entry;
+  for (const char* name : {"title", "hint", "pos"}) at_entry.push_back(current()->root.find(name)->get_value_s());
+  game_headless_run(1);
+  for (const char* name : {"title", "hint", "pos"}) {
+    EXPECT_EQ(current()->root.find(name)->get_value_s(), at_entry.front()) << name;
+    at_entry.erase(at_entry.begin());
+  }
+  g->transition(TRANS_NONE, STATE_EDIT_MENU);
   // Shown cut to one line, the long title leaves the column inside the view.
   buttons.clear();
   current()->root.measure();

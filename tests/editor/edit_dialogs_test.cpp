@@ -9,6 +9,8 @@
 #include "driver/audio.h"
 #include "driver/driver.h"
 #include "editor/edit_files.h"
+#include "editor/edit_help.h"
+#include "editor/edit_share.h"
 #include "editor/edit_menu.h"
 #include "editor/edit_text.h"
 #include "editor/editor.h"
@@ -240,6 +242,35 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   settle();
   EXPECT_STREQ(g->error_text, "Error importing map.");
   EXPECT_EQ(g->error_return_state, STATE_MENUS_EDIT);
+}
+
+// The long texts of the help and the share rules lie on the dialog ground
+// of a menu box, and that frame with everything on it lies inside the view.
+TEST_F(EditDialogs, LongTextsLieOnTheDialogGroundInsideTheView) {
+  g->level.map.changes = g->level.map.win_changes = g->level.map.share_changes = 2;  // every row shown
+  for (auto [id, text] : {std::pair<int, const char*>{STATE_EDIT_HELP, EDIT_HELP_TEXT}, {STATE_EDIT_SHARE, EDIT_SHARE_RULES}}) {
+    g->transition(TRANS_NONE, id);
+    settle();
+    current()->root.measure();
+    Widget* ground = find_label(&current()->root, text);
+    while (ground && !dynamic_cast<MenuBox*>(ground)) ground = ground->parent;
+    ASSERT_NE(ground, nullptr) << id;
+    float gx, gy;
+    ground->abs_pos(&gx, &gy);
+    EXPECT_GE(gx, 0) << id;
+    EXPECT_GE(gy, 0) << id;
+    EXPECT_LE(gx + ground->w, 640) << id;
+    EXPECT_LE(gy + ground->h, 640) << id;
+    std::vector<Widget*> buttons;
+    ground->collect_focusable(&buttons);
+    EXPECT_GE(buttons.size(), 2u);
+    for (Widget* w : buttons) {
+      float x, y;
+      w->abs_pos(&x, &y);
+      EXPECT_GE(y, gy + ground->cy) << id;
+      EXPECT_LE(y + w->h, gy + ground->cy + ground->ch) << id;
+    }
+  }
 }
 
 // Every page the game opens lies on the service TUNNELWICK_SERVICE names,

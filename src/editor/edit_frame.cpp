@@ -14,6 +14,7 @@
 #include "game/world.h"
 #include "gfx/transition.h"
 #include "util/db.h"
+#include "online/web_config.h"
 
 static bool g_dirty;
 // Set while the editor switches to the error screen after a failed save:
@@ -114,10 +115,8 @@ int edit_help_return(const Game* g) {
   return id == STATE_EDIT_MAIN || id == STATE_EDIT_MENU ? id : STATE_EDIT_MENU;
 }
 
-const char* const EDIT_TUTORIAL_PAGE = "http://tunnelwick.example.org/tunnelwick/tutorial.php";
-
 void edit_open_tutorials(Game*) {
-  if (g_driver) g_driver->weblink(EDIT_TUTORIAL_PAGE, 0);
+  if (g_driver) g_driver->weblink(web_page_url(WEB_PAGE_TUTORIAL).c_str(), 0);
 }
 
 void edit_text_to_slot(char* slot, const std::string& text) {

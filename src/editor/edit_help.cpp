@@ -16,6 +16,10 @@ const char* const EDIT_HELP_TEXT =
     "Number pad :: Select arrow tiles\nS :: Select a tile using a dialog\nD :: Draw tiles tool\n"
     "F :: Fill tiles tool\nE :: Erase tiles tool\nC :: Copy tile tool\nZ :: Undo / Redo\n";
 
+// The dark ground of the menu box under the long texts of the help and the
+// share rules, which are hard to read straight on the bright background.
+enum { HELP_GROUND_MARGIN = 40 };
+
 void EditHelp::build() {
   // The 27 lines of keys take the smaller font, so that the column with its
   // heading and both buttons fits the 640-unit view.
@@ -35,7 +39,7 @@ void EditHelp::build() {
   t->st(SW_WIDTH, 320);
   t->st(SW_HEIGHT, 426);
   t->restyle();
-  add_centred(t);
+  add_centred(gui_menu_box(t, HELP_GROUND_MARGIN));
 }
 
 void EditHelp::action(int code, const Event& e) {

@@ -87,8 +87,8 @@ void EditMain::init() {
   top->add(gui_tool_icon("icon-eyedrop", EDIT_TOOL_COPY, "Copy Tile", "i-copy"));
   top->add(gui_tool_icon("icon-restart", EDIT_ACT_UNDO, "Undo / Redo", "i-undo"));
   top->add(gui_tool_icon("icon-help", EDIT_ACT_HELP, "Help", "i-help"));
-  top->add(label_box(font, "title", "[title]", TITLE_BOX_W));
-  title_text = "[title]";
+  top->add(label_box(font, "title", "", TITLE_BOX_W));
+  title_text.clear();
   EIcon* sel = new EIcon;
   sel->hint = "Select Tiles";
   sel->name = "i-sel";
@@ -106,7 +106,7 @@ void EditMain::init() {
 
   Table* bottom = bar();
   bottom->add(label_box(font, "pos", "n/a", 100));
-  Box* hint = label_box(font, "hint", "[hint]", 340);
+  Box* hint = label_box(font, "hint", "", 340);
   hint->content()->st4(SW_PAD, 5, 10, 5, 10);
   hint->content()->restyle();
   bottom->add(hint);
@@ -119,6 +119,9 @@ void EditMain::init() {
   root.add(bottom, 0, VIEW_SIZE - bottom->h);
 
   tool_icons(tool);
+  // The status texts are there from the first picture on, which the
+  // transition captures before any step runs.
+  status();
 }
 
 void EditMain::deinit() {

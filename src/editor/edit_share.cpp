@@ -27,7 +27,10 @@ static const char* const RESHARE_WARNING =
     "Warning!  Re-sharing this map will reset all scores and ratings.  Only re-share a map if you REALLY "
     "need to.";
 
-enum { WARNING_BG = 0xff5555 };
+// The long rules lie on the dark ground of a menu box, readable over the
+// bright background; wrapped this wide, the dialog with all its rows fits
+// the view inside that frame.
+enum { WARNING_BG = 0xff5555, SHARE_GROUND_MARGIN = 40, SHARE_TEXT_W = 540 };
 
 bool edit_may_share(Game* g) {
   edit_recount_limits(g);
@@ -43,22 +46,22 @@ void EditShare::build() {
   t->add(edit_title(game));
   if (may) {
     t->new_row();
-    t->add(edit_centred_label(font2, "Are you sure you want to Share this Map?", 640));
+    t->add(edit_centred_label(font2, "Are you sure you want to Share this Map?", SHARE_TEXT_W));
   }
   if (game->level.map.share_changes != 0) {
     Label* warning = new Label(font2, RESHARE_WARNING);
-    warning->st(SW_WIDTH, 426);
+    warning->st(SW_WIDTH, SHARE_TEXT_W);
     warning->st(SW_ALIGN, 0);
     warning->st(SW_BG_COLOR, WARNING_BG);
     warning->st4(SW_PAD, 10, 10, 10, 10);
-    warning->st4(SW_MARGIN, 10, 10, 10, 10);
+    warning->st4(SW_MARGIN, 5, 10, 5, 10);
     warning->restyle();
     // Boxed, the red block keeps its own width instead of the column's.
     t->new_row();
     t->add(new Box(warning));
   }
-  Label* rules = edit_centred_label(font2, EDIT_SHARE_RULES, 426);
-  rules->st4(SW_MARGIN, 10, 10, 10, 10);
+  Label* rules = edit_centred_label(font2, EDIT_SHARE_RULES, SHARE_TEXT_W);
+  rules->st4(SW_MARGIN, 5, 10, 5, 10);
   rules->restyle();
   t->new_row();
   t->add(rules);
@@ -73,7 +76,7 @@ void EditShare::build() {
   t->st(SW_WIDTH, 320);
   t->st(SW_HEIGHT, 426);
   t->restyle();
-  add_centred(t);
+  add_centred(gui_menu_box(t, SHARE_GROUND_MARGIN));
 }
 
 void EditShare::action(int code, const Event& e) {

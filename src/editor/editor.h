@@ -53,9 +53,8 @@ void edit_quit_to_maps(Game* g);
 // Remembers the current screen as the help's return state, saves, then
 // fades to the help.
 void edit_open_help(Game* g);
-// The tutorial page of the web service, opened in the system browser by
-// the editor menu and the help.
-extern const char* const EDIT_TUTORIAL_PAGE;
+// Opens the tutorial page of the web service in the system browser (the
+// editor menu and the help).
 void edit_open_tutorials(Game* g);
 
 // Where the help goes back to: the remembered screen when it is one of the

@@ -58,6 +58,20 @@ static bool is_escape(const Event& e) {
 
 // ---- PlayIntro
 
+// The intro text's width on the card.
+constexpr int INTRO_W = 420;
+
+// The text wrapped at the width, each line that is still wider (a word
+// longer than the width) cut with "..." so that the card keeps its width.
+static std::string fit_lines(int font, const std::string& text, float width) {
+  std::string out;
+  for (const std::string& line : text_wrap(font, text, width)) {
+    if (!out.empty()) out += "\n";
+    out += text_fit(font, line, width);
+  }
+  return out;
+}
+
 void PlayIntro::init() {
   level_music(game);
   root.reset();
@@ -67,8 +81,8 @@ void PlayIntro::init() {
   t->new_row();
   t->add(gui_level_title(game->level_title));
   if (game->level_intro[0]) {
-    Label* intro = new Label(font2, game->level_intro);
-    intro->st(SW_WIDTH, 420);
+    Label* intro = new Label(font2, fit_lines(font2, game->level_intro, INTRO_W));
+    intro->st(SW_WIDTH, INTRO_W);
     intro->st(SW_ALIGN, 0);
     intro->st4(SW_MARGIN, 20, 0, 20, 0);
     intro->restyle();

@@ -1,5 +1,6 @@
 // The results screen.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,21 +22,41 @@ static void add_row(Table* t, int font, const std::string& name, const std::stri
   t->add(new Label(font, value));
 }
 
-// One earned achievement: its medal and its title.
-static Widget* medal(int font, const AchInfo& a) {
-  Table* t = new Table;
-  t->new_row();
-  Widget* pic = new Widget;
-  pic->st(SW_WIDTH, 40);
-  pic->st(SW_HEIGHT, 40);
-  if (a.image[0]) pic->st(SW_ICON_IMG, gfx_img_load(a.image));
-  pic->restyle();
-  t->add(pic);
-  Label* l = new Label(font, a.title[0] ? a.title : a.name);
-  l->st4(SW_MARGIN, 10, 10, 0, 6);
-  l->restyle();
-  t->add(l);
-  return t;
+// The card's width: that of the level title above.
+constexpr int CARD_W = 426;
+constexpr int MEDAL_SIZE = 40;
+constexpr int MEDAL_GAP = 4;
+
+static std::string field_text(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
+
+// The earned achievements side by side on one line, each its medal over its
+// title, the titles cut to their share of the card's width.
+static Widget* medals(int font, const std::vector<const AchInfo*>& earned) {
+  Table* row = new Table;
+  row->new_row();
+  int cell = CARD_W / static_cast<int>(earned.size());
+  for (const AchInfo* a : earned) {
+    Widget* pic = new Widget;
+    pic->st(SW_WIDTH, MEDAL_SIZE);
+    pic->st(SW_HEIGHT, MEDAL_SIZE);
+    std::string image = field_text(a->image, sizeof a->image);
+    if (!image.empty()) pic->st(SW_ICON_IMG, gfx_img_load(image.c_str()));
+    pic->restyle();
+    std::string title = field_text(a->title, sizeof a->title);
+    if (title.empty()) title = field_text(a->name, sizeof a->name);
+    Table* m = new Table;
+    m->new_row();
+    m->add(new Box(pic));
+    m->new_row();
+    m->add(new Box(new Label(font, text_fit(font, title, static_cast<float>(cell - 2 * MEDAL_GAP)))));
+    Box* b = new Box(m);
+    b->st(SW_WIDTH, cell);
+    b->st(SW_FIXED, 1);
+    b->st4(SW_MARGIN, MEDAL_GAP, 0, 0, 0);
+    b->restyle();
+    row->add(b);
+  }
+  return row;
 }
 
 void PlayWin::init() {
@@ -66,11 +87,12 @@ void PlayWin::init() {
   t->new_row();
   t->add(new Box(rows));
 
-  for (int i = 1; i < PROGRESS_ACHS; i++) {
-    const AchInfo& a = game->progress.achs[i];
-    if (!game->last_ach[i] || !a.name[0]) continue;
+  std::vector<const AchInfo*> earned;
+  for (int i = 1; i < PROGRESS_ACHS; i++)
+    if (game->last_ach[i] && game->progress.achs[i].name[0]) earned.push_back(&game->progress.achs[i]);
+  if (!earned.empty()) {
     t->new_row();
-    t->add(new Box(medal(font2, a)));
+    t->add(new Box(medals(font2, earned)));
   }
 
   if (game->return_menu == STATE_MENUS_COMMUNITY) {

@@ -1,7 +1,10 @@
 #include "menus/level_panel.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "game/game.h"
 #include "game/levels_db.h"
@@ -20,6 +23,17 @@ const uint32_t PANEL_NEWEST_RUN_BG = 0x512000;
 const uint32_t PANEL_ACH_HOVER = 0xffc83a;
 // More cartridges than this would not fit the panel's row.
 const int PANEL_MAX_CARTS = 8;
+// The title row's width and the room inside it for the one-line title.
+const int PANEL_TITLE_W = 240;
+const int PANEL_TITLE_PAD = 5;
+// The text area: the same size whatever it shows, so that the rows below it
+// never move.
+const int PANEL_TEXT_W = 230;
+const int PANEL_TEXT_H = 102;
+const int PANEL_TEXT_PAD = 5;
+const int PANEL_TEXT_WRAP = 220;
+const int PANEL_ACH_ICON = 76;
+const int PANEL_ACH_BORDER = 2;
 
 Widget* picture(const char* image, int size) {
   Widget* w = new Widget;
@@ -54,8 +68,8 @@ Widget* achievements(Game* g, const LevelInfo& l) {
     std::fprintf(stderr, "ach:%s,%d\n", ach_name, a);
     if (a == 0) continue;
     Widget* w = new Widget;
-    w->st(SW_WIDTH, 76);
-    w->st(SW_HEIGHT, 76);
+    w->st(SW_WIDTH, PANEL_ACH_ICON);
+    w->st(SW_HEIGHT, PANEL_ACH_ICON);
     char image[sizeof g->progress.achs[a].image + 1] = {};
     std::memcpy(image, g->progress.achs[a].image, sizeof g->progress.achs[a].image);
     w->st(SW_ICON_IMG, gfx_img_load(image));
@@ -65,24 +79,30 @@ Widget* achievements(Game* g, const LevelInfo& l) {
     w->leave_code = PANEL_ACT_ACH;
     w->st(SW_SOUND_DOWN, GUI_SOUND_DOWN);
     w->st(SW_SOUND_FOCUS, GUI_SOUND_ENTER);
-    w->st4(SW_BORDER, 2, 2, 2, 2);
+    w->st4(SW_BORDER, PANEL_ACH_BORDER, PANEL_ACH_BORDER, PANEL_ACH_BORDER, PANEL_ACH_BORDER);
     w->st(SW_BORDER_COLOR, PANEL_DARK);
     w->st(STYLE_HOVER, SW_BORDER_COLOR, PANEL_ACH_HOVER);
     w->st(STYLE_HOVER_FOCUS, SW_BORDER_COLOR, PANEL_ACH_HOVER);
     w->restyle();
     row->add(cart_box(w));
   }
-  return box(row, PANEL_DARK);
+  // As tall with one icon, or none, as with three.
+  Box* b = box(row, PANEL_DARK);
+  b->st(SW_HEIGHT, PANEL_ACH_ICON + 2 * PANEL_ACH_BORDER);
+  b->restyle();
+  return b;
 }
 
+// One line: a long title ends in "..." instead of widening the panel.
 Widget* title(const char* text) {
-  Box* inner = new Box(new MyLabel(font_load("font2"), text));
+  int font = font_load("font2");
+  Box* inner = new Box(new MyLabel(font, text_fit(font, text, PANEL_TITLE_W - 2 * PANEL_TITLE_PAD)));
   inner->st(SW_ALIGN, -1);
-  inner->st4(SW_PAD, 5, 5, 5, 5);
+  inner->st4(SW_PAD, PANEL_TITLE_PAD, PANEL_TITLE_PAD, PANEL_TITLE_PAD, PANEL_TITLE_PAD);
   inner->restyle();
   Table* t = new Table;
   t->add(inner);
-  t->st(SW_WIDTH, 240);
+  t->st(SW_WIDTH, PANEL_TITLE_W);
   t->restyle();
   return box(t, PANEL_TITLE_BG);
 }
@@ -133,7 +153,6 @@ Widget* run_row(const RunRecord& r, bool newest) {
   if (newest) row->st(SW_BG_COLOR, PANEL_NEWEST_RUN_BG);
   row->restyle();
   row->new_row();
-  if (!r.valid) return row;
   int font = font_load("font2s");
   char text[64];
 
@@ -163,23 +182,92 @@ Widget* run_row(const RunRecord& r, bool newest) {
   return row;
 }
 
-Widget* text_block(const std::string& text) {
-  MyLabel* label = new MyLabel(font_load("font2"), text);
-  label->st(SW_WIDTH, 220);
+// The text wrapped at the text area's width, cut to the lines that fit the
+// height; the last line kept ends in "..." when some were cut.
+std::string fit_lines(int font, const std::string& text, float height) {
+  std::vector<std::string> lines = text_wrap(font, text, PANEL_TEXT_WRAP);
+  size_t room = static_cast<size_t>(std::max(0.0f, height) / std::max(1, font_height(font)));
+  if (lines.size() <= room) return text;
+  if (room == 0) return "";
+  lines[room - 1] = text_fit(font, lines[room - 1] + " " + lines[room], PANEL_TEXT_WRAP);
+  lines.resize(room);
+  std::string out;
+  for (size_t i = 0; i < lines.size(); i++) out += (i ? "\n" : "") + lines[i];
+  return out;
+}
+
+MyLabel* text_label(const std::string& text, float height) {
+  int font = font_load("font2");
+  MyLabel* label = new MyLabel(font, fit_lines(font, text, height));
+  label->st(SW_WIDTH, PANEL_TEXT_WRAP);
   label->st(SW_ALIGN, 0);
   label->restyle();
-  Box* b = new Box(label);
-  b->st(SW_WIDTH, 230);
-  b->st(SW_HEIGHT, 102);
+  return label;
+}
+
+// The text area's fixed place around its content.
+Widget* text_area(Widget* content) {
+  Box* b = new Box(content);
+  b->st(SW_WIDTH, PANEL_TEXT_W);
+  b->st(SW_HEIGHT, PANEL_TEXT_H);
   b->st(SW_FIXED, 1);
-  b->st4(SW_PAD, 5, 5, 5, 5);
   b->restyle();
   Container* c = new Container;
-  c->st(SW_WIDTH, 230);
-  c->st(SW_HEIGHT, 102);
+  c->st(SW_WIDTH, PANEL_TEXT_W);
+  c->st(SW_HEIGHT, PANEL_TEXT_H);
   c->restyle();
   c->add(b, 0, 0);
   return c;
+}
+
+Widget* text_block(const std::string& text) {
+  Box* b = new Box(text_label(text, PANEL_TEXT_H - 2 * PANEL_TEXT_PAD));
+  b->st4(SW_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD);
+  b->restyle();
+  return text_area(b);
+}
+
+// A won level: its runs, newest first, and the level's own text in the
+// room they leave.
+Widget* runs_block(const LevelInfo& l, const std::string& text) {
+  Table* t = new Table;
+  bool newest = true;
+  for (const RunRecord& r : l.history) {
+    if (!r.valid) continue;
+    t->new_row();
+    t->add(run_row(r, newest));
+    newest = false;
+    if (t->rows() == 3) break;
+  }
+  t->measure();
+  float room = PANEL_TEXT_H - t->h - 2 * PANEL_TEXT_PAD;
+  MyLabel* label = text_label(text, room);
+  if (label->text.empty()) {
+    delete label;
+  } else {
+    Box* b = new Box(label);
+    b->st4(SW_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD);
+    b->restyle();
+    t->new_row();
+    t->add(b);
+  }
+  return text_area(t);
+}
+
+// The height a row would take; the row is thrown away.
+float row_height(Widget* row) {
+  row->measure();
+  float h = row->h;
+  delete row;
+  return h;
+}
+
+Widget* spacer(float height) {
+  Widget* w = new Widget;
+  w->st(SW_HEIGHT, static_cast<int>(std::ceil(height)));
+  w->st(SW_BG_COLOR, PANEL_DARK);
+  w->restyle();
+  return w;
 }
 
 std::string blank_to_default(const std::string& text) {
@@ -246,13 +334,26 @@ void level_panel(Game* g, Container& root) {
   text->name = "cur_text";
   p->new_row();
   p->add(text);
+  // A level without cartridges or crystals leaves their room empty above
+  // the buttons, so that Play and Leaderboard keep their place.
+  LevelInfo full = l;
+  full.total_carts = std::max(full.total_carts, 1);
+  float missing = 0;
   if (l.total_carts != 0) {
     p->new_row();
     p->add(cartridges(l));
+  } else {
+    missing += row_height(cartridges(full));
   }
   if (l.has_jewels) {
     p->new_row();
     p->add(crystals(l));
+  } else {
+    missing += row_height(crystals(full));
+  }
+  if (missing > 0) {
+    p->new_row();
+    p->add(spacer(missing));
   }
   p->new_row();
   p->add(glow_box(new Box(level_locked(l) ? gui_menu_button_small("Locked", "icon-lock")
@@ -288,12 +389,7 @@ void level_details(Game* g, Container& root, int ach) {
   } else if (l.plays == 0) {
     content = text_block(level_intro_text(g));
   } else {
-    Table* runs = new Table;
-    for (int i = 0; i < 3; i++) {
-      runs->new_row();
-      runs->add(run_row(l.history[i], i == 0));
-    }
-    content = runs;
+    content = runs_block(l, level_intro_text(g));
   }
   Box* b = box(content, PANEL_TEXT_BG);
   b->name = "cur_text";

@@ -9,6 +9,22 @@ Box::Box(Widget* c) {
 
 Widget* Box::content() { return children.empty() ? nullptr : children[0]; }
 
+// The content's own size: where the last layout put it does not count, or
+// a Box larger than its content would grow by that offset at every change.
+void Box::measure() {
+  float mw = 0, mh = 0;
+  for (Widget* c : children) {
+    c->measure();
+    mw = std::max(mw, c->nat_w);
+    mh = std::max(mh, c->nat_h);
+  }
+  content_w = mw;
+  content_h = mh;
+  box_measure();
+  box_resize();
+  layout_children();
+}
+
 void Box::layout_children() {
   for (Widget* c : children) {
     c->resize(c->nat_w, c->nat_h);

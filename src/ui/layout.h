@@ -12,6 +12,7 @@ class Box : public Container {
  public:
   explicit Box(Widget* content = nullptr);
   Widget* content();
+  void measure() override;
 
  protected:
   void layout_children() override;

@@ -7,7 +7,10 @@
 #include <fstream>
 
 #include "driver/audio.h"
+#include "driver/driver.h"
 #include "editor/edit_files.h"
+#include "editor/edit_help.h"
+#include "editor/edit_share.h"
 #include "editor/edit_menu.h"
 #include "editor/edit_ops.h"
 #include "editor/edit_text.h"
@@ -19,6 +22,8 @@
 #include "game/paths.h"
 #include "gfx/transition.h"
 #include "support/write_faults.h"
+#include "menus/menus_settings.h"
+#include "online/web_config.h"
 #include "support/text_field_rule.h"
 #include "util/db.h"
 
@@ -127,6 +132,17 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   ASSERT_EQ(g->state, STATE_EDIT_MENU);
   var row = db_query(game_db(GAME_DB_USER), "select title from levels where id = ?", var(g->current_level_id));
   EXPECT_EQ(row[0]["title"].str(), title.substr(0, 254));
+  // The drawing screen's status texts are set before its first picture,
+  // which a transition captures before any step runs.
+  g->transition(TRANS_NONE, STATE_EDIT_MAIN);
+  std::vector<std::string> at_entry;
+  for (const char* name : {"title", "hint", "pos"}) at_entry.push_back(current()->root.find(name)->get_value_s());
+  game_headless_run(1);
+  for (const char* name : {"title", "hint", "pos"}) {
+    EXPECT_EQ(current()->root.find(name)->get_value_s(), at_entry.front()) << name;
+    at_entry.erase(at_entry.begin());
+  }
+  g->transition(TRANS_NONE, STATE_EDIT_MENU);
   // Shown cut to one line, the long title leaves the column inside the view.
   buttons.clear();
   current()->root.measure();
@@ -335,6 +351,68 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   settle();
   EXPECT_STREQ(g->error_text, "Error importing map.");
   EXPECT_EQ(g->error_return_state, STATE_MENUS_EDIT);
+}
+
+// The long texts of the help and the share rules lie on the dialog ground
+// of a menu box, and that frame with everything on it lies inside the view.
+TEST_F(EditDialogs, LongTextsLieOnTheDialogGroundInsideTheView) {
+  g->level.map.changes = g->level.map.win_changes = g->level.map.share_changes = 2;  // every row shown
+  for (auto [id, text] : {std::pair<int, const char*>{STATE_EDIT_HELP, EDIT_HELP_TEXT}, {STATE_EDIT_SHARE, EDIT_SHARE_RULES}}) {
+    g->transition(TRANS_NONE, id);
+    settle();
+    current()->root.measure();
+    Widget* ground = find_label(&current()->root, text);
+    while (ground && !dynamic_cast<MenuBox*>(ground)) ground = ground->parent;
+    ASSERT_NE(ground, nullptr) << id;
+    float gx, gy;
+    ground->abs_pos(&gx, &gy);
+    EXPECT_GE(gx, 0) << id;
+    EXPECT_GE(gy, 0) << id;
+    EXPECT_LE(gx + ground->w, 640) << id;
+    EXPECT_LE(gy + ground->h, 640) << id;
+    std::vector<Widget*> buttons;
+    ground->collect_focusable(&buttons);
+    EXPECT_GE(buttons.size(), 2u);
+    for (Widget* w : buttons) {
+      float x, y;
+      w->abs_pos(&x, &y);
+      EXPECT_GE(y, gy + ground->cy) << id;
+      EXPECT_LE(y + w->h, gy + ground->cy + ground->ch) << id;
+    }
+  }
+}
+
+// Every page the game opens lies on the service TUNNELWICK_SERVICE names,
+// whichever screen opens it.
+TEST_F(EditDialogs, EveryPageLinkFollowsTheService) {
+  auto go = [&](int id) {
+    g->transition(TRANS_NONE, id);
+    settle();
+  };
+  static_cast<MenusSettings*>(state_get(STATE_MENUS_SETTINGS))->settings_tab = PAGE_OPTIONS;
+  for (const char* service : {"127.0.0.1:2", "127.0.0.2:8080"}) {
+    setenv("TUNNELWICK_SERVICE", service, 1);
+    auto opened = [&](const char* how, const char* page) {
+      std::string link = g_driver->last_weblink;
+      EXPECT_EQ(link.rfind(std::string("http://") + service + page, 0), 0u) << how << ": " << link;
+      g_driver->last_weblink.clear();
+    };
+    go(STATE_EDIT_MENU);
+    click("View Tutorials");
+    opened("editor menu", WEB_PAGE_TUTORIAL);
+    go(STATE_EDIT_HELP);
+    click("View Tutorials");
+    opened("editor help", WEB_PAGE_TUTORIAL);
+    go(STATE_MENUS_MAIN);
+    click("Become a Fan");
+    opened("main menu", WEB_PAGE_FAN);
+    go(STATE_MENUS_PLAY);
+    click("Leaderboard");
+    opened("sector screen", WEB_PAGE_SCORES);
+    go(STATE_MENUS_SETTINGS);
+    click("New Account");
+    opened("settings", WEB_PAGE_SIGNUP);
+  }
 }
 
 }  // namespace

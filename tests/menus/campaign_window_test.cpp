@@ -6,12 +6,14 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <vector>
 
 #include "driver/driver.h"
 #include "game/game.h"
+#include "game/levels_db.h"
 #include "game/state.h"
 #include "game/tile_info.h"
 #include "game/world.h"
@@ -61,6 +63,29 @@ struct CampaignWindow : WindowInput {
       ASSERT_EQ(player_cell(), next) << "stuck on the way to " << next.x << "," << next.y;
     }
   }
+  // The screen's card (its menu box) lies inside the view, and every text
+  // on it inside the card.
+  void expect_card_holds_its_texts() {
+    std::vector<Widget*> all{&root()};
+    MenuBox* card = nullptr;
+    for (size_t i = 0; i < all.size(); i++) {
+      if (!card) card = dynamic_cast<MenuBox*>(all[i]);
+      if (auto* c = dynamic_cast<Container*>(all[i])) all.insert(all.end(), c->children.begin(), c->children.end());
+    }
+    ASSERT_NE(card, nullptr);
+    float cx, cy;
+    card->abs_pos(&cx, &cy);
+    EXPECT_GE(cx, 0);
+    EXPECT_LE(cx + card->w, 640);
+    for (Widget* w : all) {
+      Label* l = dynamic_cast<Label*>(w);
+      if (!l) continue;
+      float x, y;
+      l->abs_pos(&x, &y);
+      EXPECT_GE(x, cx + card->cx) << l->text;
+      EXPECT_LE(x + l->w, cx + card->cx + card->cw) << l->text;
+    }
+  }
 };
 
 }  // namespace
@@ -93,6 +118,15 @@ TEST_F(CampaignWindow, PlayPickWinAndComeBackToTheMap) {
   click(root().find("1"));
   ASSERT_EQ(g->state, STATE_PLAY_INTRO);
   frames(20);
+  // A title and an intro too long for the card are cut to it.
+  std::string title = g->level_title, intro = g->level_intro;
+  game_text_set(g->level_title, sizeof g->level_title, std::string(200, 'W').c_str());
+  game_text_set(g->level_intro, sizeof g->level_intro, (std::string(80, 'M') + " and more words").c_str());
+  state_get(STATE_PLAY_INTRO)->init();
+  frames(1);
+  expect_card_holds_its_texts();
+  game_text_set(g->level_title, sizeof g->level_title, title.c_str());
+  game_text_set(g->level_intro, sizeof g->level_intro, intro.c_str());
   tap(SDLK_SPACE);
   frames(20);
   ASSERT_EQ(g->state, STATE_PLAY);
@@ -100,6 +134,29 @@ TEST_F(CampaignWindow, PlayPickWinAndComeBackToTheMap) {
   walk_to_exit();
   frames(WORLD_EXIT_STEPS + 20);
   ASSERT_EQ(g->state, STATE_PLAY_WIN);
+  // The earned medals sit on one line, on the card.
+  std::vector<int> medals;
+  for (const char* name : g->progress.levels[1].ach) {
+    int a = g->progress.find_ach(name);
+    ASSERT_GT(a, 0) << name;
+    g->last_ach[a] = 1;
+    medals.push_back(gfx_img_load(g->progress.achs[a].image));
+  }
+  state_get(STATE_PLAY_WIN)->init();
+  frames(1);
+  expect_card_holds_its_texts();
+  std::vector<float> lines;
+  std::vector<Widget*> all{&root()};
+  for (size_t i = 0; i < all.size(); i++) {
+    if (auto* c = dynamic_cast<Container*>(all[i])) all.insert(all.end(), c->children.begin(), c->children.end());
+    if (std::find(medals.begin(), medals.end(), all[i]->sv(SW_ICON_IMG)) == medals.end()) continue;
+    float x, y;
+    all[i]->abs_pos(&x, &y);
+    lines.push_back(y);
+  }
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], lines[1]);
+  EXPECT_EQ(lines[0], lines[2]);
   tap(SDLK_RETURN);  // "Continue"
   frames(60);
 

@@ -14,6 +14,7 @@
 #include "menus/lev_scroller.h"
 #include "menus/menus.h"
 #include "menus/menus_main.h"
+#include "menus/level_panel.h"
 #include "menus/menus_play.h"
 #include "menus_fixture.h"
 #include "util/encode.h"
@@ -62,6 +63,26 @@ struct SectorScreen : MenusGame {
     for (const std::string& s : sounds())
       if (s == name) return true;
     return false;
+  }
+  static std::string all_text(Widget* w) {
+    std::string s;
+    if (Label* l = dynamic_cast<Label*>(w)) s = l->text + "|";
+    if (Container* c = dynamic_cast<Container*>(w))
+      for (Widget* k : c->children) s += all_text(k);
+    return s;
+  }
+  struct Rect {
+    float x, y, w, h;
+    bool operator==(const Rect& o) const { return x == o.x && y == o.y && w == o.w && h == o.h; }
+  };
+  static Rect rect(Widget* w) {
+    Rect r{0, 0, 0, 0};
+    if (w) {
+      w->abs_pos(&r.x, &r.y);
+      r.w = w->w;
+      r.h = w->h;
+    }
+    return r;
   }
   // The label of the title row (the panel's second row).
   std::string title_row() {
@@ -162,10 +183,11 @@ TEST_F(SectorScreen, WinsOpenSectorsLocksHoldAndBrokenFilesFailCleanly) {
   EXPECT_EQ(p.max_sector, 1);
   EXPECT_TRUE(icon(2)->selected);
 
-  // The won level shows its last runs: one row filled, two empty.
+  // The won level shows its last run, and its own text below.
   click(icon(1));
   ASSERT_EQ(p.current_level, 1);
   EXPECT_NE(find_label(&root(), "1:05.43 "), nullptr);
+  EXPECT_NE(all_text(root().find("cur_text")).find("The old service"), std::string::npos);
   EXPECT_NE(find_label(&root(), "x  3"), nullptr);
   EXPECT_NE(find_label(&root(), "  100%"), nullptr);
 
@@ -244,4 +266,65 @@ TEST_F(SectorScreen, WinsOpenSectorsLocksHoldAndBrokenFilesFailCleanly) {
   key(GK_ESCAPE);
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
   EXPECT_EQ(g_transition.type, TRANS_BZOOM);
+}
+
+// Whatever the level is (never won, won once or often, locked, with or
+// without cartridges and crystals, a long title), the panel keeps one
+// layout: Play and Leaderboard stay where a click aimed at them lands, the
+// text area keeps its place and is never an empty block, and the panel
+// stays clear of the back button.
+TEST_F(SectorScreen, ThePanelKeepsOneLayoutForEveryLevel) {
+  start();
+  Progress& p = g->progress;
+  p.max_sector = 8;
+  enter();
+  auto* screen = static_cast<MenusPlay*>(current());
+  Rect back = rect(find_button(&root(), "Main Menu"));
+  Rect play{}, board{}, text{};
+  int shown = 0;
+  for (int n = 1; n < PROGRESS_LEVELS; n++) {
+    LevelInfo& l = p.levels[n];
+    if (!l.in_use) continue;
+    int kind = n % 6;
+    l.plays = kind == 1 || kind == 3 || kind == 5 ? kind : 0;
+    for (int i = 0; i < LEVEL_HISTORY; i++) l.history[i] = RunRecord{i < l.plays, 100 * n + i, i, 0, 0, 0, 0, 0};
+    if (kind == 2) l.total_carts = 0;
+    if (kind == 3) l.has_jewels = 0;
+    if (kind == 4) {
+      l.has_lock = 1;
+      l.unlocked = 0;
+    }
+    if (kind == 5) {  // a map that does not load shows the record's title
+      std::memset(l.title, 'W', sizeof l.title);
+      std::strcpy(l.name, "no-such-level");
+    }
+    p.current_level = n;
+    p.current_sector = l.sector;
+    screen->level_panel();
+    root().measure();
+    Widget* button = find_button(&root(), level_locked(l) ? "Locked" : "Play");
+    ASSERT_NE(button, nullptr) << n;
+    Widget* area = root().find("cur_text");
+    if (shown++ == 0) {
+      play = rect(button);
+      board = rect(find_button(&root(), "Leaderboard"));
+      text = rect(area);
+    }
+    EXPECT_EQ(rect(button), play) << n;
+    EXPECT_EQ(rect(find_button(&root(), "Leaderboard")), board) << n;
+    EXPECT_EQ(rect(area), text) << n;
+    // The panel's frame ends above the back button.
+    Rect frame = rect(root().find("cur_level")->parent);
+    EXPECT_LE(frame.y + frame.h, back.y) << n;
+    EXPECT_LE(rect(root().find("cur_level")).w, 240) << n;
+    // Fewer than three runs leave room for the level's own text.
+    std::string words = all_text(area);
+    if (l.plays > 0 && l.plays < 3) {
+      std::string intro = level_intro_text(g);
+      EXPECT_NE(words.find(intro.substr(0, intro.find(' '))), std::string::npos) << n << ": " << words;
+    }
+    EXPECT_EQ(words.find("||"), std::string::npos) << n;
+    EXPECT_FALSE(words.empty()) << n;
+  }
+  EXPECT_GT(shown, 20);
 }

@@ -25,6 +25,14 @@ TEST(Layout, SizesOfTheFactoriesAndBoxes) {
   EXPECT_EQ(b->w, 640);
   EXPECT_EQ(b->content()->x, 270);
   EXPECT_EQ(b->content()->y, 295);
+  // Its place follows the content's size alone, whatever it was before.
+  for (int h : {600, 0, 500, 100}) {
+    b->content()->st(SW_HEIGHT, h);
+    b->content()->restyle();
+    root.measure();
+    EXPECT_EQ(b->h, 640);
+    EXPECT_EQ(b->content()->y, (640 - h) / 2) << h;
+  }
   // Left alignment and exact sizes.
   Box* left = new Box(box(100, 50));
   left->st(SW_WIDTH, 300);

@@ -1,9 +1,15 @@
 // Textures and atlas images named in "data.json".
 #include <stb_image.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/driver.h"
@@ -11,6 +17,9 @@
 #include "gfx/gl.h"
 
 bool gfx_texturing_on();
+
+// Worker threads that decode the textures ahead at start-up.
+constexpr size_t TEX_PREFETCH_THREADS = 2;
 
 namespace {
 struct Tex {
@@ -33,9 +42,9 @@ var section(const char* name) {
   return g_driver ? g_driver->data[name] : var();
 }
 
-bool decode(const std::string& file, std::vector<uint8_t>* out, int* w,
-            int* h) {
-  std::string bytes = data_read(file);
+// Decodes the bytes of the data directory file `file` (named in the
+// diagnostics).
+bool decode_bytes(const std::string& file, const std::string& bytes, std::vector<uint8_t>* out, int* w, int* h) {
   if (bytes.empty()) {
     std::fprintf(stderr, "gfx_tex_load: cannot read %s\n", file.c_str());
     return false;
@@ -52,6 +61,70 @@ bool decode(const std::string& file, std::vector<uint8_t>* out, int* w,
   out->assign(px, px + static_cast<size_t>(*w) * *h * 4);
   stbi_image_free(px);
   return true;
+}
+
+// Decoding ahead: the textures of "data.json" are decoded by a few worker
+// threads while the window opens and the game data loads, so start-up waits
+// for the largest picture at most instead of for every one in turn.
+struct Prefetch {
+  struct Item {
+    std::string file, path;
+    off_t size = 0;
+    std::vector<uint8_t> pixels;
+    int w = 0, h = 0;
+    bool ok = false, done = false, taken = false;
+  };
+  std::vector<Item> items;
+  std::mutex m;
+  std::condition_variable cv;
+  std::vector<std::thread> workers;
+  std::atomic<size_t> next{0};
+  bool started = false;
+
+  void work() {
+    for (size_t i; (i = next++) < items.size();) {
+      Item& it = items[i];
+      std::string bytes;
+      driver_read_file(it.path, &bytes);
+      std::vector<uint8_t> px;
+      int w = 0, h = 0;
+      bool ok = decode_bytes(it.file, bytes, &px, &w, &h);
+      std::lock_guard<std::mutex> g(m);
+      it.pixels = std::move(px);
+      it.w = w;
+      it.h = h;
+      it.ok = ok;
+      it.done = true;
+      cv.notify_all();
+    }
+  }
+  // The decoded pixels of the file, waited for; false when the file was not
+  // decoded ahead (or was taken already). *ok tells whether it decoded.
+  bool take(const std::string& file, std::vector<uint8_t>* out, int* w, int* h, bool* ok) {
+    std::unique_lock<std::mutex> g(m);
+    for (Item& it : items) {
+      if (it.file != file || it.taken) continue;
+      cv.wait(g, [&] { return it.done; });
+      it.taken = true;
+      *out = std::move(it.pixels);
+      *w = it.w;
+      *h = it.h;
+      *ok = it.ok;
+      return true;
+    }
+    return false;
+  }
+  ~Prefetch() {
+    for (std::thread& t : workers)
+      if (t.joinable()) t.join();
+  }
+};
+Prefetch g_prefetch;
+
+bool decode(const std::string& file, std::vector<uint8_t>* out, int* w, int* h) {
+  bool ok = false;
+  if (g_prefetch.take(file, out, w, h, &ok)) return ok;
+  return decode_bytes(file, data_read(file), out, w, h);
 }
 
 void upload(Tex& t) {
@@ -83,6 +156,30 @@ void gfx_textures_lost() {
     if (t.id && gfx_gl_ready()) glDeleteTextures(1, &t.id);
     t.id = 0;
   }
+}
+
+void gfx_tex_prefetch() {
+  Prefetch& p = g_prefetch;
+  if (p.started) return;
+  p.started = true;
+  var textures = section("textures");
+  if (!textures.is_dict()) return;
+  for (const std::string& key : textures.keys()) {
+    var file = textures[key]["file"];
+    if (!file.is_string()) continue;
+    Prefetch::Item it;
+    it.file = file.str();
+    it.path = data_path(it.file);
+    struct stat st;
+    it.size = stat(it.path.c_str(), &st) == 0 ? st.st_size : 0;
+    p.items.push_back(std::move(it));
+  }
+  // The largest first: it is the one start-up would wait for.
+  std::stable_sort(p.items.begin(), p.items.end(),
+                   [](const Prefetch::Item& a, const Prefetch::Item& b) { return a.size > b.size; });
+  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  size_t n = std::min<size_t>({p.items.size(), cores, TEX_PREFETCH_THREADS});
+  for (size_t i = 0; i < n; i++) p.workers.emplace_back([&p] { p.work(); });
 }
 
 int gfx_tex_load(const char* name) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -29,12 +30,49 @@ struct Tex {
   int w = 0, h = 0;
   GLuint id = 0;
   std::vector<uint8_t> pixels;  // kept until uploaded (program textures: kept)
+  // Per block of TEX_BLOCK by TEX_BLOCK texels: 1 when every texel in it is
+  // opaque, so that the images lying in such blocks draw without blending.
+  std::vector<uint8_t> opaque_blocks;
+  int blocks_w = 0;
 };
 struct Img {
   std::string name;
   int tex = 0;
   float x = 0, y = 0, w = 0, h = 0;
+  // Every texel that drawing it samples is opaque: drawn at full alpha it
+  // replaces what lies under it, and blending would only cost time.
+  bool opaque = false;
 };
+
+constexpr int TEX_BLOCK = 8;
+
+void find_opaque_blocks(Tex& t) {
+  if (t.pixels.empty() || t.w <= 0 || t.h <= 0) return;
+  t.blocks_w = (t.w + TEX_BLOCK - 1) / TEX_BLOCK;
+  int blocks_h = (t.h + TEX_BLOCK - 1) / TEX_BLOCK;
+  t.opaque_blocks.assign(static_cast<size_t>(t.blocks_w) * blocks_h, 1);
+  for (int y = 0; y < t.h; y++) {
+    const uint8_t* row = &t.pixels[static_cast<size_t>(y) * t.w * 4];
+    uint8_t* blocks = &t.opaque_blocks[static_cast<size_t>(y / TEX_BLOCK) * t.blocks_w];
+    for (int x = 0; x < t.w; x++)
+      if (row[4 * x + 3] != 255) blocks[x / TEX_BLOCK] = 0;
+  }
+}
+
+// The image's rectangle and the ring of texels that filtering reads around
+// it lie in opaque blocks only.
+bool image_opaque(const Tex& t, const Img& img) {
+  if (t.opaque_blocks.empty()) return false;
+  int x0 = std::max(0, static_cast<int>(std::floor(img.x)) - 1);
+  int y0 = std::max(0, static_cast<int>(std::floor(img.y)) - 1);
+  int x1 = std::min(t.w, static_cast<int>(std::ceil(img.x + img.w)) + 1);
+  int y1 = std::min(t.h, static_cast<int>(std::ceil(img.y + img.h)) + 1);
+  if (x1 <= x0 || y1 <= y0) return false;
+  for (int by = y0 / TEX_BLOCK; by <= (y1 - 1) / TEX_BLOCK; by++)
+    for (int bx = x0 / TEX_BLOCK; bx <= (x1 - 1) / TEX_BLOCK; bx++)
+      if (!t.opaque_blocks[static_cast<size_t>(by) * t.blocks_w + bx]) return false;
+  return true;
+}
 std::vector<Tex> g_tex(1);
 std::vector<Img> g_img(1);
 
@@ -197,6 +235,7 @@ int gfx_tex_load(const char* name) {
   t.file = entry["file"].str();
   t.nearest = entry["filter"] == "nearest";
   if (!decode(t.file, &t.pixels, &t.w, &t.h)) return 0;
+  find_opaque_blocks(t);
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);
@@ -209,6 +248,7 @@ int gfx_tex_from_pixels(const char* name, int w, int h, const uint8_t* rgba) {
   t.w = w;
   t.h = h;
   t.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
+  find_opaque_blocks(t);
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);
@@ -258,6 +298,7 @@ int gfx_img_load(const char* name) {
   img.y = static_cast<float>(rect[1].num());
   img.w = static_cast<float>(rect[2].num());
   img.h = static_cast<float>(rect[3].num());
+  img.opaque = image_opaque(g_tex[tex], img);
   g_img.push_back(img);
   return static_cast<int>(g_img.size() - 1);
 }
@@ -318,6 +359,9 @@ void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
   float c[4];
   gfx_color_get(c);
   gfx_drew();
+  const Img* i = img_at(img);
+  bool unblended = i && i->opaque && c[3] >= 1.0f && glIsEnabled(GL_BLEND);
+  if (unblended) glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   glColor4fv(c);
   glBegin(GL_QUADS);
@@ -331,6 +375,7 @@ void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
   glVertex2f(x, y + h);
   glEnd();
   glDisable(GL_TEXTURE_2D);
+  if (unblended) glEnable(GL_BLEND);
 }
 
 void gfx_img_draw(int img, float x, float y, float w, float h) {

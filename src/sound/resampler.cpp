@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "sound/software_sound.h"
+
 namespace vavozovu {
 
 namespace {
@@ -147,6 +149,13 @@ TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
   return _mm256_cvttps_epi32(x);
 }
 
+// Adds eight frames, their lanes in the order 0, 1, 4, 5, 2, 3, 6, 7, to
+// the interleaved accumulators.
+TW_AVX2 inline void addFrames8(int32_t* acc, __m256i l, __m256i r) {
+  __m256i* out = reinterpret_cast<__m256i*>(acc);
+  _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_unpacklo_epi32(l, r)));
+  _mm256_storeu_si256(out + 1, _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_unpackhi_epi32(l, r)));
+}
 
 // kSteady: eight steps make a whole number of source frames (steps such as
 // 0.25, 0.5, 1 or 2: the usual rates at normal speed), so every group of
@@ -154,7 +163,10 @@ TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
 template <bool kLoud, bool kSteady>
 TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
                 int32_t* acc, float gl, float gr) {
-  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  // Frames 0, 1, 4, 5 in the low half and 2, 3, 6, 7 in the high one:
+  // interleaving left and right within each half then gives frames 0 to 3
+  // and 4 to 7 in order, with no move across the halves.
+  const __m256i lane = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
   __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(pos)),
                                _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int32_t>(dt))));
   const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(dt * 8));
@@ -172,12 +184,7 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
       const uint32_t base = pos >> 16;
       vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
       vr = wr == wl ? vl : cubicNear8(wr, base, half0, half10, odd0, wt0);
-      const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
-      const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
-      __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
-      _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
-      _mm256_storeu_si256(out + 1,
-                          _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+      addFrames8(acc + 2 * k, gained8<kLoud>(vl, vgl), gained8<kLoud>(vr, vgr));
       continue;
     }
     const __m256i i = _mm256_srli_epi32(p, 16);
@@ -195,12 +202,7 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
       vl = cubicGather8(wl, im1, wt);
       vr = wr == wl ? vl : cubicGather8(wr, im1, wt);
     }
-    const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
-    const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
-    __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
-    _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
-    _mm256_storeu_si256(out + 1,
-                        _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+    addFrames8(acc + 2 * k, gained8<kLoud>(vl, vgl), gained8<kLoud>(vr, vgr));
   }
   return k;
 }
@@ -276,7 +278,8 @@ bool CVavOzovuSoftwareStreamResamplerBase::setPosition(int32_t frame) {
 
 CVavOzovuSoftwareStreamResampler::CVavOzovuSoftwareStreamResampler(int32_t outputRate,
                                                                    IAudioStream* stream)
-    : CVavOzovuSoftwareStreamResamplerBase(outputRate, stream) {
+    : CVavOzovuSoftwareStreamResamplerBase(outputRate, stream),
+      buffered_(dynamic_cast<CVavOzovuBufferedSamplesAudioStream*>(stream)) {
   fullReset();
 }
 
@@ -290,16 +293,21 @@ int32_t CVavOzovuSoftwareStreamResampler::pull(int32_t room) {
   if (sourceFormat_.SampleFormat == ESF_S16 && channels == 1) {
     got = stream_->readFrames(l, room);
   } else {
+    // Decoded samples are converted where they lie; other streams copy
+    // into a scratch block first.
     uint8_t scratch[kBlockFrames * 2 * 2];
-    got = stream_->readFrames(scratch, room);
+    const uint8_t* from = scratch;
+    if (buffered_) from = buffered_->takeFrames(room, &got);
+    else got = stream_->readFrames(scratch, room);
+    if (!from || got <= 0) return 0;
     if (got > room) got = room;
     if (sourceFormat_.SampleFormat == ESF_S16) {
-      deinterleave(reinterpret_cast<const int16_t*>(scratch), got, l, r);
+      deinterleave(reinterpret_cast<const int16_t*>(from), got, l, r);
     } else {
       // Unsigned bytes become signed 16-bit samples once, as they enter.
       for (int32_t i = 0; i < got; ++i) {
-        l[i] = static_cast<int16_t>((scratch[i * channels] ^ 0x80) << 8);
-        if (channels == 2) r[i] = static_cast<int16_t>((scratch[i * 2 + 1] ^ 0x80) << 8);
+        l[i] = static_cast<int16_t>((from[i * channels] ^ 0x80) << 8);
+        if (channels == 2) r[i] = static_cast<int16_t>((from[i * 2 + 1] ^ 0x80) << 8);
       }
     }
   }

@@ -19,6 +19,8 @@ bool game_video_init(Game* g) {
     gfx_deinit();
     g_video_up = false;
   }
+  // The pictures decode while the window opens.
+  gfx_tex_prefetch();
   LocalSettings& l = g->lsettings;
   // Toggles are 1 or -1; anything else read from a file is off.
   if (l.vfull != 1) l.vfull = -1;

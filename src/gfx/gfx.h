@@ -56,6 +56,9 @@ void gfx_frame_shown();
 // Textures of "data.json": the index of the named texture, loaded on first
 // use; 0 when none (with a diagnostic line).
 int gfx_tex_load(const char* name);
+// Starts decoding every texture of "data.json" in worker threads, once, so
+// that gfx_tex_load later only waits for what is not done yet.
+void gfx_tex_prefetch();
 // Binds the texture (decoding it again after a new video mode); 0 unbinds.
 // Answers false when it has no pixels.
 bool gfx_tex_bind(int tex);

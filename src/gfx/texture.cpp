@@ -1,9 +1,16 @@
 // Textures and atlas images named in "data.json".
 #include <stb_image.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cmath>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/driver.h"
@@ -11,6 +18,9 @@
 #include "gfx/gl.h"
 
 bool gfx_texturing_on();
+
+// Worker threads that decode the textures ahead at start-up.
+constexpr size_t TEX_PREFETCH_THREADS = 2;
 
 namespace {
 struct Tex {
@@ -20,12 +30,49 @@ struct Tex {
   int w = 0, h = 0;
   GLuint id = 0;
   std::vector<uint8_t> pixels;  // kept until uploaded (program textures: kept)
+  // Per block of TEX_BLOCK by TEX_BLOCK texels: 1 when every texel in it is
+  // opaque, so that the images lying in such blocks draw without blending.
+  std::vector<uint8_t> opaque_blocks;
+  int blocks_w = 0;
 };
 struct Img {
   std::string name;
   int tex = 0;
   float x = 0, y = 0, w = 0, h = 0;
+  // Every texel that drawing it samples is opaque: drawn at full alpha it
+  // replaces what lies under it, and blending would only cost time.
+  bool opaque = false;
 };
+
+constexpr int TEX_BLOCK = 8;
+
+void find_opaque_blocks(Tex& t) {
+  if (t.pixels.empty() || t.w <= 0 || t.h <= 0) return;
+  t.blocks_w = (t.w + TEX_BLOCK - 1) / TEX_BLOCK;
+  int blocks_h = (t.h + TEX_BLOCK - 1) / TEX_BLOCK;
+  t.opaque_blocks.assign(static_cast<size_t>(t.blocks_w) * blocks_h, 1);
+  for (int y = 0; y < t.h; y++) {
+    const uint8_t* row = &t.pixels[static_cast<size_t>(y) * t.w * 4];
+    uint8_t* blocks = &t.opaque_blocks[static_cast<size_t>(y / TEX_BLOCK) * t.blocks_w];
+    for (int x = 0; x < t.w; x++)
+      if (row[4 * x + 3] != 255) blocks[x / TEX_BLOCK] = 0;
+  }
+}
+
+// The image's rectangle and the ring of texels that filtering reads around
+// it lie in opaque blocks only.
+bool image_opaque(const Tex& t, const Img& img) {
+  if (t.opaque_blocks.empty()) return false;
+  int x0 = std::max(0, static_cast<int>(std::floor(img.x)) - 1);
+  int y0 = std::max(0, static_cast<int>(std::floor(img.y)) - 1);
+  int x1 = std::min(t.w, static_cast<int>(std::ceil(img.x + img.w)) + 1);
+  int y1 = std::min(t.h, static_cast<int>(std::ceil(img.y + img.h)) + 1);
+  if (x1 <= x0 || y1 <= y0) return false;
+  for (int by = y0 / TEX_BLOCK; by <= (y1 - 1) / TEX_BLOCK; by++)
+    for (int bx = x0 / TEX_BLOCK; bx <= (x1 - 1) / TEX_BLOCK; bx++)
+      if (!t.opaque_blocks[static_cast<size_t>(by) * t.blocks_w + bx]) return false;
+  return true;
+}
 std::vector<Tex> g_tex(1);
 std::vector<Img> g_img(1);
 
@@ -33,9 +80,9 @@ var section(const char* name) {
   return g_driver ? g_driver->data[name] : var();
 }
 
-bool decode(const std::string& file, std::vector<uint8_t>* out, int* w,
-            int* h) {
-  std::string bytes = data_read(file);
+// Decodes the bytes of the data directory file `file` (named in the
+// diagnostics).
+bool decode_bytes(const std::string& file, const std::string& bytes, std::vector<uint8_t>* out, int* w, int* h) {
   if (bytes.empty()) {
     std::fprintf(stderr, "gfx_tex_load: cannot read %s\n", file.c_str());
     return false;
@@ -52,6 +99,70 @@ bool decode(const std::string& file, std::vector<uint8_t>* out, int* w,
   out->assign(px, px + static_cast<size_t>(*w) * *h * 4);
   stbi_image_free(px);
   return true;
+}
+
+// Decoding ahead: the textures of "data.json" are decoded by a few worker
+// threads while the window opens and the game data loads, so start-up waits
+// for the largest picture at most instead of for every one in turn.
+struct Prefetch {
+  struct Item {
+    std::string file, path;
+    off_t size = 0;
+    std::vector<uint8_t> pixels;
+    int w = 0, h = 0;
+    bool ok = false, done = false, taken = false;
+  };
+  std::vector<Item> items;
+  std::mutex m;
+  std::condition_variable cv;
+  std::vector<std::thread> workers;
+  std::atomic<size_t> next{0};
+  bool started = false;
+
+  void work() {
+    for (size_t i; (i = next++) < items.size();) {
+      Item& it = items[i];
+      std::string bytes;
+      driver_read_file(it.path, &bytes);
+      std::vector<uint8_t> px;
+      int w = 0, h = 0;
+      bool ok = decode_bytes(it.file, bytes, &px, &w, &h);
+      std::lock_guard<std::mutex> g(m);
+      it.pixels = std::move(px);
+      it.w = w;
+      it.h = h;
+      it.ok = ok;
+      it.done = true;
+      cv.notify_all();
+    }
+  }
+  // The decoded pixels of the file, waited for; false when the file was not
+  // decoded ahead (or was taken already). *ok tells whether it decoded.
+  bool take(const std::string& file, std::vector<uint8_t>* out, int* w, int* h, bool* ok) {
+    std::unique_lock<std::mutex> g(m);
+    for (Item& it : items) {
+      if (it.file != file || it.taken) continue;
+      cv.wait(g, [&] { return it.done; });
+      it.taken = true;
+      *out = std::move(it.pixels);
+      *w = it.w;
+      *h = it.h;
+      *ok = it.ok;
+      return true;
+    }
+    return false;
+  }
+  ~Prefetch() {
+    for (std::thread& t : workers)
+      if (t.joinable()) t.join();
+  }
+};
+Prefetch g_prefetch;
+
+bool decode(const std::string& file, std::vector<uint8_t>* out, int* w, int* h) {
+  bool ok = false;
+  if (g_prefetch.take(file, out, w, h, &ok)) return ok;
+  return decode_bytes(file, data_read(file), out, w, h);
 }
 
 void upload(Tex& t) {
@@ -85,6 +196,30 @@ void gfx_textures_lost() {
   }
 }
 
+void gfx_tex_prefetch() {
+  Prefetch& p = g_prefetch;
+  if (p.started) return;
+  p.started = true;
+  var textures = section("textures");
+  if (!textures.is_dict()) return;
+  for (const std::string& key : textures.keys()) {
+    var file = textures[key]["file"];
+    if (!file.is_string()) continue;
+    Prefetch::Item it;
+    it.file = file.str();
+    it.path = data_path(it.file);
+    struct stat st;
+    it.size = stat(it.path.c_str(), &st) == 0 ? st.st_size : 0;
+    p.items.push_back(std::move(it));
+  }
+  // The largest first: it is the one start-up would wait for.
+  std::stable_sort(p.items.begin(), p.items.end(),
+                   [](const Prefetch::Item& a, const Prefetch::Item& b) { return a.size > b.size; });
+  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  size_t n = std::min<size_t>({p.items.size(), cores, TEX_PREFETCH_THREADS});
+  for (size_t i = 0; i < n; i++) p.workers.emplace_back([&p] { p.work(); });
+}
+
 int gfx_tex_load(const char* name) {
   if (!name || !*name) return 0;
   for (size_t i = 1; i < g_tex.size(); i++)
@@ -100,6 +235,7 @@ int gfx_tex_load(const char* name) {
   t.file = entry["file"].str();
   t.nearest = entry["filter"] == "nearest";
   if (!decode(t.file, &t.pixels, &t.w, &t.h)) return 0;
+  find_opaque_blocks(t);
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);
@@ -112,6 +248,7 @@ int gfx_tex_from_pixels(const char* name, int w, int h, const uint8_t* rgba) {
   t.w = w;
   t.h = h;
   t.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
+  find_opaque_blocks(t);
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);
@@ -161,6 +298,7 @@ int gfx_img_load(const char* name) {
   img.y = static_cast<float>(rect[1].num());
   img.w = static_cast<float>(rect[2].num());
   img.h = static_cast<float>(rect[3].num());
+  img.opaque = image_opaque(g_tex[tex], img);
   g_img.push_back(img);
   return static_cast<int>(g_img.size() - 1);
 }
@@ -227,6 +365,9 @@ void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
   float c[4];
   gfx_color_get(c);
   gfx_drew();
+  const Img* i = img_at(img);
+  bool unblended = i && i->opaque && c[3] >= 1.0f && glIsEnabled(GL_BLEND);
+  if (unblended) glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   glColor4fv(c);
   glBegin(GL_QUADS);
@@ -240,6 +381,7 @@ void gfx_img_draw_part(int img, float x, float y, float w, float h, float u0,
   glVertex2f(x, y + h);
   glEnd();
   glDisable(GL_TEXTURE_2D);
+  if (unblended) glEnable(GL_BLEND);
 }
 
 void gfx_img_draw(int img, float x, float y, float w, float h) {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "sound/software_sound.h"
+
 namespace vavozovu {
 
 namespace {
@@ -147,63 +149,81 @@ TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
   return _mm256_cvttps_epi32(x);
 }
 
+// Adds eight frames, their lanes in the order 0, 1, 4, 5, 2, 3, 6, 7, to
+// the interleaved accumulators.
+TW_AVX2 inline void addFrames8(int32_t* acc, __m256i l, __m256i r) {
+  __m256i* out = reinterpret_cast<__m256i*>(acc);
+  _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_unpacklo_epi32(l, r)));
+  _mm256_storeu_si256(out + 1, _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_unpackhi_epi32(l, r)));
+}
 
-// kSteady: eight steps make a whole number of source frames (steps such as
-// 0.25, 0.5, 1 or 2: the usual rates at normal speed), so every group of
-// eight frames has the same fractions and offsets, worked out once.
-template <bool kLoud, bool kSteady>
+// How a run finds its samples: kSteadyPath when eight steps make a whole
+// number of source frames (steps such as 0.25, 0.5, 1 or 2: the usual rates
+// at normal speed), so that every group of eight frames has the same
+// fractions and offsets, worked out once; kNearPath for other steps up to
+// about 1.7, read from two loads; kGatherPath for the rest.
+enum { kSteadyPath, kNearPath, kGatherPath };
+
+// One kernel per path, channel count and loudness, so that each loop holds
+// only its own work.
+template <bool kLoud, int kPath, bool kStereo>
 TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
-                int32_t* acc, float gl, float gr) {
-  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+                        int32_t* acc, float gl, float gr) {
+  // Frames 0, 1, 4, 5 in the low half and 2, 3, 6, 7 in the high one:
+  // interleaving left and right within each half then gives frames 0 to 3
+  // and 4 to 7 in order, with no move across the halves.
+  const __m256i lane = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
   __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(pos)),
                                _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int32_t>(dt))));
   const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(dt * 8));
   const __m256i one = _mm256_set1_epi32(1), fmask = _mm256_set1_epi32(1023);
   const __m256 vgl = _mm256_set1_ps(gl), vgr = _mm256_set1_ps(gr);
-  const bool near = withinTwoLoads(dt);
-  const __m256i d0 = _mm256_sub_epi32(_mm256_srli_epi32(p, 16), _mm256_set1_epi32(static_cast<int32_t>(pos >> 16)));
-  const Weights8 wt0 = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
-  const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
-  const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
   int32_t k = 0;
-  for (; k + 8 <= n; k += 8, pos += 8 * dt, p = _mm256_add_epi32(p, step)) {
-    __m256i vl, vr;
-    if (kSteady) {
+  if (kPath == kSteadyPath) {
+    const __m256i d0 = _mm256_sub_epi32(_mm256_srli_epi32(p, 16), _mm256_set1_epi32(static_cast<int32_t>(pos >> 16)));
+    const Weights8 wt0 = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+    const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
+    const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
+    for (; k + 8 <= n; k += 8, pos += 8 * dt) {
       const uint32_t base = pos >> 16;
-      vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
-      vr = wr == wl ? vl : cubicNear8(wr, base, half0, half10, odd0, wt0);
-      const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
-      const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
-      __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
-      _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
-      _mm256_storeu_si256(out + 1,
-                          _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
-      continue;
+      const __m256i vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
+      const __m256i vr = kStereo ? cubicNear8(wr, base, half0, half10, odd0, wt0) : vl;
+      addFrames8(acc + 2 * k, gained8<kLoud>(vl, vgl), gained8<kLoud>(vr, vgr));
     }
+    return k;
+  }
+  for (; k + 8 <= n; k += 8, pos += 8 * dt, p = _mm256_add_epi32(p, step)) {
     const __m256i i = _mm256_srli_epi32(p, 16);
-    const __m256i f = _mm256_and_si256(_mm256_srli_epi32(p, 6), fmask);
-    const Weights8 wt = weights8(f);
-    if (near) {
+    const Weights8 wt = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+    __m256i vl, vr;
+    if (kPath == kNearPath) {
       const uint32_t base = pos >> 16;
       const __m256i d = _mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base)));
       const __m256i half = _mm256_srli_epi32(d, 1), half1 = _mm256_add_epi32(half, one);
       const __m256 odd = _mm256_castsi256_ps(_mm256_slli_epi32(d, 31));
       vl = cubicNear8(wl, base, half, half1, odd, wt);
-      vr = wr == wl ? vl : cubicNear8(wr, base, half, half1, odd, wt);
+      vr = kStereo ? cubicNear8(wr, base, half, half1, odd, wt) : vl;
     } else {
       const __m256i im1 = _mm256_sub_epi32(i, one);
       vl = cubicGather8(wl, im1, wt);
-      vr = wr == wl ? vl : cubicGather8(wr, im1, wt);
+      vr = kStereo ? cubicGather8(wr, im1, wt) : vl;
     }
-    const __m256i l = gained8<kLoud>(vl, vgl), r = gained8<kLoud>(vr, vgr);
-    const __m256i lo = _mm256_unpacklo_epi32(l, r), hi = _mm256_unpackhi_epi32(l, r);
-    __m256i* out = reinterpret_cast<__m256i*>(acc + 2 * k);
-    _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
-    _mm256_storeu_si256(out + 1,
-                        _mm256_add_epi32(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+    addFrames8(acc + 2 * k, gained8<kLoud>(vl, vgl), gained8<kLoud>(vr, vgr));
   }
   return k;
 }
+
+using MixKernel = int32_t (*)(const int16_t*, const int16_t*, uint32_t, uint32_t, int32_t, int32_t*, float, float);
+
+// Indexed by loudness, path and channel count.
+const MixKernel kKernels[2][3][2] = {
+    {{mixAvx2<false, kSteadyPath, false>, mixAvx2<false, kSteadyPath, true>},
+     {mixAvx2<false, kNearPath, false>, mixAvx2<false, kNearPath, true>},
+     {mixAvx2<false, kGatherPath, false>, mixAvx2<false, kGatherPath, true>}},
+    {{mixAvx2<true, kSteadyPath, false>, mixAvx2<true, kSteadyPath, true>},
+     {mixAvx2<true, kNearPath, false>, mixAvx2<true, kNearPath, true>},
+     {mixAvx2<true, kGatherPath, false>, mixAvx2<true, kGatherPath, true>}},
+};
 
 bool haveAvx2() {
   static const bool yes = __builtin_cpu_supports("avx2");
@@ -215,14 +235,8 @@ void mixRun(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int
   int32_t k = 0;
   if (haveAvx2()) {
     const bool loud = gl < -1.f || gl > 1.f || gr < -1.f || gr > 1.f;
-    const bool steady = (dt & 0x1fff) == 0 && withinTwoLoads(dt);
-    if (steady) {
-      k = loud ? mixAvx2<true, true>(wl, wr, pos, dt, n, acc, gl, gr)
-               : mixAvx2<false, true>(wl, wr, pos, dt, n, acc, gl, gr);
-    } else {
-      k = loud ? mixAvx2<true, false>(wl, wr, pos, dt, n, acc, gl, gr)
-               : mixAvx2<false, false>(wl, wr, pos, dt, n, acc, gl, gr);
-    }
+    const int path = !withinTwoLoads(dt) ? kGatherPath : (dt & 0x1fff) == 0 ? kSteadyPath : kNearPath;
+    k = kKernels[loud][path][wr != wl](wl, wr, pos, dt, n, acc, gl, gr);
   }
   if (k < n) mixScalar(wl, wr, pos + static_cast<uint32_t>(k) * dt, dt, n - k, acc + 2 * k, gl, gr);
 }
@@ -276,7 +290,8 @@ bool CVavOzovuSoftwareStreamResamplerBase::setPosition(int32_t frame) {
 
 CVavOzovuSoftwareStreamResampler::CVavOzovuSoftwareStreamResampler(int32_t outputRate,
                                                                    IAudioStream* stream)
-    : CVavOzovuSoftwareStreamResamplerBase(outputRate, stream) {
+    : CVavOzovuSoftwareStreamResamplerBase(outputRate, stream),
+      buffered_(dynamic_cast<CVavOzovuBufferedSamplesAudioStream*>(stream)) {
   fullReset();
 }
 
@@ -290,16 +305,21 @@ int32_t CVavOzovuSoftwareStreamResampler::pull(int32_t room) {
   if (sourceFormat_.SampleFormat == ESF_S16 && channels == 1) {
     got = stream_->readFrames(l, room);
   } else {
+    // Decoded samples are converted where they lie; other streams copy
+    // into a scratch block first.
     uint8_t scratch[kBlockFrames * 2 * 2];
-    got = stream_->readFrames(scratch, room);
+    const uint8_t* from = scratch;
+    if (buffered_) from = buffered_->takeFrames(room, &got);
+    else got = stream_->readFrames(scratch, room);
+    if (!from || got <= 0) return 0;
     if (got > room) got = room;
     if (sourceFormat_.SampleFormat == ESF_S16) {
-      deinterleave(reinterpret_cast<const int16_t*>(scratch), got, l, r);
+      deinterleave(reinterpret_cast<const int16_t*>(from), got, l, r);
     } else {
       // Unsigned bytes become signed 16-bit samples once, as they enter.
       for (int32_t i = 0; i < got; ++i) {
-        l[i] = static_cast<int16_t>((scratch[i * channels] ^ 0x80) << 8);
-        if (channels == 2) r[i] = static_cast<int16_t>((scratch[i * 2 + 1] ^ 0x80) << 8);
+        l[i] = static_cast<int16_t>((from[i * channels] ^ 0x80) << 8);
+        if (channels == 2) r[i] = static_cast<int16_t>((from[i * 2 + 1] ^ 0x80) << 8);
       }
     }
   }
@@ -403,12 +423,17 @@ int32_t CVavOzovuSoftwareStreamResampler::run(int32_t* acc, int32_t frames, floa
   while (done < frames) {
     // Frame k may be made while its sample index plus two is held.
     const uint32_t limit = fill_ >= 2 ? static_cast<uint32_t>(fill_ - 2) << 16 : 0;
-    if (pos_ >= limit) {
+    int32_t m = pos_ < limit ? static_cast<int32_t>((limit - pos_ + dt - 1) / dt) : 0;
+    // The window is refilled before it runs short of eight frames, so that
+    // the vector path makes all but the block's last few; once the stream
+    // has ended the rest goes frame by frame.
+    if (m < frames - done && m < 8 && !ended_ && refill(end)) continue;
+    if (m == 0) {
       if (!refill(end)) break;
       continue;
     }
-    int32_t m = static_cast<int32_t>((limit - pos_ + dt - 1) / dt);
     if (m > frames - done) m = frames - done;
+    else if (m >= 8 && m < frames - done && !ended_) m &= ~7;
     if (!silent) mixRun(window_[0], wr, pos_, dt, m, acc + 2 * static_cast<size_t>(done), gainLeft, gainRight);
     pos_ += static_cast<uint32_t>(m) * dt;
     done += m;

@@ -11,6 +11,8 @@
 
 namespace vavozovu {
 
+class CVavOzovuBufferedSamplesAudioStream;
+
 class CVavOzovuSoftwareResampler : public IRefCounted {
  public:
   explicit CVavOzovuSoftwareResampler(int32_t outputRate) : outputRate_(outputRate) {}
@@ -85,6 +87,8 @@ class CVavOzovuSoftwareStreamResampler : public CVavOzovuSoftwareStreamResampler
   int64_t slid_ = 0;       // samples slid out of the window since the last seek
   int64_t startFrame_ = 0; // stream frame that window sample 1 held at the seek
   int64_t loopStart_ = -1; // window-independent index where the first wrap began
+  // The stream when it is decoded samples in memory: read in place.
+  CVavOzovuBufferedSamplesAudioStream* buffered_;
 };
 
 // With a stream, the rate-converting resampler; without, one that delivers

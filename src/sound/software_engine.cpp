@@ -1,5 +1,7 @@
 #include "sound/software_engine.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 #include "sound/software_sound.h"
@@ -51,9 +53,15 @@ void CVavOzovuSoftwareSoundEngine::mixSoftwareSounds(int16_t* out, int32_t frame
         if (s->isFinished() || s->getIsPaused()) continue;
         s->mixSoftwareSound(acc, b);
       }
-      // The one clamp of the whole mix.
+      // The one clamp of the whole mix: a saturating pack is that clamp.
       int16_t* dst = out + static_cast<size_t>(done) * 2;
-      for (int32_t i = 0; i < b * 2; ++i)
+      int32_t i = 0;
+      for (; i + 8 <= b * 2; i += 8) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packs_epi32(lo, hi));
+      }
+      for (; i < b * 2; ++i)
         dst[i] = static_cast<int16_t>(acc[i] < -32768 ? -32768 : (acc[i] > 32767 ? 32767 : acc[i]));
       done += b;
     }

@@ -25,18 +25,28 @@ bool CVavOzovuBufferedSamplesAudioStream::setPosition(int32_t frame) {
   return true;
 }
 
-int32_t CVavOzovuBufferedSamplesAudioStream::readFrames(void* target, int32_t frameCount) {
+const uint8_t* CVavOzovuBufferedSamplesAudioStream::takeFrames(int32_t frameCount, int32_t* got) {
+  *got = 0;
   const SAudioStreamFormat& f = samples_->getFormat();
   const int32_t frameSize = f.getFrameSize();
-  if (!samples_->getData() || frameSize <= 0 || frameCount <= 0) return 0;
+  if (!samples_->getData() || frameSize <= 0 || frameCount <= 0) return nullptr;
   int64_t remaining = samples_->getByteSize() - bytePosition_;
   int64_t bytes = static_cast<int64_t>(frameCount) * frameSize;
   if (bytes > remaining) bytes = remaining;
-  if (bytes <= 0) return 0;
+  if (bytes <= 0) return nullptr;
   bytes -= bytes % frameSize;
-  memcpy(target, samples_->getData() + bytePosition_, static_cast<size_t>(bytes));
+  if (bytes <= 0) return nullptr;
+  const uint8_t* at = samples_->getData() + bytePosition_;
   bytePosition_ += bytes;
-  return static_cast<int32_t>(bytes / frameSize);
+  *got = static_cast<int32_t>(bytes / frameSize);
+  return at;
+}
+
+int32_t CVavOzovuBufferedSamplesAudioStream::readFrames(void* target, int32_t frameCount) {
+  int32_t got = 0;
+  const uint8_t* at = takeFrames(frameCount, &got);
+  if (at) memcpy(target, at, static_cast<size_t>(got) * samples_->getFormat().getFrameSize());
+  return got;
 }
 
 // ---- software sound ----

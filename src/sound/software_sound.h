@@ -17,6 +17,10 @@ class CVavOzovuBufferedSamplesAudioStream : public IAudioStream {
   bool setPosition(int32_t frame) override;
   bool isSeekingSupported() override { return true; }
   int32_t readFrames(void* target, int32_t frameCount) override;
+  // The next frames where they lie, for a reader that converts them as it
+  // copies: up to frameCount frames from the current position, which moves
+  // past them; *got is how many (0, and null, at the end).
+  const uint8_t* takeFrames(int32_t frameCount, int32_t* got);
 
  private:
   CVavOzovuBufferedSamples* samples_;

@@ -325,15 +325,14 @@ void Container::loop() {
              : own;
   }
   size_t first = 0, last = children.size();
-  // While a fade runs below, every child is looked at.
-  bool fades_below = fading > (style.fading ? 1 : 0);
-  if (v.on && !fades_below) {
+  if (v.on) {
     update_reach();
-    rows_in(v.y0 - CULL_SLACK, v.y1 + CULL_SLACK, &first, &last);
+    // While a fade runs below, every child is looked at.
+    if (fading <= (fading_counted_ ? 1 : 0)) rows_in(v.y0 - CULL_SLACK, v.y1 + CULL_SLACK, &first, &last);
   }
   for (size_t i = first; i < last && i < children.size(); i++) {
     Widget* c = children[i];
-    if (v.on && !c->fading && i < reach_.size() && reach_valid_) {
+    if (v.on && !c->fading && i < reach_.size()) {
       const Reach& r = reach_[i];
       if (r.x1 + CULL_SLACK <= v.x0 || r.x0 - CULL_SLACK >= v.x1 || r.y1 + CULL_SLACK <= v.y0 ||
           r.y0 - CULL_SLACK >= v.y1)

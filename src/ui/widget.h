@@ -146,8 +146,8 @@ class Widget {
   // Adds to the fading counts of this widget and its ancestors.
   void add_fading(int d);
 
- private:
-  bool fading_counted_ = false;
+ protected:
+  bool fading_counted_ = false;  // this widget's own fade is in `fading`
 };
 
 // A widget holding children, drawn and hit-tested in order (the last added

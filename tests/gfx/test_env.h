@@ -119,6 +119,9 @@ struct Env {
     g_driver = &driver;
     driver.data_dir = make_data(dir.path());
     driver.load_data();
+    // As at the game's start: every texture decodes ahead in worker
+    // threads, so the tests see them through that road.
+    gfx_tex_prefetch();
     if (video) {
       driver.video_mode((640 << 16) | 640, -1, -1);
       gfx_init(driver.screen_w, driver.screen_h);

@@ -1,6 +1,6 @@
-// Prints what one step and one paint of a community page cost with 500
-// entries beside 20, in a real window over the game's own content. A
-// benchmark: it measures and prints, it does not judge.
+// Benchmark of long lists: a 500-entry community page's step and paint beside a 20-entry one.
+// It runs in a real window over the game's own content; it measures and
+// prints, it does not judge.
 #include <stdlib.h>
 #include <time.h>
 

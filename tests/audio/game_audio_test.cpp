@@ -155,6 +155,31 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
   engine->update();
   EXPECT_FALSE(engine->isCurrentlyPlaying("first"));
   EXPECT_TRUE(engine->isCurrentlyPlaying("other"));
+  // Each voice is the volume over the distance (never above the volume
+  // nearer than one unit) times its side's share, 0.5 + 0.5 x / distance to
+  // the right: places with equal shares are heard equally.
+  auto at = [&](float x, float y) {
+    engine->stopAllSounds();
+    backend->play_sample(1, "first", 1.0f, x, y);
+    return heard(100);
+  };
+  const std::pair<int16_t, int16_t> eighth = at(8, 0), share16 = at(6.25f, 0), far = at(25, 0);
+  const std::pair<int16_t, int16_t> whole = at(1, 0);
+  EXPECT_EQ(eighth.first, 0);
+  EXPECT_GT(eighth.second, 0);
+  for (float y : {4.0f, -4.0f}) {
+    EXPECT_EQ(at(0, y).first, eighth.second) << y;
+    EXPECT_EQ(at(0, y).second, eighth.second) << y;
+  }
+  EXPECT_EQ(at(-8, 0).first, eighth.second);
+  EXPECT_EQ(at(-8, 0).second, 0);
+  EXPECT_EQ(at(3, 4).second, share16.second);
+  EXPECT_EQ(at(3, 4).first, far.second);
+  EXPECT_EQ(at(-3, -4).first, share16.second);
+  EXPECT_EQ(whole.second, 9000);
+  EXPECT_EQ(at(0.5f, 0).second, 9000);
+  EXPECT_EQ(at(0.5f, 0).first, 0);
+  engine->stopAllSounds();
   backend.reset();
 }
 

@@ -39,6 +39,20 @@ TEST_F(EngineTest, SourcesByName) {
 
   // An alias plays the same frames at its own default volume.
   ISoundSource* alias = engine_->addSoundSourceAlias(a, "quiet");
+  // Default volumes are kept within 0..1; distances of 0 or less stand for
+  // the engine's defaults.
+  for (float v : {-1.0f, 0.0f, 0.25f, 1.0f, 2.0f}) {
+    alias->setDefaultVolume(v);
+    EXPECT_FLOAT_EQ(alias->getDefaultVolume(), v < 0 ? 0 : (v > 1 ? 1 : v));
+  }
+  engine_->setDefault3DSoundMinDistance(3);
+  engine_->setDefault3DSoundMaxDistance(30);
+  for (float d : {-1.0f, 0.0f, 2.5f}) {
+    alias->setDefaultMinDistance(d);
+    alias->setDefaultMaxDistance(d);
+    EXPECT_FLOAT_EQ(alias->getDefaultMinDistance(), d > 0 ? d : 3);
+    EXPECT_FLOAT_EQ(alias->getDefaultMaxDistance(), d > 0 ? d : 30);
+  }
   alias->setDefaultVolume(0.5f);
   engine_->play2D(alias);
   EXPECT_EQ(channel(capture(256), 0)[10], 500);
@@ -170,12 +184,14 @@ TEST(Attenuation, RolloffLawsAndPanAngles) {
     float d;
     bool linear;
     float volume;
-  } cases[] = {{6, true, 0.5f}, {11, true, 0.0f}, {20, true, 0.0f}, {0.5f, false, 1.0f}};
+    float master;
+  } cases[] = {{6, true, 0.5f, 1}, {11, true, 0.0f, 1}, {20, true, 0.0f, 1}, {0.5f, false, 1.0f, 1},
+               {1, true, 1.0f, 1.5f}, {1, false, 1.0f, 1.5f}, {6, false, 0.4f, 2}};
   for (const Case& c : cases) {
     CVavOzovuSoftwareSound* t = new CVirtualUnknown<CVavOzovuSoftwareSound>(
         nullptr, static_cast<IAudioStream*>(nullptr), false, 44100, 1.0f, 11.0f);
     t->set3D(true);
-    t->apply3DVolumeAndPan(1.0f, vec3df(0, 0, -c.d), ahead, up, c.linear);
+    t->apply3DVolumeAndPan(c.master, vec3df(0, 0, -c.d), ahead, up, c.linear);
     EXPECT_NEAR(t->getBufferVolume(), c.volume, 1e-6) << c.d;
     EXPECT_NEAR(t->getBufferPan(), 0.0f, 1e-6);
     t->drop();
@@ -197,8 +213,41 @@ TEST(Attenuation, RolloffLawsAndPanAngles) {
   s->set3D(false);
   s->apply3DVolumeAndPan(3.0f, origin, ahead, up, false);
   EXPECT_FLOAT_EQ(s->getBufferVolume(), 3.0f);
-  EXPECT_FLOAT_EQ(vectorAngle(1, 0), 0);
-  EXPECT_FLOAT_EQ(vectorAngle(0, 1), 270);
+  // In the plane across the strongest axis of the up vector (ties go to y,
+  // then x), a source ahead pans 0, to the right -0.5, to the left +0.5 and
+  // behind -1; height along the up axis changes nothing.
+  struct Plane {
+    vec3df up;
+    int p, q, u;  // axes: right, ahead, up
+  } planes[] = {{vec3df(0, 1, 0), 0, 2, 1},  {vec3df(0, -3, 0), 0, 2, 1}, {vec3df(1, 0, 0), 1, 2, 0},
+                {vec3df(0, 0, 2), 0, 1, 2},  {vec3df(1, 1, 0), 0, 2, 1},  {vec3df(0, 1, 1), 0, 2, 1},
+                {vec3df(1, 0, 1), 1, 2, 0}};
+  struct Where {
+    float right, ahead, pan;
+  } wheres[] = {{0, 1, 0},       {1, 0, -0.5f},  {-1, 0, 0.5f},  {0, -1, -1},
+                {1, 1, -0.25f},  {-1, 1, 0.25f}, {1, -1, -0.75f}, {-1, -1, 0.75f}};
+  for (const Plane& pl : planes) {
+    for (const Where& w : wheres) {
+      float look[3] = {0, 0, 0}, at[3] = {0, 0, 0};
+      look[pl.q] = 1;
+      look[pl.u] = 0.5f;
+      at[pl.p] = 2 * w.right;
+      at[pl.q] = 2 * w.ahead;
+      at[pl.u] = 3;
+      // The sound sits at the origin: the listener stands opposite.
+      s->set3D(true);
+      s->apply3DVolumeAndPan(1.0f, vec3df(-at[0], -at[1], -at[2]), vec3df(look[0], look[1], look[2]),
+                             pl.up, false);
+      EXPECT_NEAR(s->getBufferPan(), w.pan, 1e-5)
+          << "up " << pl.up.X << "," << pl.up.Y << "," << pl.up.Z << " at " << w.right << "," << w.ahead;
+    }
+  }
+  // Angles run clockwise from +u: every direction, every quadrant.
+  for (int deg = 0; deg < 360; deg += 15) {
+    float r = deg * 3.14159265f / 180;
+    EXPECT_NEAR(vectorAngle(std::cos(r), std::sin(r)), deg ? 360 - deg : 0, 1e-3) << deg;
+  }
+  EXPECT_FLOAT_EQ(vectorAngle(0, 0), 0);
   EXPECT_FLOAT_EQ(wrapAngle180(190), -170);
   EXPECT_FLOAT_EQ(wrapAngle360(-90), 270);
 }

@@ -1,6 +1,7 @@
 // Sample-exact output of the software mixer through the capture sink.
 #include <dumb.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -26,6 +27,15 @@ struct StopLog : IStopEventReceiver {
 }  // namespace
 
 TEST_F(EngineTest, OneSoundPlaysBitExactThenFinishes) {
+  // A sound that ends within a block, even on its last frame but one, is
+  // done once the block is mixed.
+  for (int frames : {1, kRing - 1}) {
+    std::vector<int16_t> m(static_cast<size_t>(frames), 1234);
+    engine_->play2D(pcmSource(frames == 1 ? "one" : "almost", m, 1, 44100));
+    capture(kRing);
+    capture(256);
+    EXPECT_EQ(static_cast<CVavOzovuSoundEngine*>(engine_)->getPlayingCount(), 0) << frames;
+  }
   std::vector<int16_t> stereo = ramp(2 * 1000, 7, -7000);
   ISoundSource* src = pcmSource("stereo", stereo, 2, 44100);
   ASSERT_NE(src, nullptr);
@@ -68,6 +78,7 @@ TEST_F(EngineTest, VolumeAndPanLaws) {
   } cases[] = {
       {0.5f, 0.0f, 5000, 5000},  {1.0f, 0.05f, 10000, 5000}, {1.0f, -0.2f, 0, 10000},
       {1.0f, 0.1f, 10000, 0},    {0.25f, -0.05f, 1250, 2500}, {4.0f, 0.0f, 32767, 32767},
+      {0.9999996f, 0.0f, 10000, 10000},  // within a millionth of 1: unity on both sides
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.volume << " " << c.pan);
@@ -217,6 +228,14 @@ TEST_F(EngineTest, LongSoundsReportPositionsPastAMinute) {
   EXPECT_EQ(src->getPlayLength(), 70000);
   ISound* snd = engine_->play2D(src, false, false, true);
   EXPECT_EQ(snd->getPlayLength(), 70000);
+  // Every position from the start to past the end lands on its frame, the
+  // end at most; before the start there is none.
+  for (int ms : {0, 1, 30000, 69999, 70000, 90000}) {
+    ASSERT_TRUE(snd->setPlayPosition(ms)) << ms;
+    const int64_t frame = std::min<int64_t>(static_cast<int64_t>(ms) * 44100 / 1000, 44100 * 70);
+    EXPECT_EQ(snd->getPlayPosition(), frame * 1000 / 44100) << ms;
+  }
+  EXPECT_FALSE(snd->setPlayPosition(-1));
   ASSERT_TRUE(snd->setPlayPosition(65000));
   EXPECT_EQ(snd->getPlayPosition(), 65000);
   capture(5 * kRing);

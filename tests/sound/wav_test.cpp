@@ -69,6 +69,14 @@ TEST_F(WavTest, SixteenBitStereoReadsItsFramesAndSeeks) {
   EXPECT_EQ(f.FrameCount, 100);
   EXPECT_TRUE(stream_->isSeekingSupported());
   EXPECT_EQ(readAll(), pcm);
+  // Every frame is a seek target, the first and the last included.
+  for (int frame = 0; frame < 100; ++frame) {
+    ASSERT_TRUE(stream_->setPosition(frame));
+    int16_t got[2];
+    ASSERT_EQ(stream_->readFrames(got, 1), 1);
+    EXPECT_EQ(got[0], pcm[2 * frame]) << frame;
+    EXPECT_EQ(got[1], pcm[2 * frame + 1]) << frame;
+  }
   ASSERT_TRUE(stream_->setPosition(90));
   std::vector<int16_t> tail = readAll();
   EXPECT_EQ(tail, std::vector<int16_t>(pcm.begin() + 180, pcm.end()));
@@ -183,7 +191,13 @@ TEST_F(WavTest, UnsupportedFormatsSayWhy) {
     Chunk fmt;
     const char* first;
   };
+  // A format chunk too short to hold a format is passed over, not read.
+  Chunk shortFmt = sndtest::fmtChunk(1, 2, 44100, 16);
+  shortFmt.body.resize(14);
+  shortFmt.declaredSize = 14;
   Case cases[] = {
+      {shortFmt, ""},
+      {sndtest::fmtChunk(1, 3, 44100, 16), "Wave file has an unsupported amount of channels 2 channels: 3\n"},
       {sndtest::fmtChunk(1, 6, 44100, 16), "Wave file has an unsupported amount of channels 2 channels: 6\n"},
       {sndtest::fmtChunk(1, 0, 44100, 16), "Wave file has an unsupported amount of channels 2 channels: 0\n"},
       {sndtest::fmtChunk(1, 2, 44100, 32), "Wave file has an unsupported bits per sample size: 32\n"},

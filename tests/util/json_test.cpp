@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "util/error.h"
@@ -20,7 +22,7 @@ int parse_quiet(const std::string& text, var& out) {
 TEST(JsonParse, BuildsEveryKind) {
   var v;
   std::string text = R"( {"n": -12, "f": 0.1, "big": 12345678901234, "s": "a\"b\\c\u00e9\n",
-      "l": [1, [], {}], "t": true, "nul": null} )";
+      "l": [1, [], {}], "t": true, "no": false, "nul": null} )";
   ASSERT_EQ(json_parse(text.data(), text.size(), v), 0);
   EXPECT_TRUE(v.is_dict());
   EXPECT_EQ(v["n"].num(), -12);
@@ -31,6 +33,8 @@ TEST(JsonParse, BuildsEveryKind) {
   EXPECT_TRUE(v["l"][1].is_list());
   EXPECT_TRUE(v["l"][2].is_dict());
   EXPECT_EQ(v["t"].num(), 1);
+  EXPECT_TRUE(v["no"].is_number());
+  EXPECT_EQ(v["no"].num(), 0);
   EXPECT_TRUE(v.has("nul"));
   EXPECT_TRUE(v["nul"].is_none());
 }
@@ -79,14 +83,45 @@ TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
   testing::internal::GetCapturedStderr();
 }
 
+// Every number reads as the double nearest its text, whatever its count of
+// digits, its decimals and its exponent.
+TEST(JsonParse, NumbersReadAsTheNearestDouble) {
+  uint64_t seed = 12345;
+  for (int digits = 1; digits <= 20; ++digits) {
+    for (int k = 0; k < 200; ++k) {
+      std::string d;
+      for (int i = 0; i < digits; ++i) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        d += static_cast<char>('1' + (seed >> 33) % 9);
+      }
+      const int point = k % (digits + 1);
+      std::string text = (k & 1 ? "-" : "") + d.substr(0, point ? point : 1);
+      if (point && point < digits) text += "." + d.substr(static_cast<size_t>(point));
+      if (k % 5 == 4) text += "e" + std::to_string(k - 20);
+      var v;
+      ASSERT_EQ(parse_quiet(text, v), 0) << text;
+      EXPECT_EQ(v.num(), std::strtod(text.c_str(), nullptr)) << text;
+    }
+  }
+  // Sixteen digits above 2^53: the digits alone no longer fit a double.
+  for (const char* text : {"95.14242627359937", "9.845756703740103", "91943.44306190379"}) {
+    var v;
+    ASSERT_EQ(parse_quiet(text, v), 0);
+    EXPECT_EQ(v.num(), std::strtod(text, nullptr)) << text;
+  }
+}
+
 TEST(JsonParse, RefusesExcessiveNesting) {
   var v;
   std::string deep(100000, '[');
   EXPECT_EQ(parse_quiet(deep, v), 1);
   EXPECT_TRUE(v.is_list());  // the outer levels were kept and free cleanly
-  std::string ok(200, '[');
-  ok += std::string(200, ']');
-  EXPECT_EQ(parse_quiet(ok, v), 0);
+  // 512 levels read; one more is refused.
+  for (size_t levels : {size_t{512}, size_t{513}}) {
+    std::string text(levels, '[');
+    text += std::string(levels, ']');
+    EXPECT_EQ(parse_quiet(text, v), levels > 512 ? 1 : 0) << levels;
+  }
 }
 
 TEST(JsonDump, CompactSortedAndNumberForms) {
@@ -100,6 +135,8 @@ TEST(JsonDump, CompactSortedAndNumberForms) {
   EXPECT_EQ(json_dump(var::new_dict()), "{}");
   EXPECT_EQ(json_dump(var::new_list()), "[]");
   EXPECT_EQ(json_dump(var()), "null");
+  EXPECT_EQ(json_dump(var(-9223372036854775808.0)), "-9223372036854775808");
+  EXPECT_EQ(json_dump(var(9223372036854775808.0)), "9223372036854775808.0");
 }
 
 TEST(JsonDump, AlwaysValidJson) {
@@ -135,6 +172,21 @@ TEST(JsonRoundTrip, BinaryStringsAndControlBytes) {
   EXPECT_EQ(back["data"].str(), bytes);
   EXPECT_EQ(back["k\"\n"].num(), 1);
   EXPECT_EQ(json_dump(back), text);
+  // Only the quote, the backslash and control bytes are escaped.
+  for (int c = 0; c < 256; ++c) {
+    const char* shorts[] = {"\\b", "\\t", "\\n", nullptr, "\\f", "\\r"};
+    std::string want(1, static_cast<char>(c));
+    if (c == '"' || c == '\\') {
+      want = "\\" + want;
+    } else if (c >= 8 && c <= 13 && shorts[c - 8]) {
+      want = shorts[c - 8];
+    } else if (c < 0x20) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\u%04x", c);
+      want = hex;
+    }
+    EXPECT_EQ(json_dump(var(std::string(1, static_cast<char>(c)))), "\"" + want + "\"") << c;
+  }
 }
 
 TEST(JsonRoundTrip, OutboxEntryText) {
@@ -170,6 +222,16 @@ TEST(JsonHostile, ByteOrderMarkAndLoneSurrogates) {
   ASSERT_EQ(json_parse(bom.data(), bom.size(), v), 0);
   EXPECT_EQ(v["a"].num(), 1);
 
+  // Every hex digit of an escape counts, in either case: a high surrogate
+  // with its partner reads beside raw surrogate-like bytes, a low one alone
+  // is refused.
+  for (char h : std::string("0123456789abcdefABCDEF")) {
+    SCOPED_TRACE(h);
+    EXPECT_EQ(parse_quiet(std::string("[\"\\ud8") + h + "0\\udc00\xED\xB0\x80\"]", v), 0);
+    EXPECT_EQ(parse_quiet(std::string("[\"\xED\xB0\x80\\udc") + h + "0\"]", v), 1);
+  }
+  EXPECT_EQ(parse_quiet("[\"\\udbff\\udfff\xED\xB0\x80\"]", v), 0);
+  EXPECT_EQ(parse_quiet("[\"\\udfff\"]", v), 1);
   for (const char* lone : {"[\"\\udc00\"]", "[\"\\ud800\"]", "{\"k\\uDFFF\":1}", "[\"a\\ud800x\"]"}) {
     SCOPED_TRACE(lone);
     EXPECT_EQ(parse_quiet(lone, v), 1);

@@ -56,8 +56,16 @@ TEST(VarAccess, ListIndexAndErrors) {
   EXPECT_EQ(tk_last_error(), "IndexError: list index out of range");
   EXPECT_NE(err.find("var.cpp:"), std::string::npos);
   EXPECT_NE(err.find(": IndexError: list index out of range\n"), std::string::npos);
-  l.set(1, var("c"));
-  EXPECT_TRUE(l[1] == "c");
+  // Writing and reading agree on every index, negative ones counting from
+  // the end; both refuse the same ones.
+  for (long i = -4; i <= 3; ++i) {
+    const bool in = i >= -3 && i < 3;
+    testing::internal::CaptureStderr();
+    l.set(i, var(100 + i));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(l[(i + 3) % 3].num() == 100 + i, in) << i;
+    EXPECT_EQ(l.len(), 3u);
+  }
 }
 
 TEST(VarAccess, DictMembersAndMissingOnes) {

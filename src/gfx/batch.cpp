@@ -53,6 +53,18 @@ void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
   g_batch.insert(g_batch.end(), {a, bq, c, a, c, d});
 }
 
+// Leaves the vertex arrays and texturing off and the current colour back in
+// GL, as every other drawing path expects them after a batch.
+static void end_vertex_arrays() {
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisable(GL_TEXTURE_2D);
+  float c[4];
+  gfx_color_get(c);
+  glColor4fv(c);
+}
+
 void tri_batch_flush() {
   if (g_recording) g_recording->flush_batch();
   if (g_batch.empty()) return;
@@ -66,13 +78,7 @@ void tri_batch_flush() {
     glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &g_batch[0].u);
     glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), &g_batch[0].r);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(g_batch.size()));
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisable(GL_TEXTURE_2D);
-    float c[4];
-    gfx_color_get(c);
-    glColor4fv(c);
+    end_vertex_arrays();
   }
   g_batch.clear();
 }
@@ -201,11 +207,5 @@ void GfxRecording::draw(float x0, float y0, float x1, float y1) const {
     glDrawElements(run.quads ? GL_QUADS : GL_TRIANGLES, static_cast<GLsizei>(index_.size()), GL_UNSIGNED_INT,
                    index_.data());
   }
-  glDisableClientState(GL_COLOR_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisable(GL_TEXTURE_2D);
-  float c[4];
-  gfx_color_get(c);
-  glColor4fv(c);
+  end_vertex_arrays();
 }

@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   web_messages_clear();
   WebRequest r;
   r.community_visit = (data[0] & 4) ? web_community_visit(g) : -1;
+  if (data[0] & 8) r.receipt = "fuzz";  // a reply to an outbox entry
   r.conn = http_conn_replay(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   web_handle_reply(g, &r);
   return 0;

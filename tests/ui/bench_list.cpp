@@ -37,7 +37,7 @@ struct Figures {
 // that hover fades run as they do under a player's hand.
 Figures measure(int entries) {
   Container root;
-  community_build_page(root, page_of(entries), "@default", "", false);
+  community_build_page(root, page_of(entries), "@default", "", COMMUNITY_SHOWN);
   const int steps = 600, paints = 120;
   for (int i = 0; i < 10; i++) root.loop();
   double t0 = now();

@@ -32,6 +32,8 @@ const int PANEL_TEXT_W = 230;
 const int PANEL_TEXT_H = 102;
 const int PANEL_TEXT_PAD = 5;
 const int PANEL_TEXT_WRAP = 220;
+// A won level shows at most this many of its runs.
+const int PANEL_RUNS_SHOWN = 3;
 const int PANEL_ACH_ICON = 76;
 const int PANEL_ACH_BORDER = 2;
 
@@ -237,7 +239,7 @@ Widget* runs_block(const LevelInfo& l, const std::string& text) {
     t->new_row();
     t->add(run_row(r, newest));
     newest = false;
-    if (t->rows() == 3) break;
+    if (t->rows() == PANEL_RUNS_SHOWN) break;
   }
   t->measure();
   float room = PANEL_TEXT_H - t->h - 2 * PANEL_TEXT_PAD;

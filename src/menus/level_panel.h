@@ -28,12 +28,15 @@ void level_set_id(Game* g, const LevelInfo& l);
 // Loads the current level's map ("%s.map" of its record's name) into the
 // Level, builds the panel and puts it in place of the widget "cur_level" in
 // root, selects the level's icon, then shows the level's own text. A map
-// that does not load leaves a Level holding only the record's title.
+// that does not load leaves a Level holding only the record's title. The
+// panel has one height for every level (a row it lacks leaves its room above
+// the buttons), so Play and Leaderboard never move.
 void level_panel(Game* g, Container& root);
 
-// Rebuilds the text area "cur_text" in root: the achievement's text when
-// ach is 1 to 31, else the intro text, the lock message or the last three
-// runs of a won level.
+// Rebuilds the text area "cur_text" in root, always of one size: the
+// achievement's text when ach is 1 to 31, else the intro text or the lock
+// message, or for a won level its last three runs with that text in the room
+// they leave. A text longer than its room is cut, ending in "...".
 void level_details(Game* g, Container& root, int ach);
 
 // The text shown for a level never won: its intro, the lock message when it

@@ -68,6 +68,7 @@ size_t TextInput::insert(const std::string& s) {
     i += n;
   }
   if (add.empty()) return 0;
+  cursor = std::min(cursor, text.size());  // text is public: it may have been set directly
   text.insert(cursor, add);
   cursor += add.size();
   layout_changed();
@@ -75,6 +76,7 @@ size_t TextInput::insert(const std::string& s) {
 }
 
 void TextInput::backspace() {
+  cursor = std::min(cursor, text.size());
   if (cursor == 0) return;
   size_t from = prev_char(text, cursor);
   text.erase(from, cursor - from);
@@ -126,6 +128,7 @@ size_t TextInput::cursor_at(float x) const {
 }
 
 int TextInput::event(Event* e) {
+  cursor = std::min(cursor, text.size());
   if (e->type() == EVT_KEYDOWN) {
     switch (e->key()) {
       case GK_LEFT: cursor = prev_char(text, cursor); break;

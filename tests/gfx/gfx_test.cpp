@@ -45,6 +45,19 @@ TEST(Gfx, AlphaBlendsAndPlainQuadsWithoutTexturing) {
   EXPECT_EQ(pixel(65, 5), 0x000000u);
 }
 
+TEST(Gfx, TranslucentTexelsBlendAtFullAlphaAndOpaqueOnesCover) {
+  env();
+  frame_start();
+  gfx_color(1, 0, 0, 1);
+  gfx_rect(0, 0, 40, 10);
+  gfx_color(1, 1, 1, 1);
+  gfx_img_draw(gfx_img_load("glass"), 0, 0, 20, 10);
+  gfx_img_draw(gfx_img_load("white"), 20, 0, 20, 10);
+  EXPECT_EQ(red(pixel(5, 5)), 255);
+  EXPECT_NEAR(green(pixel(5, 5)), 128, 2);
+  EXPECT_EQ(pixel(25, 5), 0xffffffu);
+}
+
 TEST(Gfx, CataloguesKeepIndexesAndAnswerZeroForBadEntries) {
   env();
   int a = gfx_img_load("blue");

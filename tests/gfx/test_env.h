@@ -59,8 +59,9 @@ inline const char* const kWhiteImages[] = {
 // green (top right), blue (bottom left) and white (bottom right); images
 // "red", "green", "blue", "white", "wide" (64 by 32, aspect 2) and
 // "boxart" (blue); "menu-background" (red), "dialog-box2" and
-// "backbutton-focus" (green); a font texture of solid white glyphs 8 wide
-// and 16 high advancing by 10 (space: nothing drawn), as fonts "font1",
+// "backbutton-focus" (green); "glass" (white at half alpha); a font
+// texture of solid white glyphs 8 wide and 16 high advancing by 10 (space:
+// nothing drawn), as fonts "font1",
 // "font2", "font15", "font3", "font2s"; samples and music entries.
 inline std::string make_data(const std::string& root) {
   std::string data = root + "/data";
@@ -70,6 +71,7 @@ inline std::string make_data(const std::string& root) {
     return x < 32 ? 0xff0000ff : 0xffffffff;
   });
   write_png(data + "/font.png", 16, 16, [](int, int) { return 0xffffffffu; });
+  write_png(data + "/glass.png", 8, 8, [](int, int) { return 0x80ffffffu; });
   write_file(data + "/corrupt.png", "not a picture");
   std::string glyphs;
   for (int c = 32; c < 127; c++) {
@@ -89,13 +91,15 @@ inline std::string make_data(const std::string& root) {
       "\"menu-background\":{\"tex\":\"atlas\",\"rect\":[0,0,32,32]},"
       "\"dialog-box2\":{\"tex\":\"atlas\",\"rect\":[32,0,32,32]},"
       "\"backbutton-focus\":{\"tex\":\"atlas\",\"rect\":[32,0,32,32]},"
-      "\"broken\":{\"tex\":\"corrupt\",\"rect\":[0,0,8,8]}";
+      "\"broken\":{\"tex\":\"corrupt\",\"rect\":[0,0,8,8]},"
+      "\"glass\":{\"tex\":\"glass\",\"rect\":[0,0,8,8]}";
   for (const char* n : kWhiteImages)
     images += std::string(",\"") + n + "\":{\"tex\":\"atlas\",\"rect\":[32,32,32,32]}";
   std::string json =
       "{\"textures\":{\"atlas\":{\"file\":\"atlas.png\",\"filter\":\"nearest\"},"
       "\"font\":{\"file\":\"font.png\",\"filter\":\"nearest\"},"
-      "\"corrupt\":{\"file\":\"corrupt.png\"}},"
+      "\"corrupt\":{\"file\":\"corrupt.png\"},"
+      "\"glass\":{\"file\":\"glass.png\",\"filter\":\"nearest\"}},"
       "\"images\":{" + images + "},"
       "\"fonts\":{\"font1\":" + font + ",\"font2\":" + font + ",\"font15\":" +
       font + ",\"font3\":" + font + ",\"font2s\":" + font + "},"

@@ -33,7 +33,9 @@ std::vector<Voice> voice_set(bool mixed) {
   for (int v = 0; v < kVoices; ++v) {
     Voice& x = set[v];
     x.rate = mixed ? rates[v % 6] : 22050;
-    x.channels = mixed && v % 2 ? 2 : 1;
+    // Mono and stereo in turn, the turn shifted by one from one round of
+    // rates to the next, so that every rate comes in both.
+    x.channels = mixed && (v + v / 6) % 2 ? 2 : 1;
     x.volume = 0.2f + 0.7f * v / kVoices;
     x.pan = -0.08f + 0.16f * v / kVoices;
     int32_t frames = x.rate + v * 977;

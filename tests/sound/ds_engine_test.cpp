@@ -661,3 +661,65 @@ TEST_F(DsEngine, SetPlayPositionLandsOnTheFrameOfTheMilliseconds) {
     e->drop();
   }
 }
+
+// Volume reaches the buffer as 1000 ln(volume) hundredths of a decibel, cut
+// toward zero and held within the buffer's range; pan as -10000 x pan, held
+// within full left and full right. Louder or wider than the range is the
+// range's end, never a refused call that keeps the old setting.
+TEST_F(DsEngine, VolumeAndPanReachTheBufferWithinItsRange) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND, ESEO_USE_3D_BUFFERS, &log);
+  ASSERT_NE(e, nullptr);
+  std::vector<int16_t> s = signal(4410);
+  ISoundSource* src = pcm(e, "b", s, 2);
+  ISound* snd = e->play2D(src, true, false, true);
+  DsBuffer* b = dynamic_cast<CVavOzovuDSSound*>(snd)->getBuffer();
+  const struct {
+    float volume;
+    int32_t millibels;
+  } volumes[] = {{1, 0}, {0.5f, -693}, {1 / 3.0f, -1098}, {1e-4f, -9210}, {0.25f, -1386},
+                 {2, 0},  {0, -10000},  {4.5e-5f, -10000}, {-1, -10000}};
+  for (const auto& c : volumes) {
+    snd->setVolume(c.volume);
+    e->update();
+    int32_t mb = 1;
+    b->GetVolume(&mb);
+    EXPECT_EQ(mb, c.millibels) << c.volume;
+  }
+  snd->setVolume(1);
+  const struct {
+    float pan;
+    int32_t hundredths;
+  } pans[] = {{0, 0}, {0.5f, -5000}, {-0.25f, 2500}, {1, -10000}, {0.2f, -2000}, {2, -10000}, {-3, 10000}};
+  for (const auto& c : pans) {
+    snd->setPan(c.pan);
+    e->update();
+    int32_t p = 1;
+    b->GetPan(&p);
+    EXPECT_EQ(p, c.hundredths) << c.pan;
+  }
+  // The engine's volume scales every sound, hardware 3D ones too; a 3D
+  // buffer takes the sound's minimum distance, 1 when it has none.
+  e->setSoundVolume(0.5f);
+  ISound* spatial = e->play3D(src, vec3df(5, 0, 0), true, false, true);
+  ASSERT_TRUE(dynamic_cast<CVavOzovuDSSound*>(spatial)->hasHardware3D());
+  DsBuffer* sb = dynamic_cast<CVavOzovuDSSound*>(spatial)->getBuffer();
+  Ds3DBuffer* b3 = nullptr;
+  ASSERT_EQ(sb->Query3DBuffer(&b3), DS_OK);
+  for (float d : {0.5f, 3.0f, 0.0f}) {
+    spatial->setMinDistance(d);
+    e->update();
+    float got = 0;
+    b3->GetMinDistance(&got);
+    EXPECT_FLOAT_EQ(got, d > 0 ? d : 1.0f) << d;
+  }
+  b3->Release();
+  for (DsBuffer* buffer : {b, sb}) {
+    int32_t mb = 1;
+    buffer->GetVolume(&mb);
+    EXPECT_EQ(mb, -693);
+  }
+  spatial->drop();
+  snd->drop();
+  e->drop();
+}

@@ -150,6 +150,13 @@ TEST_F(DsEngine, LoopedStreamIsSeamlessAcrossTheRingForThirtySeconds) {
   EXPECT_EQ(out[2 * 2205], 0);
   EXPECT_EQ(out[2 * 4409], 0);
   sound->drop();
+
+  // A looped stream without a frame plays silence instead of rewinding
+  // forever.
+  sound = e->play2D(e->addSoundSourceFromFile(wav("empty.wav", {}).c_str(), ESM_STREAMING), true, false, true);
+  ASSERT_NE(sound, nullptr);
+  for (int16_t v : play(e, step, step)) ASSERT_EQ(v, 0);
+  sound->drop();
   e->drop();
 }
 

@@ -107,6 +107,13 @@ TEST_F(DsLayer, CursorsLoopsStopsAndFrequency) {
   EXPECT_EQ(out[2 * 600], 0);
   b->GetStatus(&status);
   EXPECT_EQ(status, 0u);
+  // Played to its end, the buffer's cursor is back at the start: Play
+  // plays it again from its first frame.
+  b->GetCurrentPosition(&play, nullptr);
+  EXPECT_EQ(play, 0u);
+  ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+  EXPECT_EQ(capture(1)[0], mono[0]);
+  b->Stop();
 
   // Looping goes round without a gap; Stop keeps the position.
   ASSERT_EQ(b->SetCurrentPosition(1800), DS_OK);
@@ -132,6 +139,17 @@ TEST_F(DsLayer, CursorsLoopsStopsAndFrequency) {
   b->GetCurrentPosition(&play, nullptr);
   EXPECT_EQ(play, 200u);
   EXPECT_NEAR(out[2 * 1], (mono[0] + mono[1]) / 2.0, 0.5);  // halfway between two frames
+  // Between the last frame and the next: the first when looping, the last
+  // itself when not.
+  for (uint32_t flags : {static_cast<uint32_t>(DSBPLAY_LOOPING), 0u}) {
+    b->Stop();
+    ASSERT_EQ(b->SetCurrentPosition(2 * 999), DS_OK);
+    b->Play(0, 0, flags);
+    out = capture(2);
+    EXPECT_EQ(out[0], mono[999]);
+    EXPECT_NEAR(out[2], flags ? (mono[999] + mono[0]) / 2.0 : mono[999], 0.5) << flags;
+  }
+  b->Stop();
   EXPECT_EQ(b->SetFrequency(50), DS_ERR_INVALIDPARAM);
   EXPECT_EQ(b->SetFrequency(DSBFREQUENCY_ORIGINAL), DS_OK);
   b->GetFrequency(&hz);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -277,6 +278,15 @@ TEST_F(DsEngine, DriversByNameAndDevicesById) {
     e->drop();
   }
   unsetenv("TUNNELWICK_SOUND_DRIVER");
+  // Linear fall-off gives up hardware 3D only when both were asked for.
+  const char* kLinearWarning = "Warning: linear falloff not supported together with USE_3D_BUFFERS";
+  for (uint32_t options : {static_cast<uint32_t>(ESEO_LINEAR_ROLLOFF),
+                           static_cast<uint32_t>(ESEO_LINEAR_ROLLOFF | ESEO_USE_3D_BUFFERS)}) {
+    ISoundEngine* e = make(ESOD_DIRECT_SOUND, options, &log);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(log.find(kLinearWarning) != std::string::npos, (options & ESEO_USE_3D_BUFFERS) != 0) << log;
+    e->drop();
+  }
 
   CVavOzovuDS8SoundDeviceList* list = new CVavOzovuDS8SoundDeviceList();
   ASSERT_EQ(list->getDeviceCount(), 3);
@@ -503,6 +513,7 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
       EXPECT_TRUE(runningBlock(s, fx.kind).empty()) << fx.name;
       ASSERT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " defaults";
       EXPECT_TRUE(fx.enabled(c));
+      std::vector<uint8_t> last;
       for (const EffectRanges::Range& r : fx.ranges)
         for (double end : {r.lo, r.hi}) {
           std::vector<double> p = fx.defaults;
@@ -516,15 +527,42 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
           EXPECT_FALSE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << outside;
           EXPECT_TRUE(fx.enabled(c)) << fx.name;
           EXPECT_EQ(runningBlock(s, fx.kind), taken) << fx.name << " argument " << r.arg;
+          last = taken;
         }
-      // A refusal of another effect leaves this one and its enables alone.
+      // A refusal of another effect rebuilds the chain: this one keeps its
+      // last accepted settings and its enables work.
       EXPECT_FALSE(c->enableGargle(0));
       EXPECT_EQ(c->isGargleEnabled(), fx.kind == DSFX_GARGLE);
+      EXPECT_EQ(runningBlock(s, fx.kind), last) << fx.name << " after a refusal";
       EXPECT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " after a refusal";
       s->stop();
       s->drop();
     }
   }
+  // Wave forms and chorus phases reach the effect as their codes; a
+  // negative gargle rate is refused.
+  ISound* s = e->play2D(src, true, true, true, true);
+  ISoundEffectControl* c = s->getSoundEffectControl();
+  const int32_t degrees[] = {-180, -90, 0, 90, 180};
+  for (int32_t code = 0; code < 5; ++code)
+    for (bool sine : {true, false}) {
+      ASSERT_TRUE(c->enableChorus(50, 10, 25, 1.1f, sine, 16, degrees[code]));
+      DsFxChorus chorus;
+      std::memcpy(&chorus, runningBlock(s, DSFX_CHORUS).data(), sizeof chorus);
+      EXPECT_EQ(chorus.phase, code) << degrees[code];
+      EXPECT_EQ(chorus.waveform, sine ? 1 : 0);
+      ASSERT_TRUE(c->enableFlanger(50, 100, -50, 0.25f, sine, 2, code));
+      DsFxFlanger flanger;
+      std::memcpy(&flanger, runningBlock(s, DSFX_FLANGER).data(), sizeof flanger);
+      EXPECT_EQ(flanger.phase, code);
+      EXPECT_EQ(flanger.waveform, sine ? 1 : 0);
+      ASSERT_TRUE(c->enableGargle(20, sine));
+      DsFxGargle gargle;
+      std::memcpy(&gargle, runningBlock(s, DSFX_GARGLE).data(), sizeof gargle);
+      EXPECT_EQ(gargle.waveShape, sine ? 0u : 1u);
+    }
+  EXPECT_FALSE(c->enableGargle(-5));
+  s->drop();
   e->drop();
 }
 

@@ -180,6 +180,21 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
   EXPECT_EQ(at(0.5f, 0).second, 9000);
   EXPECT_EQ(at(0.5f, 0).first, 0);
   engine->stopAllSounds();
+
+  // Music: a new volume is heard at once; a stopped track is silent.
+  std::vector<int16_t> tune(4 * kBlock, 3000);
+  f.FrameCount = static_cast<int32_t>(tune.size());
+  engine->addSoundSourceFromPCMData(tune.data(), static_cast<int32_t>(tune.size() * 2), "tune", f);
+  backend->stream_start(7, "tune", 1.0f);
+  EXPECT_EQ(heard(100).first, 3000);
+  backend->stream_volume(7, 0.5f);
+  const int16_t half = heard(100).first;
+  EXPECT_GT(half, 0);
+  EXPECT_LT(half, 3000);
+  backend->stream_stop(7);
+  EXPECT_EQ(heard(100).first, 0);
+  backend->stream_start(7, "tune", 1.0f);
+  EXPECT_EQ(heard(100).first, 3000);
   backend.reset();
 }
 

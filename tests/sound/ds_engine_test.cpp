@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,13 @@ TEST_F(DsEngine, LoopedStreamIsSeamlessAcrossTheRingForThirtySeconds) {
   EXPECT_EQ(out[2 * 2205], 0);
   EXPECT_EQ(out[2 * 4409], 0);
   sound->drop();
+
+  // A looped stream without a frame plays silence instead of rewinding
+  // forever.
+  sound = e->play2D(e->addSoundSourceFromFile(wav("empty.wav", {}).c_str(), ESM_STREAMING), true, false, true);
+  ASSERT_NE(sound, nullptr);
+  for (int16_t v : play(e, step, step)) ASSERT_EQ(v, 0);
+  sound->drop();
   e->drop();
 }
 
@@ -270,6 +278,15 @@ TEST_F(DsEngine, DriversByNameAndDevicesById) {
     e->drop();
   }
   unsetenv("TUNNELWICK_SOUND_DRIVER");
+  // Linear fall-off gives up hardware 3D only when both were asked for.
+  const char* kLinearWarning = "Warning: linear falloff not supported together with USE_3D_BUFFERS";
+  for (uint32_t options : {static_cast<uint32_t>(ESEO_LINEAR_ROLLOFF),
+                           static_cast<uint32_t>(ESEO_LINEAR_ROLLOFF | ESEO_USE_3D_BUFFERS)}) {
+    ISoundEngine* e = make(ESOD_DIRECT_SOUND, options, &log);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(log.find(kLinearWarning) != std::string::npos, (options & ESEO_USE_3D_BUFFERS) != 0) << log;
+    e->drop();
+  }
 
   CVavOzovuDS8SoundDeviceList* list = new CVavOzovuDS8SoundDeviceList();
   ASSERT_EQ(list->getDeviceCount(), 3);
@@ -496,6 +513,7 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
       EXPECT_TRUE(runningBlock(s, fx.kind).empty()) << fx.name;
       ASSERT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " defaults";
       EXPECT_TRUE(fx.enabled(c));
+      std::vector<uint8_t> last;
       for (const EffectRanges::Range& r : fx.ranges)
         for (double end : {r.lo, r.hi}) {
           std::vector<double> p = fx.defaults;
@@ -509,15 +527,42 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
           EXPECT_FALSE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << outside;
           EXPECT_TRUE(fx.enabled(c)) << fx.name;
           EXPECT_EQ(runningBlock(s, fx.kind), taken) << fx.name << " argument " << r.arg;
+          last = taken;
         }
-      // A refusal of another effect leaves this one and its enables alone.
+      // A refusal of another effect rebuilds the chain: this one keeps its
+      // last accepted settings and its enables work.
       EXPECT_FALSE(c->enableGargle(0));
       EXPECT_EQ(c->isGargleEnabled(), fx.kind == DSFX_GARGLE);
+      EXPECT_EQ(runningBlock(s, fx.kind), last) << fx.name << " after a refusal";
       EXPECT_TRUE(fx.enable(c, fx.defaults)) << fx.name << " after a refusal";
       s->stop();
       s->drop();
     }
   }
+  // Wave forms and chorus phases reach the effect as their codes; a
+  // negative gargle rate is refused.
+  ISound* s = e->play2D(src, true, true, true, true);
+  ISoundEffectControl* c = s->getSoundEffectControl();
+  const int32_t degrees[] = {-180, -90, 0, 90, 180};
+  for (int32_t code = 0; code < 5; ++code)
+    for (bool sine : {true, false}) {
+      ASSERT_TRUE(c->enableChorus(50, 10, 25, 1.1f, sine, 16, degrees[code]));
+      DsFxChorus chorus;
+      std::memcpy(&chorus, runningBlock(s, DSFX_CHORUS).data(), sizeof chorus);
+      EXPECT_EQ(chorus.phase, code) << degrees[code];
+      EXPECT_EQ(chorus.waveform, sine ? 1 : 0);
+      ASSERT_TRUE(c->enableFlanger(50, 100, -50, 0.25f, sine, 2, code));
+      DsFxFlanger flanger;
+      std::memcpy(&flanger, runningBlock(s, DSFX_FLANGER).data(), sizeof flanger);
+      EXPECT_EQ(flanger.phase, code);
+      EXPECT_EQ(flanger.waveform, sine ? 1 : 0);
+      ASSERT_TRUE(c->enableGargle(20, sine));
+      DsFxGargle gargle;
+      std::memcpy(&gargle, runningBlock(s, DSFX_GARGLE).data(), sizeof gargle);
+      EXPECT_EQ(gargle.waveShape, sine ? 0u : 1u);
+    }
+  EXPECT_FALSE(c->enableGargle(-5));
+  s->drop();
   e->drop();
 }
 
@@ -593,6 +638,9 @@ TEST_F(DsEngine, StreamPositionsAreTheFramesHeardModuloTheLength) {
           advance(start + at);
           EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " from 690 ms at " << at;
         }
+        // Past the end is the end, which is the start again.
+        ASSERT_TRUE(sound->setPlayPosition(5000));
+        EXPECT_EQ(sound->getPlayPosition(), 0);
       } else {
         // Past the end, before the next update lets the output go.
         captureOutput(nullptr, 442);
@@ -660,4 +708,66 @@ TEST_F(DsEngine, SetPlayPositionLandsOnTheFrameOfTheMilliseconds) {
     sound->drop();
     e->drop();
   }
+}
+
+// Volume reaches the buffer as 1000 ln(volume) hundredths of a decibel, cut
+// toward zero and held within the buffer's range; pan as -10000 x pan, held
+// within full left and full right. Louder or wider than the range is the
+// range's end, never a refused call that keeps the old setting.
+TEST_F(DsEngine, VolumeAndPanReachTheBufferWithinItsRange) {
+  std::string log;
+  ISoundEngine* e = make(ESOD_DIRECT_SOUND, ESEO_USE_3D_BUFFERS, &log);
+  ASSERT_NE(e, nullptr);
+  std::vector<int16_t> s = signal(4410);
+  ISoundSource* src = pcm(e, "b", s, 2);
+  ISound* snd = e->play2D(src, true, false, true);
+  DsBuffer* b = dynamic_cast<CVavOzovuDSSound*>(snd)->getBuffer();
+  const struct {
+    float volume;
+    int32_t millibels;
+  } volumes[] = {{1, 0}, {0.5f, -693}, {1 / 3.0f, -1098}, {1e-4f, -9210}, {0.25f, -1386},
+                 {2, 0},  {0, -10000},  {4.5e-5f, -10000}, {-1, -10000}};
+  for (const auto& c : volumes) {
+    snd->setVolume(c.volume);
+    e->update();
+    int32_t mb = 1;
+    b->GetVolume(&mb);
+    EXPECT_EQ(mb, c.millibels) << c.volume;
+  }
+  snd->setVolume(1);
+  const struct {
+    float pan;
+    int32_t hundredths;
+  } pans[] = {{0, 0}, {0.5f, -5000}, {-0.25f, 2500}, {1, -10000}, {0.2f, -2000}, {2, -10000}, {-3, 10000}};
+  for (const auto& c : pans) {
+    snd->setPan(c.pan);
+    e->update();
+    int32_t p = 1;
+    b->GetPan(&p);
+    EXPECT_EQ(p, c.hundredths) << c.pan;
+  }
+  // The engine's volume scales every sound, hardware 3D ones too; a 3D
+  // buffer takes the sound's minimum distance, 1 when it has none.
+  e->setSoundVolume(0.5f);
+  ISound* spatial = e->play3D(src, vec3df(5, 0, 0), true, false, true);
+  ASSERT_TRUE(dynamic_cast<CVavOzovuDSSound*>(spatial)->hasHardware3D());
+  DsBuffer* sb = dynamic_cast<CVavOzovuDSSound*>(spatial)->getBuffer();
+  Ds3DBuffer* b3 = nullptr;
+  ASSERT_EQ(sb->Query3DBuffer(&b3), DS_OK);
+  for (float d : {0.5f, 3.0f, 0.0f}) {
+    spatial->setMinDistance(d);
+    e->update();
+    float got = 0;
+    b3->GetMinDistance(&got);
+    EXPECT_FLOAT_EQ(got, d > 0 ? d : 1.0f) << d;
+  }
+  b3->Release();
+  for (DsBuffer* buffer : {b, sb}) {
+    int32_t mb = 1;
+    buffer->GetVolume(&mb);
+    EXPECT_EQ(mb, -693);
+  }
+  spatial->drop();
+  snd->drop();
+  e->drop();
 }

@@ -107,6 +107,13 @@ TEST_F(DsLayer, CursorsLoopsStopsAndFrequency) {
   EXPECT_EQ(out[2 * 600], 0);
   b->GetStatus(&status);
   EXPECT_EQ(status, 0u);
+  // Played to its end, the buffer's cursor is back at the start: Play
+  // plays it again from its first frame.
+  b->GetCurrentPosition(&play, nullptr);
+  EXPECT_EQ(play, 0u);
+  ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+  EXPECT_EQ(capture(1)[0], mono[0]);
+  b->Stop();
 
   // Looping goes round without a gap; Stop keeps the position.
   ASSERT_EQ(b->SetCurrentPosition(1800), DS_OK);
@@ -132,6 +139,17 @@ TEST_F(DsLayer, CursorsLoopsStopsAndFrequency) {
   b->GetCurrentPosition(&play, nullptr);
   EXPECT_EQ(play, 200u);
   EXPECT_NEAR(out[2 * 1], (mono[0] + mono[1]) / 2.0, 0.5);  // halfway between two frames
+  // Between the last frame and the next: the first when looping, the last
+  // itself when not.
+  for (uint32_t flags : {static_cast<uint32_t>(DSBPLAY_LOOPING), 0u}) {
+    b->Stop();
+    ASSERT_EQ(b->SetCurrentPosition(2 * 999), DS_OK);
+    b->Play(0, 0, flags);
+    out = capture(2);
+    EXPECT_EQ(out[0], mono[999]);
+    EXPECT_NEAR(out[2], flags ? (mono[999] + mono[0]) / 2.0 : mono[999], 0.5) << flags;
+  }
+  b->Stop();
   EXPECT_EQ(b->SetFrequency(50), DS_ERR_INVALIDPARAM);
   EXPECT_EQ(b->SetFrequency(DSBFREQUENCY_ORIGINAL), DS_OK);
   b->GetFrequency(&hz);
@@ -240,6 +258,11 @@ TEST_F(DsLayer, DeferredListenerAnd3DPlacement) {
   out = capture(4);
   EXPECT_EQ(out[1], 10000);
   EXPECT_EQ(l->SetRolloffFactor(11, DS3D_IMMEDIATE), DS_ERR_INVALIDPARAM);
+  // Distances are positive and finite.
+  for (float bad : {0.0f, -1.0f, NAN, INFINITY}) {
+    EXPECT_EQ(b3->SetMinDistance(bad, DS3D_IMMEDIATE), DS_ERR_INVALIDPARAM) << bad;
+    EXPECT_EQ(b3->SetMaxDistance(bad, DS3D_IMMEDIATE), DS_ERR_INVALIDPARAM) << bad;
+  }
 
   // Doppler: coming closer at a tenth of the speed of sound raises the pitch.
   b3->SetVelocity(-34.33f, 0, 0, DS3D_IMMEDIATE);
@@ -251,6 +274,49 @@ TEST_F(DsLayer, DeferredListenerAnd3DPlacement) {
   b3->Release();
   b->Release();
   l->Release();
+}
+
+// The 3D law alone: full volume up to the minimum distance, min / (min +
+// roll-off x (d - min)) beyond it, no further fall-off past the maximum (a
+// maximum below the minimum is the minimum); Doppler as (c - listener's
+// approach) / (c - sound's approach) in metres, within 0.25 to 4.
+TEST(Ds3D, DistanceAndDopplerLaws) {
+  const struct {
+    float minD, maxD, rolloff, d, gain;
+  } distances[] = {{1, 1e9f, 1, 0.5f, 1},  {1, 1e9f, 1, 4, 0.25f}, {2, 4, 1, 10, 0.5f},
+                   {2, 1, 1, 10, 1},       {1, 1e9f, 2, 3, 0.2f},  {1, 1e9f, 0, 50, 1}};
+  for (const auto& c : distances) {
+    Ds3DListenerState l;
+    l.rolloffFactor = c.rolloff;
+    Ds3DBufferState b;
+    b.minDistance = c.minD;
+    b.maxDistance = c.maxD;
+    b.position[2] = c.d;
+    EXPECT_NEAR(ds_3d_compute(l, b).gain, c.gain, 1e-6) << c.minD << " " << c.maxD << " " << c.d;
+  }
+  const double c = 343.3;
+  const struct {
+    float soundV, listenerV, distanceFactor, doppler;
+    double pitch;
+  } moves[] = {
+      {-34.33f, 0, 1, 1, c / (c - 34.33)},     // the sound comes closer
+      {34.33f, 0, 1, 1, c / (c + 34.33)},      // and goes away
+      {-17.165f, 0, 2, 1, c / (c - 34.33)},    // two metres a unit
+      {0, 34.33f, 1, 1, (c + 34.33) / c},      // the listener comes closer
+      {-1000, 0, 1, 1, 4},                     // faster than 0.9 c: at most 4
+      {0, -300, 1, 1, 0.25},                   // the listener flees: at least 0.25
+      {-34.33f, 0, 1, 0, 1},                   // no Doppler
+  };
+  for (const auto& m : moves) {
+    Ds3DListenerState l;
+    l.distanceFactor = m.distanceFactor;
+    l.dopplerFactor = m.doppler;
+    l.velocity[2] = m.listenerV;
+    Ds3DBufferState b;
+    b.position[2] = 10;
+    b.velocity[2] = m.soundV;
+    EXPECT_NEAR(ds_3d_compute(l, b).pitch, m.pitch, 1e-6) << m.soundV << " " << m.listenerV;
+  }
 }
 
 TEST_F(DsLayer, EffectChainOnABufferAndItsParameters) {

@@ -66,6 +66,25 @@ TEST_F(EngineTest, SourcesByName) {
   EXPECT_EQ(channel(capture(256), 0)[10], 1000);
   EXPECT_EQ(captureLog([&] { engine_->addSoundSourceFromMemory(nullptr, 10, "empty"); }),
             "Cannot add sound source from empty memory: empty\n");
+  // Raw samples: mono or stereo, 8 or 16 bits, at a rate.
+  for (int bad = 0; bad < 4; ++bad) {
+    SAudioStreamFormat f;
+    f.ChannelCount = bad == 0 ? 3 : (bad == 1 ? 0 : 1);
+    f.SampleRate = bad == 2 ? 0 : 44100;
+    f.SampleFormat = bad == 3 ? static_cast<ESampleFormat>(ESF_S16 + 1) : ESF_S16;
+    f.FrameCount = 100;
+    std::string name = "raw" + std::to_string(bad);
+    EXPECT_EQ(captureLog([&] {
+                EXPECT_EQ(engine_->addSoundSourceFromPCMData(pcm.data(), 200, name.c_str(), f), nullptr);
+              }),
+              "Cannot add sound source with an unsupported format: " + name + "\n");
+  }
+  // A sound with effects comes back even when not tracked: its effects are
+  // the caller's to set.
+  ISound* fx = engine_->play2D(a, false, false, false, true);
+  ASSERT_NE(fx, nullptr);
+  fx->stop();
+  fx->drop();
 
   // play2D on an unknown file name registers it; the second call finds it.
   int before = engine_->getSoundSourceCount();

@@ -114,6 +114,16 @@ TEST_F(EngineTest, VolumeAndPanLaws) {
     snd->stop();
     snd->drop();
   }
+  // Each sound is clamped on its own before the sounds add up, on every
+  // frame of the block.
+  ISound* loud = engine_->play2D(negSrc, false, true, true);
+  loud->setVolume(4.0f);
+  loud->setIsPaused(false);
+  engine_->play2D(src);
+  std::vector<int16_t> sum = capture(kRing);
+  for (int i = 0; i < 2 * 4000; ++i) ASSERT_EQ(sum[i], -32768 + 10000) << i;
+  loud->drop();
+  engine_->stopAllSounds();
 }
 
 TEST_F(EngineTest, PausedSoundsNeitherSoundNorAdvance) {
@@ -236,6 +246,13 @@ TEST_F(EngineTest, LongSoundsReportPositionsPastAMinute) {
     EXPECT_EQ(snd->getPlayPosition(), frame * 1000 / 44100) << ms;
   }
   EXPECT_FALSE(snd->setPlayPosition(-1));
+  // The position is the frames played so far, on every block (the 25th
+  // ends one frame short of a millisecond).
+  ASSERT_TRUE(snd->setPlayPosition(0));
+  for (int64_t blocks = 1; blocks <= 26; ++blocks) {
+    capture(kRing);
+    EXPECT_EQ(snd->getPlayPosition(), blocks * kRing * 1000 / 44100) << blocks;
+  }
   ASSERT_TRUE(snd->setPlayPosition(65000));
   EXPECT_EQ(snd->getPlayPosition(), 65000);
   capture(5 * kRing);

@@ -53,8 +53,11 @@ TEST(Ogg, DecodesLikeTheLibraryAndSeeksExactly) {
     ASSERT_TRUE(s->setPosition(12345));
     std::vector<int16_t> tail = readAll(s, 777);
     EXPECT_EQ(tail, std::vector<int16_t>(direct.begin() + 12345 * ch, direct.end()));
-    ASSERT_TRUE(s->setPosition(0));
-    EXPECT_EQ(readAll(s, 4096), direct);
+    // A position before the start is the start.
+    for (int32_t start : {0, -5}) {
+      ASSERT_TRUE(s->setPosition(start));
+      EXPECT_EQ(readAll(s, 4096), direct) << start;
+    }
     s->drop();
     EXPECT_EQ(r->getReferenceCount(), 1);
     r->drop();
@@ -90,6 +93,11 @@ TEST(Ogg, NonOggDataGivesNoStream) {
   CVavOzovuAudioStreamLoaderOGG* loader = new CVavOzovuAudioStreamLoaderOGG(nullptr);
   EXPECT_EQ(loader->createAudioStream(r), nullptr);
   EXPECT_EQ(r->getReferenceCount(), 1);
+  // Only mono and stereo can be mixed: three channels are refused.
+  std::vector<uint8_t> three = sndtest::oggFile(3, 44100, 2000, 440);
+  auto* r3 = new vz_internal::io::CMemoryReadFile(three.data(), static_cast<int32_t>(three.size()), "3.ogg", false);
+  EXPECT_EQ(loader->createAudioStream(r3), nullptr);
+  r3->drop();
   EXPECT_TRUE(loader->isValidFileExtension("music/a.ogg"));
   EXPECT_FALSE(loader->isValidFileExtension("a.wav"));
   r->drop();
@@ -128,7 +136,7 @@ TEST(Module, ModAndS3mRenderLikeTheLibraryAndStopAtTheLoopPoint) {
     bool sounding = false;
     for (int16_t v : ours) sounding |= v != 0;
     EXPECT_TRUE(sounding);
-    EXPECT_FALSE(s->setPosition(5));
+    for (int32_t frame : {1, 5}) EXPECT_FALSE(s->setPosition(frame)) << frame;
     ASSERT_TRUE(s->setPosition(0));
     EXPECT_EQ(readAll(s, 4096), direct4096);
     s->drop();
@@ -148,5 +156,13 @@ TEST(Module, NameRuleAndRefusal) {
   EXPECT_EQ(loader->createAudioStream(r), nullptr);
   EXPECT_EQ(r->getReferenceCount(), 1);
   r->drop();
+  // A module starting at speed 0 or tempo 0 is refused, not divided by.
+  for (size_t at : {size_t{0x31}, size_t{0x32}}) {
+    std::vector<uint8_t> s3m = sndtest::s3mFile(4);
+    s3m[at] = 0;
+    auto* z = new vz_internal::io::CMemoryReadFile(s3m.data(), static_cast<int32_t>(s3m.size()), "z.s3m", false);
+    EXPECT_EQ(loader->createAudioStream(z), nullptr) << at;
+    z->drop();
+  }
   loader->drop();
 }

@@ -113,15 +113,18 @@ TEST(VarIteration, ListsInOrderDictsInByteOrder) {
   d.set("\xc3\xa9", var(3));  // bytes above 0x7f sort after ASCII
   d.set("B", var(1));
   d.set("a", var(0));
+  d.set("b", var(2));  // setting a member again replaces it
   seen.clear();
   var_iter di = d.iter();
   while (di.next(k, v)) seen += k.str() + var_str(v) + ",";
   EXPECT_EQ(seen, "B1,a0,b2,\xc3\xa9" "3,");
   EXPECT_EQ(d.keys(), (std::vector<std::string>{"B", "a", "b", "\xc3\xa9"}));
 
+  // A string yields each of its bytes once, and no more.
+  seen.clear();
   var_iter si = var("ab").iter();
-  ASSERT_TRUE(si.next(v));
-  EXPECT_EQ(v.str(), "a");
+  while (si.next(k, v)) seen += var_str(k) + v.str() + ",";
+  EXPECT_EQ(seen, "0a,1b,");
   var_iter ni = var(3).iter();
   EXPECT_FALSE(ni.next(v));
 }
@@ -170,4 +173,12 @@ TEST(VarText, JoinUsesTextForms) {
   var l = var_list("q3w", "a:x", 12, 3, var());
   EXPECT_EQ(var_join(l, "|"), "q3w|a:x|12|3|");
   EXPECT_EQ(var_join(var::new_list(), ","), "");
+  // Joining none is quiet; joining anything else but a list is a TypeError.
+  for (const var& other : {var(), var(5), var("s")}) {
+    tk_clear_error();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(var_join(other, ","), "");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(tk_last_error().rfind("TypeError", 0) == 0, !other.is_none());
+  }
 }

@@ -115,14 +115,22 @@ struct Online : ::testing::Test {
     game_headless_run(20);
   }
   // A campaign level entered and won, as the sector screen and the world
-  // do it.
-  void win(const char* file) {
+  // do it; or, with the community as the menu, a shared map named id. The
+  // run's time and deaths differ, so that a signature mixing them up fails.
+  void win(const char* file, int menu = STATE_MENUS_PLAY, const char* id = nullptr, int deaths = 0) {
     game_text_set(g->current_level_id, sizeof g->current_level_id, file);
     ::testing::internal::CaptureStderr();
     ASSERT_TRUE(level_load_file(g));
-    g->return_menu = STATE_MENUS_PLAY;
+    g->return_menu = menu;
     level_start(g);
     game_headless_run(20);
+    if (id) game_text_set(g->current_level_id, sizeof g->current_level_id, id);
+    RunStats& s = g->level.stats;
+    s.time_cs = 4321;
+    s.deaths = deaths;
+    s.carts = 2;  // not every cartridge, every jewel
+    s.total_carts = 3;
+    s.jewels = s.total_jewels = 2;
     level_won(g);
     ::testing::internal::GetCapturedStderr();
   }
@@ -205,6 +213,34 @@ TEST_F(Online, StartUpPingsAndCommunityPagesReachOnlyTheirVisit) {
   ASSERT_TRUE(settled());
   EXPECT_EQ(browser->calls.size(), 2u);
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+
+  // A page request that fails, or whose reply brings no page, tells the
+  // browser so; a refresh reaches the browser only while it is current.
+  auto said = [&] {
+    std::string names;
+    for (const var& c : browser->calls) names += var_str(c[0]) + " ";
+    browser->calls.clear();
+    return names;
+  };
+  said();
+  svc.set_mode(WebService::SERVE);
+  svc.set_reply("ping", {{"X-Response: OK", "X-Type: urefresh"}, ""});
+  web_ping(g);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "");
+  go(STATE_MENUS_COMMUNITY);
+  web_ping(g);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "urefresh ");
+  svc.set_reply("uquery", {{"X-Response: OK", "X-Type: urefresh"}, ""});
+  web_uquery(g, "r");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "urefresh ufailed ");
+  svc.clear_reply("uquery");
+  svc.set_mode(WebService::FAIL500);
+  web_uquery(g, "f");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "ufailed ");
 }
 
 TEST_F(Online, ScoresArriveOncePerReceiptAcrossOutagesKillsAndDuplicates) {
@@ -251,6 +287,18 @@ TEST_F(Online, ScoresArriveOncePerReceiptAcrossOutagesKillsAndDuplicates) {
   g_now += RELIABLE_RESEND_AGE;
   game_headless_run(5);
   EXPECT_TRUE(web_requests.empty());
+  svc.set_duplicate_receipts(false);
+
+  // A shared map's run names the achievements it earned, in their order.
+  win("level01.map", STATE_MENUS_COMMUNITY, "m9");
+  win("level02.map", STATE_MENUS_COMMUNITY, "m10", 1);
+  ASSERT_TRUE(pump([&] { return svc.accepted().size() == 6 && web_requests.empty(); }));
+  EXPECT_TRUE(svc.rejected().empty());
+  ASSERT_EQ(count("uscores"), 2u);
+  EXPECT_EQ(svc.requests("uscores")[0].form["lid"], "m9");
+  EXPECT_EQ(svc.requests("uscores")[0].form["ach"], "nodeaths,jewels");
+  EXPECT_EQ(svc.requests("uscores")[1].form["ach"], "jewels");
+  EXPECT_EQ(svc.requests("uscores")[1].form["deaths"], "1");
 
   // Every resend carried its entry's id and the same fields; the service
   // took each id once.
@@ -272,6 +320,9 @@ TEST_F(Online, ScoresArriveOncePerReceiptAcrossOutagesKillsAndDuplicates) {
   std::string file;
   ASSERT_TRUE(game_read_file(std::string(TW_DATA_DIR) + "/level01.map", &file));
   EXPECT_EQ(score.form["lid"], md5_hex(file));
+  EXPECT_EQ(score.form["tm"], "4321");
+  EXPECT_EQ(score.form["deaths"], "0");
+  EXPECT_EQ(score.form["ach"], "nodeaths,jewels");
   EXPECT_EQ(score.body.rfind("&ach=", 0), 0u);
   EXPECT_LT(score.body.find("&deaths="), score.body.find("&lid="));
   EXPECT_LT(score.body.find("&sid="), score.body.find("&tm="));
@@ -312,11 +363,30 @@ TEST_F(Online, ErrorsAndMessagesReachTheirScreensButNeverInterruptPlay) {
   web_valid(g);
   ASSERT_TRUE(settled());
   game_headless_run(5);
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Error: Later"}, ""});
+  web_valid_popup(g);
+  ASSERT_TRUE(settled());
   EXPECT_EQ(g->state, STATE_PLAY_INTRO);
   go(STATE_MENUS_PLAY);
   EXPECT_EQ(g->state, STATE_MENUS_ERROR);
-  EXPECT_STREQ(g->error_text, "Wrong password");
+  EXPECT_STREQ(g->error_text, "Wrong password");  // the first that came
   EXPECT_EQ(g->error_return_state, STATE_MENUS_PLAY);
+  go(STATE_MENUS_PLAY);  // said once only
+  EXPECT_EQ(g->state, STATE_MENUS_PLAY);
+
+  // So does a message; the first that came is the one shown, once.
+  level_start(g);
+  for (const char* text : {"one", "two"}) {
+    svc.set_reply("ping", {{"X-Response: OK", "X-Type: popup"}, text});
+    web_ping(g);
+    ASSERT_TRUE(settled());
+  }
+  EXPECT_EQ(g->state, STATE_PLAY_INTRO);
+  go(STATE_MENUS_PLAY);
+  EXPECT_EQ(g->state, STATE_MENUS_POPUP);
+  EXPECT_STREQ(g->popup_text, "one");
+  go(STATE_MENUS_PLAY);
+  EXPECT_EQ(g->state, STATE_MENUS_PLAY);
 }
 
 // A shared map is played only when it is one whole packed map: every

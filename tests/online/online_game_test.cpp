@@ -336,6 +336,13 @@ TEST_F(Online, ErrorsAndMessagesReachTheirScreensButNeverInterruptPlay) {
   ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_POPUP; }));
   EXPECT_EQ(std::string(g->popup_text), std::string(127, 'p'));
   EXPECT_EQ(g->popup_return_state, STATE_MENUS_MAIN);
+  // A message screen is never covered by another.
+  svc.set_reply("valid", {{"X-Response: OK", "X-Error: Hidden"}, ""});
+  web_valid(g);
+  ASSERT_TRUE(settled());
+  game_headless_run(5);
+  EXPECT_EQ(g->state, STATE_MENUS_POPUP);
+  EXPECT_EQ(g->popup_return_state, STATE_MENUS_MAIN);
   go(STATE_MENUS_MAIN);
 
   // Replies that no service should send change nothing on screen for a
@@ -444,6 +451,15 @@ TEST_F(Online, SharedMapIsPlayedOnlyWhenWholeAndTheRatingIsKeptInRange) {
   EXPECT_EQ(strnlen(g->level.map.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE), LEVEL_TEXT_SIZE - 1u);
   EXPECT_EQ(g->level.map.grid[10 * MAP_W + 10], TILE_FLOOR);
   EXPECT_EQ(g->level.map.zoom, 1.0f);
+
+  // A map goes up with its texts cut at their ends and its bytes in base64.
+  web_ushare(g, "m5", std::string("Title\0old", 9), std::string("Intro\0old", 9), whole);
+  ASSERT_TRUE(settled());
+  WebService::Request up = svc.requests("ushare").at(0);
+  EXPECT_EQ(up.form["id"], "m5");
+  EXPECT_EQ(up.form["title"], "Title");
+  EXPECT_EQ(up.form["intro"], "Intro");
+  EXPECT_EQ(up.form["data"], base64_encode(whole));
 }
 
 // Only a reply that names this entry in X-Receipt removes it; every other

@@ -295,6 +295,12 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   set_path("");
   set_path(tmp.path() + "/notes.txt");
   EXPECT_EQ(edit_export_file(g, ""), EXPORT_NOT_MAP);
+  // This map's own export replaced by a link is not written through.
+  std::string link = tmp.path() + "/link.map";
+  ASSERT_EQ(symlink(other.c_str(), link.c_str()), 0);
+  set_path(link);
+  EXPECT_EQ(edit_export_file(g, link), EXPORT_OTHER_FILE);
+  EXPECT_EQ(read(other), "precious");
   set_path(std::string(TW_DATA_DIR) + "/level01.map");
   EXPECT_EQ(edit_export_file(g, ""), EXPORT_GAME_FILE);
   set_path(other);
@@ -335,6 +341,8 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   EXPECT_EQ(edit_import_file(g, other), IMPORT_NOT_MAP);
   write(tmp.path() + "/huge.map", std::string(PACKED_MAP_MAX + 1, 'x'));
   EXPECT_EQ(edit_import_file(g, tmp.path() + "/huge.map"), IMPORT_UNREADABLE);
+  write(tmp.path() + "/largest.map", std::string(PACKED_MAP_MAX, 'x'));  // read, then found no map
+  EXPECT_EQ(edit_import_file(g, tmp.path() + "/largest.map"), IMPORT_NOT_MAP);
   std::string fifo = tmp.path() + "/pipe.map";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(edit_import_file(g, fifo), IMPORT_UNREADABLE);

@@ -52,9 +52,19 @@ TEST_F(EditOps, SetAndEraseChangeOnlyCellsOfTheBand) {
   EXPECT_TRUE(edit_blend_tile(g, 20, 20, CRATE, false));
   EXPECT_EQ(cell(20, 20), WALL);
   EXPECT_FALSE(edit_blend_tile(g, 20, 20, CRATE, false));
+  // The current tile breaks a tie only: an edge and a corner of dirt beat
+  // an edge of wall.
+  put(30, 29, DIRT);
+  put(29, 29, DIRT);
+  put(31, 30, WALL);
+  EXPECT_TRUE(edit_blend_tile(g, 30, 30, WALL, false));
+  EXPECT_EQ(cell(30, 30), DIRT);
 }
 
 TEST_F(EditOps, FillStaysInsideTheBand) {
+  // A fill started past the band changes nothing.
+  EXPECT_EQ(edit_flood_fill(1, 64, g, FLOOR), 0);
+  EXPECT_EQ(changes(), 0);
   // An empty band fills whole from its centre.
   EXPECT_EQ(edit_flood_fill(64, 64, g, FLOOR), 15376);
   EXPECT_EQ(changes(), 15376);
@@ -96,6 +106,19 @@ TEST_F(EditOps, UndoTwiceIsRedo) {
   ASSERT_TRUE(edit_undo_swap(g));
   EXPECT_EQ(cell(10, 10), FLOOR);
   EXPECT_EQ(cell(11, 10), FLOOR);
+
+  // An undo that cannot keep the level as it is now changes nothing.
+  uint32_t r = 12345;
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&g->level);
+  for (size_t i = 0; i < sizeof g->level; i++) {
+    r = r * 1103515245u + 12345u;
+    bytes[i] = static_cast<unsigned char>(r >> 24);
+  }
+  std::string before(reinterpret_cast<const char*>(bytes), sizeof g->level);
+  SaveSlot undo = g->slots[SLOT_UNDO];
+  EXPECT_FALSE(edit_undo_swap(g));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), sizeof g->level), before);
+  EXPECT_EQ(memcmp(&g->slots[SLOT_UNDO], &undo, sizeof undo), 0);
 }
 
 }  // namespace

@@ -122,7 +122,9 @@ TEST(Blocks, SettingsDefaultsFillOnlyUnsetFields) {
   EXPECT_EQ(s->game_hud, -1);
   EXPECT_EQ(s->game_hints, 1);
   EXPECT_EQ(s->debug, -1);
-  EXPECT_EQ(s->joys[ACT_BATTERY] & 0x100, 0x100);
+  // Each gamepad action starts on a button of its own: 0x100 marks a button.
+  const int pad[] = {ACT_BATTERY, ACT_BOMB, ACT_MINIMAP, ACT_ESCAPE};
+  for (int i = 0; i < 4; i++) EXPECT_EQ(s->joys[pad[i]], 0x100 + i) << pad[i];
 
   // Once through start-up, a volume turned down to 0 is the player's.
   s->music = 0;

@@ -150,6 +150,11 @@ TEST_F(LevelsDb, ARefusedWriteIsReportedAndKeepsTheStoredMap) {
   // A database that refuses writes, as a read-only file does.
   db_query(game_db(GAME_DB_USER), "pragma query_only = on");
   expect_refused("read-only", "readonly database");
+  // Nor is a new row made: the map keeps its id.
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(levels_create(g.get()));
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_STREQ(g->current_level_id, "5");
 }
 
 TEST_F(LevelsDb, HostileTextsInARowAreHarmless) {

@@ -120,6 +120,10 @@ TEST(Pack, SlotsHoldTheWholeLevel) {
   EXPECT_FALSE(game_slot_restore(&s, g.get()));
   s.len = 1 << 20;
   EXPECT_FALSE(game_slot_restore(&s, g.get()));
+  std::string short_level = deflate(&g->level, sizeof(Level) - 1);  // whole, but less than a level
+  memcpy(s.data, short_level.data(), short_level.size());
+  s.len = static_cast<int32_t>(short_level.size());
+  EXPECT_FALSE(game_slot_restore(&s, g.get()));
   EXPECT_EQ(g->level.stats.deaths, 6);
 }
 

@@ -175,6 +175,7 @@ TEST(SaveFiles, SettingsTextsAreTerminatedAndStrayKeysResetWhenRead) {
   a->settings.keys[ACT_UP] = SDLK_w;
   a->settings.keys[ACT_BOMB] = 0x7fffffff;
   a->settings.keys[ACT_ESCAPE] = -5;
+  a->settings.keys[ACT_LEFT] = SDLK_LAST;
   dir.write("settings.dat", std::string(reinterpret_cast<char*>(&a->settings), sizeof a->settings));
   auto b = new_game();
   game_load_settings(b.get(), dir.path());
@@ -183,6 +184,7 @@ TEST(SaveFiles, SettingsTextsAreTerminatedAndStrayKeysResetWhenRead) {
   EXPECT_EQ(b->settings.keys[ACT_UP], SDLK_w);
   EXPECT_EQ(b->settings.keys[ACT_BOMB], SDLK_x);
   EXPECT_EQ(b->settings.keys[ACT_ESCAPE], SDLK_ESCAPE);
+  EXPECT_EQ(b->settings.keys[ACT_LEFT], SDLK_LEFT);
 }
 
 TEST(SaveFiles, VolumeSetToZeroSurvivesARestart) {
@@ -209,22 +211,29 @@ TEST(SaveFiles, AFailedSaveIsReportedAndKeepsTheOldFiles) {
   const char* names[] = {"state.dat", "settings.dat", "lsettings.dat", "progress.dat"};
   std::string old[4];
   for (int i = 0; i < 4; i++) old[i] = dir.read(names[i]);
+  // No temporary file can be made beside one of them (a folder without
+  // write permission refuses it the same way): the save says so and keeps
+  // that file, and writes the others all the same.
+  for (int bad = 0; bad < 4; bad++) {
+    g->settings.music = 30 + bad;
+    g->lsettings.vres = 40 + bad;
+    g->progress.current_level = 1 + bad;
+    std::string tmp = dir.file(std::string(names[bad]) + ".tmp");
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(game_save_to(g.get(), dir.path())) << names[bad];
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find(dir.file(names[bad])), std::string::npos) << log;
+    for (int i = 0; i < 4; i++) {
+      std::string now = dir.read(names[i]);
+      EXPECT_EQ(now == old[i], i == bad) << names[i] << " with " << names[bad] << " refused";
+      old[i] = now;
+    }
+    rmdir(tmp.c_str());
+  }
   g->settings.music = 22;
   g->progress.current_level = 3;
-  {
-    // No temporary file can be made beside any of them (a folder without
-    // write permission refuses them the same way).
-    for (const char* name : names) ASSERT_EQ(mkdir(dir.file(std::string(name) + ".tmp").c_str(), 0700), 0);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(game_save_to(g.get(), dir.path()));
-    std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << log;
-    for (int i = 0; i < 4; i++) {
-      EXPECT_EQ(dir.read(names[i]), old[i]) << names[i];
-      EXPECT_NE(log.find(dir.file(names[i])), std::string::npos) << log;
-      rmdir(dir.file(std::string(names[i]) + ".tmp").c_str());
-    }
-  }
   // A full disk: the whole image does not fit, the small blocks do.
   {
     FileSizeCap full(sizeof(Game) / 2);

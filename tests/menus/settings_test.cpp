@@ -157,8 +157,14 @@ TEST_F(SettingsScreen, BindingsAreTakenShownAndSavedOnDone) {
 // Each widget writes its value back into its own field of the settings and
 // into no other: after one widget is set, the block differs from what it
 // was in that field alone.
-TEST_F(SettingsScreen, EveryWidgetWritesBackIntoItsOwnFieldOnly) {
+TEST_F(SettingsScreen, EveryWidgetShowsAndWritesBackItsOwnFieldOnly) {
   open();
+  // Neighbouring toggles differ, so that one showing another's field shows;
+  // the pages are built after this.
+  g->settings.vfenn = g->settings.game_timer = 1;
+  g->settings.game_hud = g->settings.game_hints = -1;
+  game_text_set(g->settings.name, sizeof g->settings.name, "ann");
+  game_text_set(g->settings.passwd, sizeof g->settings.passwd, "pw");
   struct Field {
     int page;
     const char* name;
@@ -193,7 +199,9 @@ TEST_F(SettingsScreen, EveryWidgetWritesBackIntoItsOwnFieldOnly) {
     int32_t* field = reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&want) + f.offset);
     int32_t value = f.value ? f.value : (*field == 1 ? -1 : 1);
     // A gamepad cell holds the button; its field marks it as one (0x100).
-    int32_t stored = std::strncmp(f.name, "joys_", 5) == 0 ? value | 0x100 : value;
+    bool joy = std::strncmp(f.name, "joys_", 5) == 0;
+    int32_t stored = joy ? value | 0x100 : value;
+    EXPECT_EQ(joy ? w->get_value_i() | 0x100 : w->get_value_i(), *field) << f.name << " shows another field";
     ASSERT_NE(*field, stored) << f.name;
     *field = stored;
     w->set_value_i(value);
@@ -204,6 +212,8 @@ TEST_F(SettingsScreen, EveryWidgetWritesBackIntoItsOwnFieldOnly) {
       EXPECT_EQ(word_at(have, at), word_at(expect, at))
           << "after setting " << f.name << " (its field at " << f.offset << "), the word at " << at;
   }
+  EXPECT_EQ(find("name")->get_value_s(), "ann");
+  EXPECT_EQ(find("passwd")->get_value_s(), "pw");
 }
 
 TEST_F(SettingsScreen, VolumesReachTheAudioDriverAtOnce) {
@@ -252,9 +262,10 @@ TEST_F(SettingsScreen, VolumesReachTheAudioDriverAtOnce) {
 namespace {
 std::vector<int> g_applied;
 int g_refuse = 0;
+int g_refuse_sync = 0;
 bool fake_apply(Game* g) {
   g_applied.push_back(g->lsettings.vres);
-  return g->lsettings.vres != g_refuse;
+  return g->lsettings.vres != g_refuse && g->lsettings.vsync != g_refuse_sync;
 }
 Widget* choice(Widget* root, const char* text) { return find_button(root, text); }
 }  // namespace
@@ -307,6 +318,14 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
   EXPECT_EQ(g_applied.size(), n + 1);
   EXPECT_EQ(find("vsync")->get_value_i(), g->lsettings.vsync);
+  // A refused vertical sync is undone the same way.
+  g_refuse_sync = -g->lsettings.vsync;
+  settle();
+  click(find("vsync"));
+  frame();
+  g_refuse_sync = 0;
+  EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
+  EXPECT_EQ(g->lsettings.vres, hd);
   settle();
   click("Main Menu");
   EXPECT_EQ(word_at(tmp.read("user/lsettings.dat"), 4), hd);
@@ -319,8 +338,12 @@ TEST_F(SettingsScreen, ResolutionChoicesFromThePlatformList) {
     return p.values;
   };
   EXPECT_EQ(values({}).size(), 10u);  // "Auto" and the nine fixed sizes
-  std::vector<int> v = values({{1920, 1080}, {1600, 900}, {200, 600}, {1600, 900}, {1280, 720}});
-  ASSERT_EQ(v.size(), 12u);
+  // Sizes of the fixed list are not repeated, nor sizes under 320 on a side.
+  std::vector<int> v = values({{1920, 1080}, {1600, 900}, {200, 600}, {1600, 900}, {1280, 720}, {320, 400},
+                               {1280, 1024}, {400, 319}});
+  ASSERT_EQ(v.size(), 14u);
+  EXPECT_EQ(v[12], (320 << 16) | 400);
+  EXPECT_EQ(v[13], (1280 << 16) | 1024);
   EXPECT_EQ(v[0], -1);
   EXPECT_EQ(v[10], (1600 << 16) | 900);
   EXPECT_EQ(v[11], (1600 << 16) | 900);  // listed twice, shown twice
@@ -364,6 +387,9 @@ TEST_F(SettingsScreen, TheAccountIsCheckedWithTheService) {
   find("name")->set_value_s("miner");
   find("passwd")->set_value_s("secret");
   frame();
+  tab(PAGE_AUDIO);  // the name counts from the next page on
+  EXPECT_STREQ(g->settings.uid, "g:miner");
+  tab(PAGE_OPTIONS);
 
   // Valid: the service's message.
   svc.set_reply("valid_popup", {{"X-Response: OK", "X-Type: popup"}, "Welcome back, miner."});
@@ -404,6 +430,7 @@ TEST_F(SettingsScreen, TheAccountIsCheckedWithTheService) {
   click("Main Menu");
   ASSERT_TRUE(pump(idle));
   EXPECT_EQ(sent("valid"), 1u);
+  EXPECT_STREQ(tmp.read("user/settings.dat").data() + offsetof(Settings, uid), "g:miner");  // stored as checked
   settle();
   click("Settings");
   settle();

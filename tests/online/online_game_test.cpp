@@ -115,14 +115,22 @@ struct Online : ::testing::Test {
     game_headless_run(20);
   }
   // A campaign level entered and won, as the sector screen and the world
-  // do it.
-  void win(const char* file) {
+  // do it; or, with the community as the menu, a shared map named id. The
+  // run's time and deaths differ, so that a signature mixing them up fails.
+  void win(const char* file, int menu = STATE_MENUS_PLAY, const char* id = nullptr, int deaths = 0) {
     game_text_set(g->current_level_id, sizeof g->current_level_id, file);
     ::testing::internal::CaptureStderr();
     ASSERT_TRUE(level_load_file(g));
-    g->return_menu = STATE_MENUS_PLAY;
+    g->return_menu = menu;
     level_start(g);
     game_headless_run(20);
+    if (id) game_text_set(g->current_level_id, sizeof g->current_level_id, id);
+    RunStats& s = g->level.stats;
+    s.time_cs = 4321;
+    s.deaths = deaths;
+    s.carts = 2;  // not every cartridge, every jewel
+    s.total_carts = 3;
+    s.jewels = s.total_jewels = 2;
     level_won(g);
     ::testing::internal::GetCapturedStderr();
   }
@@ -205,6 +213,34 @@ TEST_F(Online, StartUpPingsAndCommunityPagesReachOnlyTheirVisit) {
   ASSERT_TRUE(settled());
   EXPECT_EQ(browser->calls.size(), 2u);
   EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+
+  // A page request that fails, or whose reply brings no page, tells the
+  // browser so; a refresh reaches the browser only while it is current.
+  auto said = [&] {
+    std::string names;
+    for (const var& c : browser->calls) names += var_str(c[0]) + " ";
+    browser->calls.clear();
+    return names;
+  };
+  said();
+  svc.set_mode(WebService::SERVE);
+  svc.set_reply("ping", {{"X-Response: OK", "X-Type: urefresh"}, ""});
+  web_ping(g);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "");
+  go(STATE_MENUS_COMMUNITY);
+  web_ping(g);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "urefresh ");
+  svc.set_reply("uquery", {{"X-Response: OK", "X-Type: urefresh"}, ""});
+  web_uquery(g, "r");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "urefresh ufailed ");
+  svc.clear_reply("uquery");
+  svc.set_mode(WebService::FAIL500);
+  web_uquery(g, "f");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(said(), "ufailed ");
 }
 
 TEST_F(Online, ScoresArriveOncePerReceiptAcrossOutagesKillsAndDuplicates) {
@@ -251,6 +287,18 @@ TEST_F(Online, ScoresArriveOncePerReceiptAcrossOutagesKillsAndDuplicates) {
   g_now += RELIABLE_RESEND_AGE;
   game_headless_run(5);
   EXPECT_TRUE(web_requests.empty());
+  svc.set_duplicate_receipts(false);
+
+  // A shared map's run names the achievements it earned, in their order.
+  win("level01.map", STATE_MENUS_COMMUNITY, "m9");
+  win("level02.map", STATE_MENUS_COMMUNITY, "m10", 1);
+  ASSERT_TRUE(pump([&] { return svc.accepted().size() == 6 && web_requests.empty(); }));
+  EXPECT_TRUE(svc.rejected().empty());
+  ASSERT_EQ(count("uscores"), 2u);
+  EXPECT_EQ(svc.requests("uscores")[0].form["lid"], "m9");
+  EXPECT_EQ(svc.requests("uscores")[0].form["ach"], "nodeaths,jewels");
+  EXPECT_EQ(svc.requests("uscores")[1].form["ach"], "jewels");
+  EXPECT_EQ(svc.requests("uscores")[1].form["deaths"], "1");
 
   // Every resend carried its entry's id and the same fields; the service
   // took each id once.
@@ -272,6 +320,9 @@ TEST_F(Online, ScoresArriveOncePerReceiptAcrossOutagesKillsAndDuplicates) {
   std::string file;
   ASSERT_TRUE(game_read_file(std::string(TW_DATA_DIR) + "/level01.map", &file));
   EXPECT_EQ(score.form["lid"], md5_hex(file));
+  EXPECT_EQ(score.form["tm"], "4321");
+  EXPECT_EQ(score.form["deaths"], "0");
+  EXPECT_EQ(score.form["ach"], "nodeaths,jewels");
   EXPECT_EQ(score.body.rfind("&ach=", 0), 0u);
   EXPECT_LT(score.body.find("&deaths="), score.body.find("&lid="));
   EXPECT_LT(score.body.find("&sid="), score.body.find("&tm="));
@@ -284,6 +335,13 @@ TEST_F(Online, ErrorsAndMessagesReachTheirScreensButNeverInterruptPlay) {
   web_valid_popup(g);
   ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_POPUP; }));
   EXPECT_EQ(std::string(g->popup_text), std::string(127, 'p'));
+  EXPECT_EQ(g->popup_return_state, STATE_MENUS_MAIN);
+  // A message screen is never covered by another.
+  svc.set_reply("valid", {{"X-Response: OK", "X-Error: Hidden"}, ""});
+  web_valid(g);
+  ASSERT_TRUE(settled());
+  game_headless_run(5);
+  EXPECT_EQ(g->state, STATE_MENUS_POPUP);
   EXPECT_EQ(g->popup_return_state, STATE_MENUS_MAIN);
   go(STATE_MENUS_MAIN);
 
@@ -312,11 +370,30 @@ TEST_F(Online, ErrorsAndMessagesReachTheirScreensButNeverInterruptPlay) {
   web_valid(g);
   ASSERT_TRUE(settled());
   game_headless_run(5);
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Error: Later"}, ""});
+  web_valid_popup(g);
+  ASSERT_TRUE(settled());
   EXPECT_EQ(g->state, STATE_PLAY_INTRO);
   go(STATE_MENUS_PLAY);
   EXPECT_EQ(g->state, STATE_MENUS_ERROR);
-  EXPECT_STREQ(g->error_text, "Wrong password");
+  EXPECT_STREQ(g->error_text, "Wrong password");  // the first that came
   EXPECT_EQ(g->error_return_state, STATE_MENUS_PLAY);
+  go(STATE_MENUS_PLAY);  // said once only
+  EXPECT_EQ(g->state, STATE_MENUS_PLAY);
+
+  // So does a message; the first that came is the one shown, once.
+  level_start(g);
+  for (const char* text : {"one", "two"}) {
+    svc.set_reply("ping", {{"X-Response: OK", "X-Type: popup"}, text});
+    web_ping(g);
+    ASSERT_TRUE(settled());
+  }
+  EXPECT_EQ(g->state, STATE_PLAY_INTRO);
+  go(STATE_MENUS_PLAY);
+  EXPECT_EQ(g->state, STATE_MENUS_POPUP);
+  EXPECT_STREQ(g->popup_text, "one");
+  go(STATE_MENUS_PLAY);
+  EXPECT_EQ(g->state, STATE_MENUS_PLAY);
 }
 
 // A shared map is played only when it is one whole packed map: every
@@ -374,6 +451,15 @@ TEST_F(Online, SharedMapIsPlayedOnlyWhenWholeAndTheRatingIsKeptInRange) {
   EXPECT_EQ(strnlen(g->level.map.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE), LEVEL_TEXT_SIZE - 1u);
   EXPECT_EQ(g->level.map.grid[10 * MAP_W + 10], TILE_FLOOR);
   EXPECT_EQ(g->level.map.zoom, 1.0f);
+
+  // A map goes up with its texts cut at their ends and its bytes in base64.
+  web_ushare(g, "m5", std::string("Title\0old", 9), std::string("Intro\0old", 9), whole);
+  ASSERT_TRUE(settled());
+  WebService::Request up = svc.requests("ushare").at(0);
+  EXPECT_EQ(up.form["id"], "m5");
+  EXPECT_EQ(up.form["title"], "Title");
+  EXPECT_EQ(up.form["intro"], "Intro");
+  EXPECT_EQ(up.form["data"], base64_encode(whole));
 }
 
 // Only a reply that names this entry in X-Receipt removes it; every other
@@ -410,8 +496,9 @@ TEST_F(Online, AnEntryStaysUntilAReplyCarriesItsReceipt) {
 }
 
 // An entry the service took whose delete fails is said once, never sent
-// again, and deleted by a later pass once the database lets it.
-TEST_F(Online, AnEntryTakenButNotDeletedIsNotSentAgain) {
+// again, and deleted by a later pass once the database lets it; one whose
+// insert fails is sent all the same, and again until its receipt comes.
+TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
   ASSERT_TRUE(settled());
   DBWrap db;
   ASSERT_TRUE(db_open(db, tmp.file("user/reliable.db")));
@@ -432,6 +519,16 @@ TEST_F(Online, AnEntryTakenButNotDeletedIsNotSentAgain) {
   g_now += RELIABLE_RESEND_AGE;
   ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0; }));
   EXPECT_EQ(count("urate"), 1u);
+
+  db_query(db, "create trigger refuse before insert on events begin select raise(abort, 'full'); end");
+  svc.set_mode(WebService::DROP);
+  rate(4);
+  ASSERT_TRUE(pump([&] { return count("urate") == 2 && web_requests.empty(); }));
+  EXPECT_EQ(game_reliable_pending(), 1);
+  svc.set_mode(WebService::SERVE);
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return svc.accepted().size() == 2 && web_requests.empty(); }));
+  EXPECT_EQ(game_reliable_pending(), 0);
 }
 
 // However many entries are due, only a few are in flight at once, none of
@@ -457,6 +554,15 @@ TEST_F(Online, AResendBurstKeepsFewRequestsInFlightAndSmallReplies) {
   for (WebRequest* r : web_requests) live.insert(r->receipt);
   EXPECT_EQ(web_requests.size(), static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));
   EXPECT_EQ(live.size(), static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));
+  // An entry whose receipt comes while it waits for a slot is not sent.
+  DBWrap db;
+  ASSERT_TRUE(db_open(db, tmp.file("user/reliable.db")));
+  std::string taken;
+  var ids = db_query(db, "select n from events");
+  for (size_t i = 0; i < ids.len() && taken.empty(); i++)
+    if (!live.count(var_str(ids[i]["n"]))) taken = var_str(ids[i]["n"]);
+  ASSERT_FALSE(taken.empty());
+  game_reliable_remove(taken);
 
   svc.set_reply("urate", {{"X-Response: OK"}, std::string(1 << 20, 'x')});
   svc.set_mode(WebService::SERVE);
@@ -472,16 +578,17 @@ TEST_F(Online, AResendBurstKeepsFewRequestsInFlightAndSmallReplies) {
     }
     most = std::max(most, live);
     for (const WebService::Request& r : svc.requests("urate")) sent.insert(r.receipt());
-    return sent.size() == entries && web_requests.empty();
+    return sent.size() == entries - 1 && web_requests.empty();
   }));
+  EXPECT_EQ(sent.count(taken), 0u);
   EXPECT_LE(most, static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT));
   EXPECT_LE(biggest, RELIABLE_MAX_REPLY);
-  EXPECT_EQ(game_reliable_pending(), static_cast<int>(entries));
+  EXPECT_EQ(game_reliable_pending(), static_cast<int>(entries - 1));
 
   svc.clear_reply("urate");
   g_now += RELIABLE_RESEND_AGE;
   ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
-  EXPECT_EQ(svc.accepted().size(), entries);
+  EXPECT_EQ(svc.accepted().size(), entries - 1);
 }
 
 // An entry goes out under the identity it was signed for, whatever the

@@ -11,6 +11,7 @@
 #include "online/social.h"
 #include "online/submit.h"
 #include "online/web_config.h"
+#include "online/web_request.h"
 #include "support/temp_dir.h"
 #include "util/db.h"
 #include "util/encode.h"
@@ -50,6 +51,17 @@ TEST_F(Parts, OutboxCountsItsEntriesAndKeepsWhatItCouldNotStore) {
   std::string b = game_reliable_add("web", payload);
   EXPECT_NE(a, b);  // same second, same payload
   EXPECT_EQ(a.size(), 32u);
+  // Another run in the same second counts from the start again, and still
+  // makes an id no stored entry has.
+  game_set_dirs(tmp.path(), tmp.file("elsewhere"));
+  game_reliable_init(nullptr);
+  game_set_dirs(tmp.path(), tmp.path());
+  game_reliable_init(nullptr);
+  std::string again = game_reliable_add("web", payload);
+  EXPECT_NE(again, a);
+  EXPECT_NE(again, b);
+  EXPECT_EQ(game_reliable_pending(), 3);
+  game_reliable_remove(again);
   game_reliable_add("echo", var_dict("x", 1));  // logged and removed at once
   game_reliable_add("other", var());
   EXPECT_EQ(game_reliable_pending(), 2);
@@ -68,8 +80,12 @@ TEST_F(Parts, OutboxCountsItsEntriesAndKeepsWhatItCouldNotStore) {
     db_query(db, "drop table events");
   }
   std::string c = game_reliable_add("web", payload);
+  std::string d = game_reliable_add("web", payload);
+  EXPECT_EQ(game_reliable_pending(), 2);
+  game_reliable_remove(d);  // a receipt for an entry held in memory
   EXPECT_EQ(game_reliable_pending(), 1);
   game_reliable_loop();
+  EXPECT_EQ(game_reliable_pending(), 1);
   ASSERT_EQ(rows().len(), 1u);
   EXPECT_EQ(var_str(rows()[0]["n"]), c);
   EXPECT_EQ(rows()[0]["ts"].lnum(), g_now);
@@ -89,6 +105,19 @@ TEST_F(Parts, RatingIsSignedWithTheUidMapAndStars) {
   EXPECT_EQ(var_str(payload["identity"]["uid"]), "a:x");  // what it is delivered under
   EXPECT_EQ(var_str(post["stars"]), "3");
   EXPECT_EQ(var_str(post["lid"]), "12");
+
+  // An identity stored with an entry comes back field for field; one that
+  // lacks a field, or holds one that is no text, is none.
+  const WebIdentity as{"u", "n", "t", "d"};
+  WebIdentity back;
+  ASSERT_TRUE(web_identity_from_var(web_identity_var(as), &back));
+  EXPECT_EQ(std::vector<std::string>({back.uid, back.name, back.token, back.udid}),
+            std::vector<std::string>({"u", "n", "t", "d"}));
+  for (const char* key : {"uid", "name", "token", "udid"}) {
+    var v = web_identity_var(as);
+    v.set(key, 1);
+    EXPECT_FALSE(web_identity_from_var(v, &back)) << key;
+  }
 }
 
 TEST_F(Parts, SocialDocumentFollowsTheSignedInUser) {

@@ -11,13 +11,16 @@
 #include "support/write_faults.h"
 
 // Whatever an earlier write left at the temporary path, the new file holds
-// exactly the new bytes.
-TEST(AtomicWriteFile, TheTemporaryFileIsTruncated) {
+// exactly the new bytes, with no more permissions than asked for.
+TEST(AtomicWriteFile, TheTemporaryFileIsTruncatedAndNarrowed) {
   TempDir dir;
   dir.write("f.dat.tmp", std::string(5000, 'x'));
-  ASSERT_TRUE(atomic_write_file(dir.file("f.dat"), "new", 3));
+  ASSERT_EQ(chmod(dir.file("f.dat.tmp").c_str(), 0666), 0);
+  ASSERT_TRUE(atomic_write_file(dir.file("f.dat"), "new", 3, 0600));
   EXPECT_EQ(dir.read("f.dat"), "new");
   struct stat st;
+  ASSERT_EQ(stat(dir.file("f.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_NE(stat(dir.file("f.dat.tmp").c_str(), &st), 0);
 }
 

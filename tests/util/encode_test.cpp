@@ -31,6 +31,7 @@ TEST(Base64, RoundTripsEveryByteAndToleratesLayout) {
             std::string::npos);
   EXPECT_EQ(base64_decode(text), bytes);
   EXPECT_EQ(base64_decode("Zm9v\r\nYmE"), "fooba");  // line breaks, no filling
+  EXPECT_EQ(base64_decode("Zm8=Zm9v"), "fo");  // nothing after the filling
 }
 
 TEST(Base64, RejectsForeignBytes) {

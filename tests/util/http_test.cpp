@@ -377,6 +377,22 @@ TEST(HttpFailure, OversizedResponseEndsWithError) {
   EXPECT_LE(c->response.size(), HTTP_MAX_RESPONSE);
   EXPECT_NE(err.find("beyond"), std::string::npos);
   http_release(c);
+
+  // The cap is the largest reply taken whole: one byte more is refused.
+  for (size_t extra : {0, 1}) {
+    const std::string head = "HTTP/1.0 200 OK\n\n";
+    TestServer small([&](int fd) {
+      read_request(fd);
+      send_all(fd, head + std::string(1000 - head.size() + extra, 'x'));
+    });
+    c = http_open("127.0.0.1", small.port(), "/", nullptr, 0, 5, 1000);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(drive(c, 20000), 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c->error, extra ? 1 : 0) << extra;
+    EXPECT_EQ(c->body_len, extra ? 0u : 1000 - head.size()) << extra;
+    http_release(c);
+  }
 }
 
 // Replies no service should send end with the error flag; a line break in

@@ -713,8 +713,9 @@ TEST_F(DsEngine, SetPlayPositionLandsOnTheFrameOfTheMilliseconds) {
 // Volume reaches the buffer as 1000 ln(volume) hundredths of a decibel, cut
 // toward zero and held within the buffer's range; pan as -10000 x pan, held
 // within full left and full right. Louder or wider than the range is the
-// range's end, never a refused call that keeps the old setting.
-TEST_F(DsEngine, VolumeAndPanReachTheBufferWithinItsRange) {
+// range's end, never a refused call that keeps the old setting. Looping
+// reaches a playing buffer at once.
+TEST_F(DsEngine, SettingsReachThePlayingBufferWithinItsRange) {
   std::string log;
   ISoundEngine* e = make(ESOD_DIRECT_SOUND, ESEO_USE_3D_BUFFERS, &log);
   ASSERT_NE(e, nullptr);
@@ -735,6 +736,12 @@ TEST_F(DsEngine, VolumeAndPanReachTheBufferWithinItsRange) {
     EXPECT_EQ(mb, c.millibels) << c.volume;
   }
   snd->setVolume(1);
+  for (bool looped : {false, true}) {
+    snd->setIsLooped(looped);
+    uint32_t status = 0;
+    b->GetStatus(&status);
+    EXPECT_EQ(status, DSBSTATUS_PLAYING | (looped ? DSBSTATUS_LOOPING : 0u)) << looped;
+  }
   const struct {
     float pan;
     int32_t hundredths;

@@ -79,6 +79,18 @@ TEST_F(EngineTest, SourcesByName) {
               }),
               "Cannot add sound source with an unsupported format: " + name + "\n");
   }
+  // The frame count never reaches past the caller's block.
+  for (int32_t declared : {-1, 50, 100, 101, 1000}) {
+    SAudioStreamFormat f;
+    f.ChannelCount = 1;
+    f.SampleRate = 44100;
+    f.SampleFormat = ESF_S16;
+    f.FrameCount = declared;
+    std::string name = "fit" + std::to_string(declared);
+    ISoundSource* fit = engine_->addSoundSourceFromPCMData(pcm.data(), 200, name.c_str(), f);
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fit->getAudioFormat().FrameCount, declared == 50 ? 50 : 100) << declared;
+  }
   // A sound with effects comes back even when not tracked: its effects are
   // the caller's to set.
   ISound* fx = engine_->play2D(a, false, false, false, true);

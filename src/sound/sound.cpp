@@ -211,8 +211,13 @@ void CVavOzovuSound::apply3DVolumeAndPan(float master, const vec3df& listenerPos
   } else {
     a1 = look.X; a2 = look.Y; b1 = dx; b2 = dy;
   }
-  float diff = wrapAngle360(vectorAngle(a1, a2)) - wrapAngle360(vectorAngle(b1, b2));
-  float pan3D = wrapAngle180(diff) / 180.0f;
+  // A source with no direction in the listener's plane (at the listener, or
+  // straight above) is heard in the middle, not from an angle of nothing.
+  float pan3D = 0.0f;
+  if (b1 != 0 || b2 != 0) {
+    float diff = wrapAngle360(vectorAngle(a1, a2)) - wrapAngle360(vectorAngle(b1, b2));
+    pan3D = wrapAngle180(diff) / 180.0f;
+  }
   setBufferPan(pan3D);
   setBufferVolume(v);
 }

@@ -230,6 +230,11 @@ TEST(Attenuation, RolloffLawsAndPanAngles) {
   // A source nearer than the minimum keeps volume x master, even above 1.
   s->apply3DVolumeAndPan(1.5f, vec3df(0, 0, -0.5f), ahead, up, false);
   EXPECT_FLOAT_EQ(s->getBufferVolume(), 1.5f);
+  // At the listener, or straight above it, a source is heard in the middle.
+  for (vec3df at : {vec3df(0, 0, 0), vec3df(0, 3, 0)}) {
+    s->apply3DVolumeAndPan(1.0f, at, ahead, up, false);
+    EXPECT_FLOAT_EQ(s->getBufferPan(), 0.0f);
+  }
   // Pan from the angle: right -0.5, left +0.5, behind -1.
   s->apply3DVolumeAndPan(1.0f, vec3df(-2, 0, 0), ahead, up, false);
   EXPECT_FLOAT_EQ(s->getBufferPan(), -0.5f);

@@ -214,11 +214,7 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   ASSERT_NE(current()->root.find("picker"), nullptr);
   frames(1);
   EXPECT_EQ(label("hint"), "wall");
-  std::vector<Widget*> cells;
-  current()->root.find("picker")->collect_focusable(&cells);
-  Widget* player = nullptr;
-  for (Widget* w : cells)
-    if (w->click_code == PICK_CLICK + PLAYER) player = w;
+  Widget* player = find_by_code(current()->root.find("picker"), PICK_CLICK + PLAYER);
   ASSERT_NE(player, nullptr);
   click(player);
   EXPECT_EQ(g->level.map.current_tile, PLAYER);

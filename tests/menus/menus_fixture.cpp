@@ -99,6 +99,13 @@ void MenusGame::key(int game_key, int mod) {
   game_headless_event(up);
 }
 
+void MenusGame::action(int type, int act) {
+  Event e(type);
+  e[EVW_SYM] = g->settings.keys[act];
+  e[EVW_KEY] = event_game_key(e[EVW_SYM]);
+  game_headless_event(e);
+}
+
 std::vector<std::string> MenusGame::sounds() { return audio.take(); }
 
 Widget* MenusGame::focused() { return current()->root.get_focus(); }

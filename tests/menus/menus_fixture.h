@@ -51,6 +51,8 @@ struct MenusGame : ::testing::Test {
   void click(Widget* w);
   void click(const std::string& label);
   void key(int game_key, int mod = 0);
+  // The key bound to the player's action, pressed or released.
+  void action(int type, int act);
   Widget* focused();
   // The samples played since the last call, in order.
   std::vector<std::string> sounds();

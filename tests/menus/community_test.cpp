@@ -128,8 +128,7 @@ struct Community : MenusGame {
 }  // namespace
 
 TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
-  start();
-  settle();
+  boot();
   click("Community Maps");
   ASSERT_TRUE(replied());
   settle();
@@ -252,8 +251,7 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
 }
 
 TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
-  start();
-  settle();
+  boot();
   click("Community Maps");
   ASSERT_TRUE(replied());
   settle();

@@ -64,6 +64,12 @@ void MenusGame::stop() {
   g = nullptr;
 }
 
+void MenusGame::boot() {
+  start();
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_MAIN);
+}
+
 void MenusGame::settle() { game_headless_run(15); }
 
 State* MenusGame::current() { return state_get(g->state); }

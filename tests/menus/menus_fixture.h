@@ -43,6 +43,8 @@ struct MenusGame : ::testing::Test {
   // Starts the game; the intro movie is a StubScreen.
   void start();
   void stop();
+  // Starts the game and settles on the main menu.
+  void boot();
   // Runs the steps that a transition takes, one step per frame.
   void settle();
   State* current();

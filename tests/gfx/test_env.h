@@ -159,7 +159,6 @@ inline void expect_pixels(std::initializer_list<PixelIs> want) {
 }
 inline int red(uint32_t c) { return (c >> 16) & 255; }
 inline int green(uint32_t c) { return (c >> 8) & 255; }
-inline int blue(uint32_t c) { return c & 255; }
 
 inline void frame_start() {
   gfx_clear(0, 0, 0, 1);

@@ -5,39 +5,6 @@
 
 using namespace ui_test;
 
-namespace {
-// Ten focusable rows 50 high in a 120-high scroll box with its slider, at
-// the root's corner.
-ScrollBox2* scrolled_rows(Container& root, Widget* rows[10]) {
-  tw_test::env();
-  Table* list = new Table;
-  for (int i = 0; i < 10; i++) {
-    list->new_row();
-    rows[i] = box(100, 50, 0x10000 + i);
-    list->add(rows[i]);
-  }
-  ScrollBox2* sb2 = new ScrollBox2(new ScrollBox(list, 100, 120));
-  root.add(sb2, 0, 0);
-  return sb2;
-}
-Event wheel(int step) {
-  Event e = pointer(EVT_WHEEL, 50, 50, 0);
-  e[EVW_WHEEL] = step;
-  return e;
-}
-// Drags the slider's knob far down; held() runs before the release.
-template <class F>
-void drag_slider(Container& root, ScrollBox2* sb2, F held) {
-  float sx, sy;
-  sb2->slider->abs_pos(&sx, &sy);
-  int x = static_cast<int>(sx + 10), y = static_cast<int>(sy + 1);
-  send(root, pointer(EVT_DOWN, x, y));
-  send(root, pointer(EVT_MOTION, x, y + 499, 1));
-  held();
-  send(root, pointer(EVT_UP, x, y + 499));
-}
-}  // namespace
-
 TEST(Layout, SizesOfTheFactoriesAndBoxes) {
   tw_test::env();
   Stars stars(3.5f, gfx_img_load("stars"), 20);
@@ -184,17 +151,25 @@ TEST(Layout, LabelsWrapAtTheirWidth) {
 }
 
 TEST(Layout, ScrollBoxWheelDragAndSlider) {
+  tw_test::env();
   Container root;
+  Table* list = new Table;
   Widget* rows[10];
-  ScrollBox2* sb2 = scrolled_rows(root, rows);
-  ScrollBox* sb = sb2->box;
+  for (int i = 0; i < 10; i++) {
+    list->new_row();
+    rows[i] = box(100, 50, 0x10000 + i);
+    list->add(rows[i]);
+  }
+  ScrollBox* sb = new ScrollBox(list, 100, 120);
+  ScrollBox2* sb2 = new ScrollBox2(sb);
+  root.add(sb2, 0, 0);
   EXPECT_EQ(sb2->slider->w, 20);
   EXPECT_EQ(sb2->w, 120);
   EXPECT_EQ(sb->max_scroll_y(), 380);
-  send(root, wheel(1));
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = 1; return e; }());
   EXPECT_EQ(sb->scroll_y, 30);
-  send(root, wheel(-1));
-  send(root, wheel(-1));
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = -1; return e; }());
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = -1; return e; }());
   EXPECT_EQ(sb->scroll_y, 0);
   // Clicks land on the scrolled content.
   sb->scroll_y = 100;
@@ -206,13 +181,18 @@ TEST(Layout, ScrollBoxWheelDragAndSlider) {
   EXPECT_EQ(send(root, pointer(EVT_UP, 50, 40)), 0);
   // A subclass-style save and restore keeps the offset.
   float saved = sb->scroll_y;
-  send(root, wheel(1));
+  send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = 1; return e; }());
   sb->scroll_y = saved;
   EXPECT_EQ(sb->scroll_y, 160);
   // The slider follows the box, and dragging it moves the box.
   root.loop();
   EXPECT_NEAR(sb2->slider->value, 160.0 / 380, 1e-4);
-  drag_slider(root, sb2, [&] { EXPECT_EQ(sb->scroll_y, 380); });
+  float sx, sy;
+  sb2->slider->abs_pos(&sx, &sy);
+  send(root, pointer(EVT_DOWN, static_cast<int>(sx + 10), static_cast<int>(sy + 1)));
+  send(root, pointer(EVT_MOTION, static_cast<int>(sx + 10), static_cast<int>(sy + 500), 1));
+  EXPECT_EQ(sb->scroll_y, 380);
+  send(root, pointer(EVT_UP, static_cast<int>(sx + 10), static_cast<int>(sy + 500)));
   // An offset that a subclass sets past the end survives layout and paint;
   // the plain box's loop pulls it back.
   sb->scroll_y = 420;
@@ -224,20 +204,32 @@ TEST(Layout, ScrollBoxWheelDragAndSlider) {
 }
 
 TEST(Layout, ScrollBoxFollowsTheFocusOnlyWhenItMoves) {
+  tw_test::env();
   Container root;
+  Table* list = new Table;
   Widget* rows[10];
-  ScrollBox2* sb2 = scrolled_rows(root, rows);
-  ScrollBox* sb = sb2->box;
+  for (int i = 0; i < 10; i++) {
+    list->new_row();
+    rows[i] = box(100, 50, 0x10000 + i);
+    list->add(rows[i]);
+  }
+  ScrollBox* sb = new ScrollBox(list, 100, 120);
+  ScrollBox2* sb2 = new ScrollBox2(sb);
+  root.add(sb2, 0, 0);
   select(rows[0]);
   root.loop();
   // The wheel and the slider move the view away from a focus that stays
   // put, tick after tick.
   for (int i = 0; i < 3; i++) {
-    send(root, wheel(1));
+    send(root, [] { Event e = pointer(EVT_WHEEL, 50, 50, 0); e[EVW_WHEEL] = 1; return e; }());
     root.loop();
   }
   EXPECT_EQ(sb->scroll_y, 90);
-  drag_slider(root, sb2, [] {});
+  float sx, sy;
+  sb2->slider->abs_pos(&sx, &sy);
+  send(root, pointer(EVT_DOWN, static_cast<int>(sx + 10), static_cast<int>(sy + 1)));
+  send(root, pointer(EVT_MOTION, static_cast<int>(sx + 10), static_cast<int>(sy + 500), 1));
+  send(root, pointer(EVT_UP, static_cast<int>(sx + 10), static_cast<int>(sy + 500)));
   root.loop();
   root.loop();
   EXPECT_EQ(sb->scroll_y, 380);

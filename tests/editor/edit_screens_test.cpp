@@ -234,8 +234,7 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   ASSERT_EQ(g->state, STATE_EDIT_HELP);
   EXPECT_EQ(g->help_return_state, STATE_EDIT_MAIN);
   // The keys and both buttons fit the view; the buttons keep their width.
-  Widget* done = find_label(&current()->root, "Done");
-  while (done && !done->focusable) done = done->parent;
+  Widget* done = menus_test::find_button(&current()->root, "Done");
   ASSERT_NE(done, nullptr);
   float dx, dy;
   done->abs_pos(&dx, &dy);

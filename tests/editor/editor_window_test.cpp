@@ -65,8 +65,7 @@ struct EditorWindow : WindowInput {
     frames(20);
   }
   void click(const std::string& text) {
-    Widget* b = find_label(&current()->root, text);
-    while (b && !b->focusable) b = b->parent;
+    Widget* b = find_button(&current()->root, text);
     ASSERT_NE(b, nullptr) << text;
     click(b);
   }

@@ -11,12 +11,6 @@
 
 namespace menus_test {
 
-Widget* find_button(Widget* w, const std::string& text) {
-  for (Widget* b = find_label(w, text); b; b = b->parent)
-    if (b->focusable) return b;
-  return nullptr;
-}
-
 void centre(Widget* w, int* x, int* y) {
   float ax, ay;
   w->abs_pos(&ax, &ay);

@@ -27,8 +27,7 @@ class StubScreen : public State {
   void init() override { inits++; }
 };
 
-// The focusable widget around the label of that text, or null.
-Widget* find_button(Widget* w, const std::string& text);
+using ::find_button;
 // The centre of the widget in the root's coordinates.
 void centre(Widget* w, int* x, int* y);
 

@@ -19,6 +19,12 @@ Label* find_label(Widget* w, const std::string& text) {
   return nullptr;
 }
 
+Widget* find_button(Widget* w, const std::string& text) {
+  for (Widget* b = find_label(w, text); b; b = b->parent)
+    if (b->focusable) return b;
+  return nullptr;
+}
+
 Widget* find_by_code(Widget* w, int code) {
   std::vector<Widget*> all;
   w->collect_focusable(&all);

@@ -16,6 +16,8 @@
 
 // The label showing exactly that text in the tree, or null.
 Label* find_label(Widget* w, const std::string& text);
+// The focusable widget around the label of that text, or null.
+Widget* find_button(Widget* w, const std::string& text);
 // The first focusable widget of the tree with that click code, or null.
 Widget* find_by_code(Widget* w, int code);
 

@@ -4,16 +4,11 @@
 // the game's size that only clears and swaps. With a directory argument it
 // also writes the canvas at a few camera positions and zooms as PPM
 // pictures there, to compare pictures before and after a change.
-#include <SDL/SDL.h>
 #include <stdlib.h>
-#include <time.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "driver/driver.h"
@@ -28,64 +23,17 @@
 #include "gfx/gl.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
+#include "../support/bench_clock.h"
 
 namespace {
+
+using bench::cpu;
+using bench::Figures;
+using bench::wall;
 
 const int kWindowW = VIDEO_DEFAULT_W, kWindowH = VIDEO_DEFAULT_H;
 const double kIdleSeconds = 3.0;
 const int kFrames = 120;
-
-double seconds(clockid_t id) {
-  timespec ts;
-  clock_gettime(id, &ts);
-  return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-double wall() { return seconds(CLOCK_MONOTONIC); }
-double cpu() { return seconds(CLOCK_PROCESS_CPUTIME_ID); }
-
-struct Figures {
-  std::vector<double> wall_ms, cpu_ms;
-  void add(double w, double c) {
-    wall_ms.push_back(w * 1000);
-    cpu_ms.push_back(c * 1000);
-  }
-  static double pct(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<size_t>(p * v.size()))];
-  }
-  void print(const char* what) const {
-    std::printf("%-44s wall %6.2f ms (p90 %6.2f), cpu %6.2f ms (p90 %6.2f)\n", what, pct(wall_ms, 0.5),
-                pct(wall_ms, 0.9), pct(cpu_ms, 0.5), pct(cpu_ms, 0.9));
-  }
-};
-
-// The honest reference: a window of the game's size that clears and swaps
-// at 60 Hz, sleeping in between.
-void plain_window() {
-  SDL_Init(SDL_INIT_VIDEO);
-  SDL_SetVideoMode(kWindowW, kWindowH, 0, SDL_OPENGL);
-  std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-  Figures frame;
-  double w0 = wall(), c0 = cpu(), next = w0;
-  int frames = 0;
-  while (wall() - w0 < kIdleSeconds) {
-    double fw = wall(), fc = cpu();
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    SDL_GL_SwapBuffers();
-    frame.add(wall() - fw, cpu() - fc);
-    frames++;
-    next += 1.0 / 60;
-    double rest = next - wall();
-    if (rest > 0) SDL_Delay(static_cast<uint32_t>(rest * 1000));
-  }
-  double share = (cpu() - c0) / (wall() - w0);
-  std::printf("plain window %dx%d: %.1f%% of one core at %.0f frames a second\n", kWindowW, kWindowH, 100 * share,
-              frames / (wall() - w0));
-  frame.print("plain window, clear and swap:");
-  SDL_Quit();
-}
 
 // A full map: every cell of the band used, walls and floors in rooms, with
 // pick-ups, actors, lights and arrows spread over it.
@@ -211,19 +159,15 @@ int main(int argc, char** argv) {
     std::printf("bench_edit_canvas: no DISPLAY, nothing measured\n");
     return 0;
   }
-  plain_window();
+  bench::plain_window(kWindowW, kWindowH, kIdleSeconds);
 
-  char dir[] = "/tmp/tunnelwick-bench-XXXXXX";
-  if (!mkdtemp(dir)) return 1;
-  setenv("APPDATA", dir, 1);
+  bench::TempGame run;
+  if (!run.made) return 1;
   game_hooks.register_menu_states = register_menu_states;
   game_hooks.register_editor_states = register_editor_states;
   game_hooks.edit_map_unsaved = edit_mark_dirty;
-  g_driver = new Driver();
-  g_driver->set_app_name("bench");
-  g_driver->data_dir = TW_DATA_DIR;
-  Game* g = new Game();
-  g->init();
+  run.start();
+  Game* g = run.g;
   frames(g, 30);
   if (!levels_create(g)) return 1;
   fill_map(g);
@@ -248,10 +192,5 @@ int main(int argc, char** argv) {
   m.camera[0] = m.camera[1] = 64;
   idle(g);
   if (argc > 1) dump(g, argv[1]);
-
-  g->deinit();
-  delete g;
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);
   return 0;
 }

@@ -214,11 +214,7 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   ASSERT_NE(current()->root.find("picker"), nullptr);
   frames(1);
   EXPECT_EQ(label("hint"), "wall");
-  std::vector<Widget*> cells;
-  current()->root.find("picker")->collect_focusable(&cells);
-  Widget* player = nullptr;
-  for (Widget* w : cells)
-    if (w->click_code == PICK_CLICK + PLAYER) player = w;
+  Widget* player = find_by_code(current()->root.find("picker"), PICK_CLICK + PLAYER);
   ASSERT_NE(player, nullptr);
   click(player);
   EXPECT_EQ(g->level.map.current_tile, PLAYER);
@@ -238,8 +234,7 @@ TEST_F(EditorScreens, PickerHelpAndAFailedReload) {
   ASSERT_EQ(g->state, STATE_EDIT_HELP);
   EXPECT_EQ(g->help_return_state, STATE_EDIT_MAIN);
   // The keys and both buttons fit the view; the buttons keep their width.
-  Widget* done = find_label(&current()->root, "Done");
-  while (done && !done->focusable) done = done->parent;
+  Widget* done = menus_test::find_button(&current()->root, "Done");
   ASSERT_NE(done, nullptr);
   float dx, dy;
   done->abs_pos(&dx, &dy);

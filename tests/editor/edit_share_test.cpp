@@ -1,7 +1,6 @@
 // Sharing against the loopback web service: a map proven by a won
 // play-test goes up once, without the player's file path, and counts as
 // shared only when the service took it.
-#include <poll.h>
 #include <stdlib.h>
 #include <zlib.h>
 
@@ -19,6 +18,7 @@
 #include "online/online.h"
 #include "online/web_loop.h"
 #include "online/web_request.h"
+#include "support/web_pump.h"
 #include "support/web_service.h"
 #include "util/encode.h"
 
@@ -44,26 +44,9 @@ struct EditShareTest : EditorGame {
   }
   // Runs frames until every request has ended; false after 5 s.
   bool settle_web() {
-    for (int i = 0; i < 5000; i++) {
-      game_headless_run(1);
-      if (web_requests.empty()) return true;
-      poll(nullptr, 0, 1);
-    }
-    return false;
+    return pump_until([] { game_headless_run(1); }, [] { return web_requests.empty(); });
   }
-  void action_key(int type, int act) {
-    Event e(type);
-    e[EVW_SYM] = g->settings.keys[act];
-    e[EVW_KEY] = event_game_key(e[EVW_SYM]);
-    game_headless_event(e);
-  }
-  Widget* share_button() {
-    std::vector<Widget*> all;
-    current()->root.collect_focusable(&all);
-    for (Widget* w : all)
-      if (w->click_code == SHARE_ACT_SHARE) return w;
-    return nullptr;
-  }
+  Widget* share_button() { return find_by_code(&current()->root, SHARE_ACT_SHARE); }
   void open_share() {
     key(GK_ESCAPE);
     settle();
@@ -86,13 +69,13 @@ TEST_F(EditShareTest, AProvenMapGoesUpOnceAndEditsHideShareAgain) {
   click("Play / Test");
   settle();
   ASSERT_EQ(g->state, STATE_PLAY_INTRO);
-  action_key(EVT_KEYDOWN, ACT_UP);
-  action_key(EVT_KEYUP, ACT_UP);
+  action(EVT_KEYDOWN, ACT_UP);
+  action(EVT_KEYUP, ACT_UP);
   settle();
   ASSERT_EQ(g->state, STATE_PLAY);
-  action_key(EVT_KEYDOWN, ACT_RIGHT);
+  action(EVT_KEYDOWN, ACT_RIGHT);
   for (int i = 0; i < 300 && g->state == STATE_PLAY; i++) game_headless_run(1);
-  action_key(EVT_KEYUP, ACT_RIGHT);
+  action(EVT_KEYUP, ACT_RIGHT);
   settle();
   ASSERT_EQ(g->state, STATE_PLAY_WIN);
   g->transition(TRANS_NONE, STATE_EDIT_MAIN);

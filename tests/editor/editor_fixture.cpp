@@ -16,12 +16,6 @@ void EditorGame::SetUp() {
   game_hooks.edit_map_unsaved = edit_mark_dirty;
 }
 
-void EditorGame::boot() {
-  start();
-  settle();
-  ASSERT_EQ(g->state, STATE_MENUS_MAIN);
-}
-
 void EditorGame::new_map_in_editor() {
   click("Build");
   settle();

@@ -10,8 +10,6 @@ namespace editor_test {
 
 struct EditorGame : menus_test::MenusGame {
   void SetUp() override;
-  // Starts the game and settles on the main menu.
-  void boot();
   // Main menu -> Build -> Create New Map -> Done -> Edit Map: the drawing
   // screen on a fresh map.
   void new_map_in_editor();

@@ -24,26 +24,20 @@
 #include "gfx/transition.h"
 #include "menus/menus.h"
 #include "menus/menus_edit.h"
-#include "support/game_window.h"
+#include "menus/window_input.h"
 #include "util/db.h"
 
 namespace {
 
 const int WALL = 1, FLOOR = 2, PLAYER = 32, EXIT = 40;
 
-struct EditorWindow : WindowedGame {
+struct EditorWindow : WindowInput {
   int last_x = 0, last_y = 0;
 
   void install_hooks() override {
     game_hooks.register_editor_states = register_editor_states;
     game_hooks.edit_map_unsaved = edit_mark_dirty;
     game_hooks.register_menu_states = register_menu_states;
-  }
-  void frames(int n) {
-    for (int i = 0; i < n; i++) {
-      game_frame(g, 1);
-      g->paint();
-    }
   }
   State* current() { return state_get(g->state); }
   // A pointer event at a point of the view, sent in window pixels as the
@@ -71,17 +65,9 @@ struct EditorWindow : WindowedGame {
     frames(20);
   }
   void click(const std::string& text) {
-    Widget* b = find_label(&current()->root, text);
-    while (b && !b->focusable) b = b->parent;
+    Widget* b = find_button(&current()->root, text);
     ASSERT_NE(b, nullptr) << text;
     click(b);
-  }
-  Widget* by_code(Widget* in, int code) {
-    std::vector<Widget*> all;
-    in->collect_focusable(&all);
-    for (Widget* w : all)
-      if (w->click_code == code) return w;
-    return nullptr;
   }
   // The centre of a map cell in view units, at the editor's camera and zoom.
   void cell_centre(int x, int y, float* vx, float* vy) {
@@ -113,20 +99,7 @@ struct EditorWindow : WindowedGame {
   }
   // A key pressed and released as the keyboard sends it: through SDL's
   // queue and the driver's translation.
-  void type_key(int sym, int unicode = 0) {
-    for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-      SDL_Event s = {};
-      s.type = type;
-      s.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-      s.key.keysym.sym = static_cast<SDLKey>(sym);
-      s.key.keysym.unicode = static_cast<Uint16>(type == SDL_KEYDOWN ? unicode : 0);
-      SDL_PushEvent(&s);
-    }
-    Event e;
-    while (g_driver->poll(&e))
-      if (e.type() != EVT_NONE) g->event(e);
-    frames(1);
-  }
+  void type_key(int sym, int unicode = 0) { WindowInput::tap(sym, unicode); }
   void type_text(const std::string& text) {
     for (char c : text) type_key(c >= 'a' && c <= 'z' ? SDLK_a + (c - 'a') : c, static_cast<unsigned char>(c));
   }
@@ -137,7 +110,7 @@ struct EditorWindow : WindowedGame {
   void pick(int tile) {
     tap(GK_A + ('s' - 'a'));
     frames(2);
-    click(by_code(current()->root.find("picker"), PICK_CLICK + tile));
+    click(find_by_code(current()->root.find("picker"), PICK_CLICK + tile));
     ASSERT_EQ(g->level.map.current_tile, tile);
   }
   int cell(int x, int y) { return g->level.map.grid[y * MAP_W + x]; }
@@ -224,7 +197,7 @@ TEST_F(EditorWindow, MakeAMapPlayTestItAndFindItAgain) {
   ASSERT_EQ(g->state, STATE_MENUS_EDIT);
   auto* maps = static_cast<MenusEdit*>(current());
   ASSERT_EQ(maps->maps_rows.len(), 1u);
-  click(by_code(&current()->root, MAPS_ACT_ROW));
+  click(find_by_code(&current()->root, MAPS_ACT_ROW));
   ASSERT_EQ(g->state, STATE_EDIT_MENU);
   EXPECT_EQ(g->current_level_id, id);
   EXPECT_STREQ(g->level.map.text[LEVEL_TEXT_TITLE], "A Walls!");

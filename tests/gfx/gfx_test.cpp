@@ -19,12 +19,8 @@ TEST(Gfx, ImagesLandWhereAskedTintedByTheColour) {
   gfx_img_draw(white, 100, 100, 50, 40);
   gfx_color(1, 1, 1, 1);
   gfx_img_draw(gfx_img_load("green"), 300, 10, 20, 20);
-  EXPECT_EQ(pixel(100, 100), 0xff0000u);
-  EXPECT_EQ(pixel(149, 139), 0xff0000u);
-  EXPECT_EQ(pixel(150, 120), 0x000000u);
-  EXPECT_EQ(pixel(120, 140), 0x000000u);
-  EXPECT_EQ(pixel(99, 120), 0x000000u);
-  EXPECT_EQ(pixel(310, 20), 0x00ff00u);
+  expect_pixels({{100, 100, 0xff0000u}, {149, 139, 0xff0000u}, {150, 120, 0x000000u},
+                 {120, 140, 0x000000u}, {99, 120, 0x000000u}, {310, 20, 0x00ff00u}});
 }
 
 TEST(Gfx, AlphaBlendsAndPlainQuadsWithoutTexturing) {
@@ -87,10 +83,7 @@ TEST(Gfx, ClipStackIntersectsAndFollowsTheTransform) {
   gfx_clip_pop();
   EXPECT_EQ(gfx_clip_depth(), 0);
   glLoadIdentity();
-  EXPECT_EQ(pixel(35, 35), 0xffffffu);
-  EXPECT_EQ(pixel(59, 59), 0xffffffu);
-  EXPECT_EQ(pixel(61, 61), 0x000000u);
-  EXPECT_EQ(pixel(25, 25), 0x000000u);
+  expect_pixels({{35, 35, 0xffffffu}, {59, 59, 0xffffffu}, {61, 61, 0x000000u}, {25, 25, 0x000000u}});
   gfx_clip_pop();  // an extra pop is logged and ignored
 }
 

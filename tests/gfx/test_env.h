@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL/SDL.h>
+#include <gtest/gtest.h>
 #include <dirent.h>
 #include <stb_image_write.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -147,9 +149,16 @@ inline uint32_t pixel(int x, int y) {
   glReadPixels(x, g_view.target_h - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
   return (static_cast<uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2];
 }
+// Each listed window pixel {x, y, colour} has its colour.
+struct PixelIs {
+  int x, y;
+  uint32_t colour;
+};
+inline void expect_pixels(std::initializer_list<PixelIs> want) {
+  for (const PixelIs& p : want) EXPECT_EQ(pixel(p.x, p.y), p.colour) << "at " << p.x << ", " << p.y;
+}
 inline int red(uint32_t c) { return (c >> 16) & 255; }
 inline int green(uint32_t c) { return (c >> 8) & 255; }
-inline int blue(uint32_t c) { return c & 255; }
 
 inline void frame_start() {
   gfx_clear(0, 0, 0, 1);

@@ -43,11 +43,8 @@ TEST(Text, DrawsGlyphsAtThePenWithAlignment) {
   frame_start();
   gfx_color(0, 1, 0, 1);
   text_draw_wrapped(f, "AB", 10, 10, 0, -1);
-  EXPECT_EQ(pixel(10, 10), 0x00ff00u);
-  EXPECT_EQ(pixel(17, 25), 0x00ff00u);
-  EXPECT_EQ(pixel(18, 15), 0x000000u);  // the gap between the glyphs
-  EXPECT_EQ(pixel(20, 15), 0x00ff00u);
-  EXPECT_EQ(pixel(10, 26), 0x000000u);
+  expect_pixels({{10, 10, 0x00ff00u}, {17, 25, 0x00ff00u}, {18, 15, 0x000000u},
+                 {20, 15, 0x00ff00u}, {10, 26, 0x000000u}});  // (18, 15): the gap between the glyphs
   // Two lines at wrap 25, the second one line height lower; centred lines.
   gfx_color(1, 1, 1, 1);
   text_draw_wrapped(f, "a b", 100, 100, 25, -1);

@@ -32,6 +32,12 @@ void fresh() {
   transition_tick();
 }
 
+// A switch of that type from red to green.
+void red_to_green(int type) {
+  transition_start(1, type, paint_red, nullptr);
+  transition_start(2, -1, paint_green, nullptr);
+}
+
 void run_ticks(int n) {
   for (int i = 0; i < n; i++) transition_tick();
 }
@@ -62,11 +68,9 @@ TEST(Transition, OutgoingCaptureNeedsATickIncomingAlwaysHappens) {
   ASSERT_TRUE(g_transition.ready);
   // Red paints the outgoing pictures, green the incoming ones.
   int out = reds, in = greens;
-  transition_start(1, TRANS_ZOOM, paint_red, nullptr);
-  transition_start(2, -1, paint_green, nullptr);
+  red_to_green(TRANS_ZOOM);
   // A second switch within the same tick keeps the first outgoing picture.
-  transition_start(1, TRANS_ZOOM, paint_red, nullptr);
-  transition_start(2, -1, paint_green, nullptr);
+  red_to_green(TRANS_ZOOM);
   EXPECT_EQ(reds, out + 1);
   EXPECT_EQ(greens, in + 2);
   transition_tick();
@@ -79,8 +83,7 @@ TEST(Transition, BoxArtReplacesTheFirstOutgoingPictureAndFades) {
   gfx_init(640, 640);
   transition_init();
   EXPECT_EQ(g_transition.boxart, 1);
-  transition_start(1, TRANS_ZOOM, paint_red, nullptr);
-  transition_start(2, -1, paint_green, nullptr);
+  red_to_green(TRANS_ZOOM);
   EXPECT_EQ(g_transition.type, TRANS_FADE);
   EXPECT_EQ(g_transition.boxart, 0);
   transition_paint();  // p = 0: the box art (blue) alone
@@ -89,8 +92,7 @@ TEST(Transition, BoxArtReplacesTheFirstOutgoingPictureAndFades) {
 
 TEST(Transition, FadeDrawsTheIncomingOverTheOutgoingWithAlphaP) {
   fresh();
-  transition_start(1, TRANS_FADE, paint_red, nullptr);
-  transition_start(2, -1, paint_green, nullptr);
+  red_to_green(TRANS_FADE);
   ASSERT_TRUE(g_transition.ready);
   transition_paint();
   EXPECT_EQ(pixel(320, 320), 0xff0000u);
@@ -107,8 +109,7 @@ TEST(Transition, FadeDrawsTheIncomingOverTheOutgoingWithAlphaP) {
 
 TEST(Transition, ZoomGrowsTheOutgoingAndBringsInTheIncoming) {
   fresh();
-  transition_start(1, TRANS_ZOOM, paint_red, nullptr);
-  transition_start(2, -1, paint_green, nullptr);
+  red_to_green(TRANS_ZOOM);
   transition_paint();  // p = 0: outgoing whole at full alpha
   EXPECT_EQ(pixel(1, 1), 0xff0000u);
   run_ticks(6);  // p = 0.4: incoming at scale 0.7 covers 96..543
@@ -127,8 +128,7 @@ TEST(Transition, ZoomGrowsTheOutgoingAndBringsInTheIncoming) {
 
 TEST(Transition, BackZoomShrinksTheOutgoing) {
   fresh();
-  transition_start(1, TRANS_BZOOM, paint_red, nullptr);
-  transition_start(2, -1, paint_green, nullptr);
+  red_to_green(TRANS_BZOOM);
   transition_paint();
   EXPECT_EQ(pixel(1, 1), 0xff0000u);
   run_ticks(9);  // p = 0.6: outgoing at scale 0.7 no longer reaches a corner

@@ -4,13 +4,10 @@
 // and prints, it does not judge.
 #include <stdlib.h>
 #include <unistd.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "driver/driver.h"
 #include "game/game.h"
@@ -21,6 +18,7 @@
 #include "menus/community_page.h"
 #include "menus/menus.h"
 #include "util/json.h"
+#include "../support/bench_clock.h"
 
 namespace {
 
@@ -38,11 +36,7 @@ double resident_mib() {
   return resident * (sysconf(_SC_PAGESIZE) / 1048576.0);
 }
 
-double now_ms() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
+double now_ms() { return 1e3 * bench::wall(); }
 
 // A text of that many bytes, in words, with a few letters outside ASCII.
 std::string long_text(size_t bytes) {
@@ -102,19 +96,15 @@ int main() {
     std::printf("bench_community_page: no DISPLAY, nothing measured\n");
     return 0;
   }
-  char dir[] = "/tmp/tunnelwick-bench-XXXXXX";
-  if (!mkdtemp(dir)) return 1;
-  setenv("APPDATA", dir, 1);
+  bench::TempGame run;
+  if (!run.made) return 1;
   // Page requests go to a loopback port where nothing listens; the pages
   // measured are handed to the screen directly.
   setenv("TUNNELWICK_SERVICE", "127.0.0.1:1", 1);
   game_hooks.register_menu_states = register_menu_states;
-  g_driver = new Driver();
-  g_driver->set_app_name("bench");
-  g_driver->data_dir = TW_DATA_DIR;
-  game_set_dirs(TW_DATA_DIR, std::string(dir) + "/bench");
-  Game* g = new Game();
-  g->init();
+  game_set_dirs(TW_DATA_DIR, std::string(run.dir) + "/bench");
+  run.start();
+  Game* g = run.g;
   game_switch(g, TRANS_NONE, STATE_MENUS_COMMUNITY);
 
   const std::string text = long_text(1024);
@@ -129,10 +119,5 @@ int main() {
   while (numbers.size() < (16u << 20) - 64) numbers += "1,";
   numbers += "1]";
   measure(g, "16 MiB of numbers", numbers);
-
-  g->deinit();
-  delete g;
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);
   return 0;
 }

@@ -3,7 +3,6 @@
 // back, the entry actions, a shared map played and won, and pages the
 // screen must not trust.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +20,7 @@
 #include "online/web_config.h"
 #include "online/web_loop.h"
 #include "online/web_request.h"
+#include "support/web_pump.h"
 #include "support/web_service.h"
 #include "util/json.h"
 #include "gfx/text.h"
@@ -86,14 +86,7 @@ struct Community : MenusGame {
     web_messages_clear();
   }
   // Frames until done() holds, waiting briefly on the loopback socket.
-  bool pump(const std::function<bool()>& done) {
-    for (int i = 0; i < 5000; i++) {
-      game_headless_run(1);
-      if (done()) return true;
-      poll(nullptr, 0, 1);
-    }
-    return false;
-  }
+  bool pump(const std::function<bool()>& done) { return pump_until([] { game_headless_run(1); }, done); }
   bool replied() {
     return pump([] { return web_requests.empty(); });
   }
@@ -130,19 +123,12 @@ struct Community : MenusGame {
     t->abs_pos(&x, &y);
     expect_texts_within(t, x, x + COMMUNITY_LIST_W);
   }
-  void game_key(int type, int action) {
-    Event e(type);
-    e[EVW_SYM] = g->settings.keys[action];
-    e[EVW_KEY] = event_game_key(e[EVW_SYM]);
-    game_headless_event(e);
-  }
 };
 
 }  // namespace
 
 TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
-  start();
-  settle();
+  boot();
   click("Community Maps");
   ASSERT_TRUE(replied());
   settle();
@@ -265,8 +251,7 @@ TEST_F(Community, AsksForPagesAndActsOnTheirEntries) {
 }
 
 TEST_F(Community, LaysOutEveryEntryTypeAndDistrustsThePage) {
-  start();
-  settle();
+  boot();
   click("Community Maps");
   ASSERT_TRUE(replied());
   settle();
@@ -389,12 +374,12 @@ TEST_F(Community, ASharedMapIsPlayedWonScoredOnceAndLeadsBack) {
   ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_INTRO; }));
   EXPECT_EQ(g->return_menu, STATE_MENUS_COMMUNITY);
   settle();
-  game_key(EVT_KEYDOWN, ACT_RIGHT);
+  action(EVT_KEYDOWN, ACT_RIGHT);
   ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY; }));
   settle();
-  game_key(EVT_KEYDOWN, ACT_RIGHT);
+  action(EVT_KEYDOWN, ACT_RIGHT);
   ASSERT_TRUE(pump([&] { return g->state == STATE_PLAY_WIN; }));
-  game_key(EVT_KEYUP, ACT_RIGHT);
+  action(EVT_KEYUP, ACT_RIGHT);
   ASSERT_TRUE(pump([&] { return svc.accepted().size() == 1; }));
   EXPECT_EQ(svc.accepted()[0].action(), "uscores");
   settle();

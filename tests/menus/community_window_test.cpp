@@ -2,7 +2,6 @@
 // a page drawn, a search typed into the box and sent; leaving while a page
 // is on its way and coming back.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <stdlib.h>
 
 #include "menus/community_page.h"
@@ -10,6 +9,7 @@
 #include "online/online.h"
 #include "online/web_loop.h"
 #include "online/web_request.h"
+#include "support/web_pump.h"
 #include "support/web_service.h"
 #include "window_input.h"
 
@@ -28,28 +28,10 @@ struct CommunityWindow : WindowInput {
     web_messages_clear();
     unsetenv("TUNNELWICK_SERVICE");
   }
-  // The current screen painted as the main loop paints it, until the
-  // picture no longer changes.
-  Picture picture() {
-    g->paint_state();
-    Picture p = grab();
-    for (int i = 0; i < 10; i++) {
-      g->paint_state();
-      Picture q = grab();
-      if (q.px == p.px) break;
-      p = q;
-    }
-    return p;
-  }
   // Frames until every request has its reply, waiting briefly on the
   // loopback socket.
   bool replied() {
-    for (int i = 0; i < 5000; i++) {
-      frames(1);
-      if (web_requests.empty()) return true;
-      poll(nullptr, 0, 1);
-    }
-    return false;
+    return pump_until([this] { frames(1); }, [] { return web_requests.empty(); });
   }
 };
 
@@ -77,9 +59,9 @@ TEST_F(CommunityWindow, APageIsDrawnAndASearchTypedAndSent) {
   float x, y;
   title->abs_pos(&x, &y);
   float w = title->w, h = title->h;
-  Picture page = picture();
+  Picture page = settled_picture(g);
   title->text = "";
-  Picture blank = picture();
+  Picture blank = settled_picture(g);
   EXPECT_GT(changed(page, blank, x, y, w, h), 20);
   EXPECT_EQ(changed(page, blank, g_view.x0, y + h + 2, g_view.w, 640 - y - h - 2), 0);
 }
@@ -96,10 +78,7 @@ TEST_F(CommunityWindow, LeavingWhileAPageLoadsNeverLeavesItLoading) {
     size_t asked = svc.requests("uquery").size();
     svc.set_mode(WebService::HOLD);
     click(root().find("home")->parent->children[2]);  // restart
-    for (int i = 0; i < 5000 && svc.requests("uquery").size() == asked; i++) {
-      frames(1);
-      poll(nullptr, 0, 1);
-    }
+    pump_until([this] { frames(1); }, [&] { return svc.requests("uquery").size() != asked; });
     tap(SDLK_ESCAPE);
     frames(20);
     ASSERT_EQ(g->state, STATE_MENUS_MAIN);

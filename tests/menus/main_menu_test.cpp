@@ -11,7 +11,6 @@
 #include "menus/menus.h"
 #include "menus/menus_community.h"
 #include "menus/menus_credits.h"
-#include "online/web_config.h"
 #include "menus/menus_edit.h"
 #include "menus/menus_error.h"
 #include "menus/menus_main.h"
@@ -124,8 +123,7 @@ TEST_F(MenusGame, EachButtonLeadsToItsScreen) {
 }
 
 TEST_F(MenusGame, PlayIsSelectedOnEveryEntry) {
-  start();
-  settle();
+  boot();
   MenusMain* menu = static_cast<MenusMain*>(current());
   // Move the focus away and hover another button.
   key(GK_DOWN);
@@ -145,8 +143,7 @@ TEST_F(MenusGame, PlayIsSelectedOnEveryEntry) {
 }
 
 TEST_F(MenusGame, FanPageOpensInTheBrowserAndTheMenuStays) {
-  start();
-  settle();
+  boot();
   ::testing::internal::CaptureStderr();
   click("Become a Fan");
   std::string log = ::testing::internal::GetCapturedStderr();
@@ -160,8 +157,7 @@ TEST_F(MenusGame, FanPageOpensInTheBrowserAndTheMenuStays) {
 }
 
 TEST_F(MenusGame, QuitSetsTheFlagAndTheFrameStillCompletes) {
-  start();
-  settle();
+  boot();
   int frames = g->run.frames;
   click("Quit");
   EXPECT_EQ(g->quit, 1);
@@ -175,8 +171,7 @@ TEST_F(MenusGame, QuitSetsTheFlagAndTheFrameStillCompletes) {
 }
 
 TEST_F(MenusGame, CtrlDFlipsTheDebugSettingAndRebuilds) {
-  start();
-  settle();
+  boot();
   ASSERT_EQ(g->settings.debug, -1);
   std::string plain = game_version();
   EXPECT_EQ(version_label(current())->text, plain);
@@ -236,8 +231,7 @@ TEST_F(MenusGame, EventsWaitWhileATransitionRuns) {
 }
 
 TEST_F(MenusGame, TwoSwitchesInOneTickKeepTheFirstOutgoingPicture) {
-  start();
-  settle();
+  boot();
   sounds();
   EXPECT_GT(g_transition.ticks_since_capture, 0);
   EXPECT_TRUE(game_switch(g, TRANS_ZOOM, STATE_MENUS_EDIT));
@@ -259,8 +253,7 @@ TEST_F(MenusGame, TwoSwitchesInOneTickKeepTheFirstOutgoingPicture) {
 }
 
 TEST_F(MenusGame, TheFirstSwitchAfterANewVideoModeFadesFromTheBoxArt) {
-  start();
-  settle();
+  boot();
   transition_init();  // the video mode was made again (full-screen flip)
   click("Build");
   EXPECT_EQ(g->state, STATE_MENUS_EDIT);
@@ -272,8 +265,7 @@ TEST_F(MenusGame, TheFirstSwitchAfterANewVideoModeFadesFromTheBoxArt) {
 }
 
 TEST_F(MenusGame, ASwitchToAMissingScreenIsRefused) {
-  start();
-  settle();
+  boot();
   delete state_get(STATE_MOVIE_INTRO);
   state_put(STATE_MOVIE_INTRO, nullptr);
   sounds();

@@ -11,12 +11,6 @@
 
 namespace menus_test {
 
-Widget* find_button(Widget* w, const std::string& text) {
-  for (Widget* b = find_label(w, text); b; b = b->parent)
-    if (b->focusable) return b;
-  return nullptr;
-}
-
 void centre(Widget* w, int* x, int* y) {
   float ax, ay;
   w->abs_pos(&ax, &ay);
@@ -64,6 +58,12 @@ void MenusGame::stop() {
   g = nullptr;
 }
 
+void MenusGame::boot() {
+  start();
+  settle();
+  ASSERT_EQ(g->state, STATE_MENUS_MAIN);
+}
+
 void MenusGame::settle() { game_headless_run(15); }
 
 State* MenusGame::current() { return state_get(g->state); }
@@ -97,6 +97,13 @@ void MenusGame::key(int game_key, int mod) {
   Event up = down;
   up[EVW_TYPE] = EVT_KEYUP;
   game_headless_event(up);
+}
+
+void MenusGame::action(int type, int act) {
+  Event e(type);
+  e[EVW_SYM] = g->settings.keys[act];
+  e[EVW_KEY] = event_game_key(e[EVW_SYM]);
+  game_headless_event(e);
 }
 
 std::vector<std::string> MenusGame::sounds() { return audio.take(); }

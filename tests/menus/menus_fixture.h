@@ -27,8 +27,7 @@ class StubScreen : public State {
   void init() override { inits++; }
 };
 
-// The focusable widget around the label of that text, or null.
-Widget* find_button(Widget* w, const std::string& text);
+using ::find_button;
 // The centre of the widget in the root's coordinates.
 void centre(Widget* w, int* x, int* y);
 
@@ -43,6 +42,8 @@ struct MenusGame : ::testing::Test {
   // Starts the game; the intro movie is a StubScreen.
   void start();
   void stop();
+  // Starts the game and settles on the main menu.
+  void boot();
   // Runs the steps that a transition takes, one step per frame.
   void settle();
   State* current();
@@ -51,6 +52,8 @@ struct MenusGame : ::testing::Test {
   void click(Widget* w);
   void click(const std::string& label);
   void key(int game_key, int mod = 0);
+  // The key bound to the player's action, pressed or released.
+  void action(int type, int act);
   Widget* focused();
   // The samples played since the last call, in order.
   std::vector<std::string> sounds();

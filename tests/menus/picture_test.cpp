@@ -43,19 +43,6 @@ int changed(const Picture& a, const Picture& b, Rect r) { return changed(a, b, r
 
 struct MainMenuPicture : WindowedGame {
   void install_hooks() override { game_hooks.register_menu_states = register_menu_states; }
-  // Paints the current screen as the main loop does, without swapping,
-  // frame after frame until the layout has settled after a change.
-  Picture paint() {
-    g->paint_state();
-    Picture p = grab();
-    for (int i = 0; i < 10; i++) {
-      g->paint_state();
-      Picture q = grab();
-      if (q.px == p.px) break;
-      p = q;
-    }
-    return p;
-  }
 };
 
 }  // namespace
@@ -73,7 +60,7 @@ TEST_F(MainMenuPicture, LogoButtonsAndVersionWhereTheLayoutPutsThem) {
   ASSERT_EQ(g->state, STATE_MENUS_MAIN);
   Container& root = state_get(STATE_MENUS_MAIN)->root;
 
-  Picture full = paint();
+  Picture full = settled_picture(g);
   ASSERT_GT(full.w, 0);
 
   // The layout: a 640 by 640 box at (0, 0) centring a 320-wide column, and
@@ -141,13 +128,13 @@ TEST_F(MainMenuPicture, LogoButtonsAndVersionWhereTheLayoutPutsThem) {
     size_t at = 0;
     while (parent->children[at] != w) at++;
     parent->children.erase(parent->children.begin() + at);
-    Picture p = paint();
+    Picture p = settled_picture(g);
     parent->children.insert(parent->children.begin() + at, w);
     return p;
   };
   Picture no_logo = without(logo);
   EXPECT_GT(changed(full, no_logo, lr), lr.w * lr.h / 4) << "logo";
-  ASSERT_EQ(paint().px, full.px);
+  ASSERT_EQ(settled_picture(g).px, full.px);
   // Each label's text: the picture with the text blanked.
   std::vector<std::string> texts(labels, labels + 6);
   texts.push_back("Talvik presents ...");
@@ -156,11 +143,11 @@ TEST_F(MainMenuPicture, LogoButtonsAndVersionWhereTheLayoutPutsThem) {
     Label* l = find_label(&root, text);
     Rect r = content_rect(l);
     l->text = "";
-    Picture blank = paint();
+    Picture blank = settled_picture(g);
     l->text = text;
     EXPECT_GT(changed(full, blank, r), r.w * r.h / 20);
   }
-  ASSERT_EQ(paint().px, full.px);
+  ASSERT_EQ(settled_picture(g).px, full.px);
   Label* version = find_label(&root, game_version());
   ASSERT_NE(version, nullptr);
   Rect vr = content_rect(version);
@@ -168,7 +155,7 @@ TEST_F(MainMenuPicture, LogoButtonsAndVersionWhereTheLayoutPutsThem) {
   EXPECT_GE(vr.y, 620);
   EXPECT_LE(vr.y, 625);
   version->text = "";
-  Picture no_version = paint();
+  Picture no_version = settled_picture(g);
   version->text = game_version();
   EXPECT_GT(changed(full, no_version, vr), 10);
   // Nothing else changed with it.

@@ -19,6 +19,20 @@ Label* find_label(Widget* w, const std::string& text) {
   return nullptr;
 }
 
+Widget* find_button(Widget* w, const std::string& text) {
+  for (Widget* b = find_label(w, text); b; b = b->parent)
+    if (b->focusable) return b;
+  return nullptr;
+}
+
+Widget* find_by_code(Widget* w, int code) {
+  std::vector<Widget*> all;
+  w->collect_focusable(&all);
+  for (Widget* f : all)
+    if (f->click_code == code) return f;
+  return nullptr;
+}
+
 Picture grab() {
   Picture p;
   p.w = g_view.target_w;
@@ -32,6 +46,18 @@ Picture grab() {
       const unsigned char* c = &raw[(static_cast<size_t>(p.h - 1 - y) * p.w + x) * 4];
       p.px[static_cast<size_t>(y) * p.w + x] = (c[0] << 16) | (c[1] << 8) | c[2];
     }
+  return p;
+}
+
+Picture settled_picture(Game* g) {
+  g->paint_state();
+  Picture p = grab();
+  for (int i = 0; i < 10; i++) {
+    g->paint_state();
+    Picture q = grab();
+    if (q.px == p.px) break;
+    p = q;
+  }
   return p;
 }
 

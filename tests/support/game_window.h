@@ -16,6 +16,10 @@
 
 // The label showing exactly that text in the tree, or null.
 Label* find_label(Widget* w, const std::string& text);
+// The focusable widget around the label of that text, or null.
+Widget* find_button(Widget* w, const std::string& text);
+// The first focusable widget of the tree with that click code, or null.
+Widget* find_by_code(Widget* w, int code);
 
 // The window pixels, top row first, as 0xRRGGBB.
 struct Picture {
@@ -24,6 +28,9 @@ struct Picture {
   uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
 };
 Picture grab();
+// The current screen painted as the main loop paints it, without swapping,
+// frame after frame until the layout has settled after a change.
+Picture settled_picture(Game* g);
 // How many pixels of the view rectangle (view units) differ between two
 // pictures.
 int changed(const Picture& a, const Picture& b, float x, float y, float w, float h);

@@ -2,7 +2,6 @@
 // It runs in a real window over the game's own content; it measures and
 // prints, it does not judge.
 #include <stdlib.h>
-#include <time.h>
 
 #include <cstdio>
 
@@ -12,14 +11,9 @@
 #include "menus/community_page.h"
 #include "ui/ui.h"
 #include "util/var.h"
+#include "../support/bench_clock.h"
 
 namespace {
-
-double now() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 var page_of(int entries) {
   var page = var::new_list();
@@ -40,7 +34,7 @@ Figures measure(int entries) {
   community_build_page(root, page_of(entries), "@default", "", COMMUNITY_SHOWN);
   const int steps = 600, paints = 120;
   for (int i = 0; i < 10; i++) root.loop();
-  double t0 = now();
+  double t0 = bench::wall();
   for (int i = 0; i < steps; i++) {
     if (i % 20 == 0) {
       Event m(EVT_MOTION);
@@ -50,7 +44,7 @@ Figures measure(int entries) {
     }
     root.loop();
   }
-  double t1 = now();
+  double t1 = bench::wall();
   // The walk that learns what a frame would draw, without drawing it: the
   // game does it before every frame it might paint.
   for (int i = 0; i < steps; i++) {
@@ -61,7 +55,7 @@ Figures measure(int entries) {
     root.paint();
     gfx_sig_end();
   }
-  double t2 = now();
+  double t2 = bench::wall();
   for (int i = 0; i < paints; i++) {
     gfx_clear(0, 0, 0, 1);
     gfx_project();
@@ -69,7 +63,7 @@ Figures measure(int entries) {
     root.paint();
     glFinish();
   }
-  double t3 = now();
+  double t3 = bench::wall();
   return {1e6 * (t1 - t0) / steps, 1e6 * (t2 - t1) / steps, 1e6 * (t3 - t2) / paints};
 }
 

@@ -27,9 +27,7 @@ TEST(Paint, FrameOverlayAndSelectedLayer) {
   w->restyle();
   root.add(w, 50, 60);
   paint(root);
-  EXPECT_EQ(pixel(55, 65), 0xff0000u);
-  EXPECT_EQ(pixel(149, 99), 0xff0000u);
-  EXPECT_EQ(pixel(151, 65), 0u);
+  expect_pixels({{55, 65, 0xff0000u}, {149, 99, 0xff0000u}, {151, 65, 0u}});
   // Hovered: the overlay fades in over the ticks.
   send(root, pointer(EVT_MOTION, 60, 70, 0));
   paint(root);
@@ -59,11 +57,8 @@ TEST(Paint, MarginsPlaceTheFrameAndBoxesCentre) {
   b->st(SW_HEIGHT, 640);
   root.add(b, 0, 0);
   paint(root);
-  EXPECT_EQ(pixel(81, 81), 0xffffffu);
-  EXPECT_EQ(pixel(118, 118), 0xffffffu);
-  EXPECT_EQ(pixel(121, 100), 0u);
-  EXPECT_EQ(pixel(320, 320), 0xff0000u);
-  EXPECT_EQ(pixel(308, 320), 0u);
+  expect_pixels({{81, 81, 0xffffffu}, {118, 118, 0xffffffu}, {121, 100, 0u}, {320, 320, 0xff0000u},
+                 {308, 320, 0u}});
 }
 
 TEST(Paint, LabelsTogglesAndClipping) {
@@ -76,10 +71,8 @@ TEST(Paint, LabelsTogglesAndClipping) {
   sb->content()->restyle();
   root.add(sb, 300, 300);
   paint(root);
-  EXPECT_EQ(pixel(11, 11), 0xffaa55u);
-  EXPECT_EQ(pixel(18, 11), 0u);
-  EXPECT_EQ(pixel(320, 320), 0xffffffu);
-  EXPECT_EQ(pixel(360, 320), 0u);  // clipped to 50 by 50
+  // (360, 320): clipped to 50 by 50.
+  expect_pixels({{11, 11, 0xffaa55u}, {18, 11, 0u}, {320, 320, 0xffffffu}, {360, 320, 0u}});
   EXPECT_EQ(gfx_clip_depth(), 0);
 }
 

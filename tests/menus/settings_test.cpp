@@ -44,6 +44,9 @@ struct SettingsScreen : MenusGame {
   void TearDown() override {
     MenusGame::TearDown();
     settings_video_apply = saved_apply;
+    // A screen may have asked the service for something on its way out.
+    web_requests_clear();
+    web_messages_clear();
   }
   // From the main menu to the settings screen.
   void open() {

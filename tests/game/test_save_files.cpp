@@ -134,8 +134,10 @@ TEST(SaveFiles, AnImageNeverBringsBackRunTimeFieldsOrUnknownScreens) {
   guard.x = guard.y = 10.5f;
   guard.path_len = 100000;
   a->level.stats.carts = -5;
+  a->level.stats.keycards = 0xff;  // only the three colours, bits 1 to 3, are keycards
   a->level.stats.total_carts = INT32_MAX;
   a->last_deaths = -1;
+  a->last_record = PROGRESS_LEVELS;  // one past the records
   a->progress.levels[3].best_carts = INT32_MAX;
   game_save_to(a.get(), dir.path());
 
@@ -161,6 +163,8 @@ TEST(SaveFiles, AnImageNeverBringsBackRunTimeFieldsOrUnknownScreens) {
   EXPECT_EQ(b->level.entities[1].kind, ENT_GUARD);
   EXPECT_EQ(b->level.entities[1].path_len, 0);
   EXPECT_EQ(b->level.stats.carts, 0);
+  EXPECT_EQ(b->level.stats.keycards, 0xe);
+  EXPECT_EQ(b->last_record, 0);
   EXPECT_LT(b->level.stats.total_carts, 1 << 25);
   EXPECT_EQ(b->last_deaths, 0);
   EXPECT_LT(b->progress.levels[3].best_carts * 64LL, INT32_MAX);

@@ -44,6 +44,9 @@ struct SettingsScreen : MenusGame {
   void TearDown() override {
     MenusGame::TearDown();
     settings_video_apply = saved_apply;
+    // A screen may have asked the service for something on its way out.
+    web_requests_clear();
+    web_messages_clear();
   }
   // From the main menu to the settings screen.
   void open() {
@@ -326,6 +329,13 @@ TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
   g_refuse_sync = 0;
   EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
   EXPECT_EQ(g->lsettings.vres, hd);
+  // Full screen is 1 and a window -1, as every start reads them.
+  for (const auto& mode : {std::make_pair("Fullscreen", 1), std::make_pair("Windowed", -1)}) {
+    settle();
+    click(choice(&current()->root, mode.first));
+    frame();
+    EXPECT_EQ(g->lsettings.vfull, mode.second) << mode.first;
+  }
   settle();
   click("Main Menu");
   EXPECT_EQ(word_at(tmp.read("user/lsettings.dat"), 4), hd);
@@ -441,6 +451,7 @@ TEST_F(SettingsScreen, TheAccountIsCheckedWithTheService) {
   ASSERT_TRUE(pump(idle));
   EXPECT_EQ(sent("valid"), 1u);
   EXPECT_EQ(std::string(tmp.read("user/settings.dat"), 4, 1), std::string(1, '\0'));
+  EXPECT_EQ(std::string(tmp.read("user/settings.dat").data() + offsetof(Settings, uid), 2), "a:");
   unsetenv("TUNNELWICK_SERVICE");
   web_requests_clear();
   web_messages_clear();

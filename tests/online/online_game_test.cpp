@@ -591,6 +591,34 @@ TEST_F(Online, AResendBurstKeepsFewRequestsInFlightAndSmallReplies) {
   EXPECT_EQ(svc.accepted().size(), entries - 1);
 }
 
+// A pass sends the oldest entries first: when slots are few, the newest
+// wait.
+TEST_F(Online, APassSendsTheOldestEntriesFirst) {
+  ASSERT_TRUE(settled());
+  svc.set_mode(WebService::DROP);
+  const int entries = RELIABLE_MAX_IN_FLIGHT + 2;
+  for (int i = 0; i < entries; i++) {
+    rate(1 + i % 5);
+    g_now += 1;
+  }
+  ASSERT_TRUE(pump([&] { return count("urate") == static_cast<size_t>(entries) && web_requests.empty(); }));
+  svc.set_mode(WebService::HOLD);
+  g_now += RELIABLE_RESEND_AGE;
+  ::testing::internal::CaptureStderr();
+  game_headless_run(1);
+  ::testing::internal::GetCapturedStderr();
+  std::vector<std::string> sent, oldest;
+  for (WebRequest* r : web_requests) sent.push_back(r->receipt);
+  DBWrap db;
+  ASSERT_TRUE(db_open(db, tmp.file("user/reliable.db")));
+  var rows = db_query(db, "select n from events order by ts");
+  for (size_t i = 0; i < static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT); i++) oldest.push_back(var_str(rows[i]["n"]));
+  EXPECT_EQ(sent, oldest);
+  svc.set_mode(WebService::SERVE);
+  svc.release_held();
+  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
+}
+
 // An entry goes out under the identity it was signed for, whatever the
 // player's account is by then; the device id that anonymous entries are
 // signed for is on the disk from the moment it is made.

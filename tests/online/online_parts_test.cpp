@@ -103,6 +103,8 @@ TEST_F(Parts, RatingIsSignedWithTheUidMapAndStars) {
   var post = payload["post"];
   EXPECT_EQ(var_str(post["sid"]), md5_hex(std::string("573126hjkwqZPLmnbvcXT|a:x|12|3")));
   EXPECT_EQ(var_str(payload["identity"]["uid"]), "a:x");  // what it is delivered under
+  // The anonymous token mixes in the word the service shares with the game.
+  EXPECT_EQ(var_str(payload["identity"]["token"]), md5_hex("a:x|" + md5_hex(std::string("tapir"))));
   EXPECT_EQ(var_str(post["stars"]), "3");
   EXPECT_EQ(var_str(post["lid"]), "12");
 

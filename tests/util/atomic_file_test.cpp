@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -22,6 +23,15 @@ TEST(AtomicWriteFile, TheTemporaryFileIsTruncatedAndNarrowed) {
   ASSERT_EQ(stat(dir.file("f.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_NE(stat(dir.file("f.dat.tmp").c_str(), &st), 0);
+
+  // A link planted under the temporary name is not written through.
+  dir.write("victim", "kept");
+  ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("f.dat.tmp").c_str()), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(atomic_write_file(dir.file("f.dat"), "evil", 4));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(dir.read("victim"), "kept");
+  EXPECT_EQ(dir.read("f.dat"), "new");
 }
 
 // One diagnostic line for each failed write, the previous file whole and no

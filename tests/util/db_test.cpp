@@ -97,6 +97,10 @@ TEST_F(DbTest, ErrorsLogSqliteMessageAndAnswerEmptyList) {
   expect_said("DatabaseError");
   quiet_query("select 1; select 2");
   expect_said("more than one statement");
+  // A statement that fails part way answers no rows, not the first few.
+  rows = quiet_query("select 1 union all select abs(-9223372036854775807 - 1)");
+  expect_said("integer overflow");
+  EXPECT_EQ(rows.len(), 0u);
   EXPECT_EQ(db_query(db_, "select * from t").len(), 1u);
 }
 

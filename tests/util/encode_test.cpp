@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 
 #include "util/encode.h"
 #include "util/error.h"
@@ -48,6 +50,13 @@ TEST(UrlEscape, LettersAndDigitsOnlyStayPlain) {
   EXPECT_EQ(url_escape("a b&c~"), "a%20b%26c%7e");
   EXPECT_EQ(url_escape(std::string("\0\t:", 3)), "%00%09%3a");
   EXPECT_EQ(url_escape("xyz", 2), "xy");
+  // Every byte: a letter or digit as it is, any other as %xx in lower case.
+  for (int c = 0; c < 256; c++) {
+    char hex[4];
+    snprintf(hex, sizeof hex, "%%%02x", c);
+    std::string want = isalnum(c) ? std::string(1, static_cast<char>(c)) : hex;
+    EXPECT_EQ(url_escape(std::string(1, static_cast<char>(c))), want) << c;
+  }
 }
 
 TEST(StrReplaceAll, ReplacesEveryOccurrence) {

@@ -420,7 +420,7 @@ TEST(HttpFailure, MalformedRepliesAndLineBreaksAreErrors) {
   ASSERT_EQ(drive(ok), 1);
   EXPECT_EQ(ok->error, 0);
   http_release(ok);
-  for (const char* path : {"/a\r\nX-Injected: 1", "/a\nb"}) {
+  for (const char* path : {"/a\r\nX-Injected: 1", "/a\nb", "/a\rX-Injected: 1"}) {
     testing::internal::CaptureStderr();
     HttpConn* c = http_open("127.0.0.1", 9, path, nullptr, 0, 5);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("line break"), std::string::npos);

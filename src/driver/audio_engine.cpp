@@ -1,3 +1,4 @@
+// Plays the game's samples and music tracks on the program's one sound engine, sink set by env.
 #include "driver/audio_engine.h"
 
 #include <cmath>

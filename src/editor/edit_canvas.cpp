@@ -1,3 +1,4 @@
+// Paints the edited map as it looks at the start of play, with cursor cross, routes and grid.
 #include "editor/edit_canvas.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Export and import dialogs: the player types a map file's path and confirms or cancels.
 #include "editor/edit_file_dialogs.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Writes a map to a file the player names, refusing game data and foreign files, and imports one.
 #include "editor/edit_files.h"
 
 #include <fcntl.h>

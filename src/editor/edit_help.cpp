@@ -1,3 +1,4 @@
+// The editor's key help dialog and the confirmation that deletes the player's map.
 #include "editor/edit_help.h"
 
 #include "editor/editor.h"

@@ -1,3 +1,4 @@
+// Builds the drawing screen's tool icons and the tile picker, and loads each tile type's picture.
 #include "editor/edit_icons.h"
 
 #include "game/tile_info.h"

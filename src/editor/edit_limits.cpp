@@ -1,3 +1,4 @@
+// Counts a user map's items and players and flags the map when it breaks either limit.
 #include "editor/edit_limits.h"
 
 #include "game/game.h"

@@ -1,3 +1,4 @@
+// Drawing screen: turns keys, mouse strokes and tool-bar clicks into edits, zoom and status text.
 #include "editor/edit_main.h"
 
 #include <SDL/SDL.h>

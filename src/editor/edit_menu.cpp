@@ -1,3 +1,4 @@
+// Editor menu: the column of buttons that lead to drawing, play-test, text, share, delete or quit.
 #include "editor/edit_menu.h"
 
 #include "editor/editor.h"

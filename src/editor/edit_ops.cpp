@@ -1,3 +1,4 @@
+// Changes the edited map's tiles (set, blend, flood fill) and swaps in the one-step undo snapshot.
 #include "editor/edit_ops.h"
 
 #include <cstring>

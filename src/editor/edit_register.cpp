@@ -1,3 +1,4 @@
+// Puts every editor screen into the state table under its id at start-up.
 #include "editor/edit_file_dialogs.h"
 #include "editor/edit_help.h"
 #include "editor/edit_main.h"

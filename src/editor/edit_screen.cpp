@@ -1,3 +1,4 @@
+// Shared frame of the editor's dialogs: background, music, centred column, buttons and text fields.
 #include "editor/edit_screen.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Share dialog: checks the map may be shared, uploads it and marks the stored map as shared.
 #include "editor/edit_share.h"
 
 #include <cstring>

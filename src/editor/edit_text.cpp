@@ -1,3 +1,4 @@
+// Title, intro and music form: copies what is typed or chosen into the map's text slots each frame.
 #include "editor/edit_text.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Holds the pointer to the running Game, for code that cannot be handed one.
 #include "game/game.h"
 
 Game* game_current = nullptr;

@@ -1,3 +1,4 @@
+// Opens the window, runs events, frames and painting until the player quits, then shuts down.
 #include "game/game_main.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Loads tile types, campaign levels, achievements and sound volumes from the game database.
 #include "game/gameinfo.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Starts, feeds, steps and stops the game without a window, over folders the tests choose.
 #include "game/headless.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Derives the name, id and token the player signs in with, and the version text the service sees.
 #include "game/identity.h"
 
 #include <cstdio>

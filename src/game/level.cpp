@@ -1,3 +1,4 @@
+// Starts a level record empty: camera at the origin and no entity in use.
 #include "game/level.h"
 
 Level::Level() {

@@ -1,3 +1,4 @@
+// Safe tile reads, bounded text copies, and repair of map records that came from outside.
 #include "game/level_map.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Records a won run: best results, achievements, the last-run summary and a proven play-test.
 #include "game/level_won.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Opens the game's databases and saves, loads, creates and deletes the player's maps in them.
 #include "game/levels_db.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Plays a movie full width with its music, then moves on; a key, a click or a bad file skips it.
 #include "game/movie_states.h"
 
 #include <cstdio>

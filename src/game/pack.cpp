@@ -1,3 +1,4 @@
+// Packs the map for files, database and web, unpacks it with a size bound, and fills save slots.
 #include "game/pack.h"
 
 #include <zlib.h>

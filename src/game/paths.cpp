@@ -1,3 +1,4 @@
+// Keeps the content and per-user folders, joins names onto them, and reads files with a size cap.
 #include "game/paths.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The screens of a level in progress: intro card, play with its held keys, pause and results.
 #include "game/play_states.h"
 
 #include <cstdio>

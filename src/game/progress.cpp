@@ -1,3 +1,4 @@
+// Finds achievements by name, repairs loaded campaign progress and formats run times.
 #include "game/progress.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Puts the in-level and movie screens into the state table at start-up.
 #include "game/register_play.h"
 
 #include "game/movie_states.h"

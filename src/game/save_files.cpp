@@ -1,3 +1,4 @@
+// Writes and reads the save files, moving unusable ones aside and repairing what a file may hold.
 #include "game/save_files.h"
 
 #include <sys/stat.h>

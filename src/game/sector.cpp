@@ -1,3 +1,4 @@
+// Tallies cartridges per sector to unlock levels and the next sector, and picks the next level.
 #include "game/sector.h"
 
 #include <cstdio>

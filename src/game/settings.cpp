@@ -1,3 +1,4 @@
+// Gives unset options and key bindings their defaults and repairs values read from the files.
 #include "game/settings.h"
 
 #include <SDL/SDL_keysym.h>

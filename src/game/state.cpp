@@ -1,3 +1,4 @@
+// Do-nothing defaults for every screen, and the teardown of the state table at shutdown.
 #include "game/state.h"
 
 void State::init() {}

@@ -1,3 +1,4 @@
+// Stores and looks up the screen of each state id, ignoring ids out of range.
 #include "game/state_table.h"
 
 #include "game/state_ids.h"

@@ -1,3 +1,4 @@
+// Holds the 256 tile types and tells which ones stand for entities or items.
 #include "game/tile_info.h"
 
 TileInfo game_tiles[256];

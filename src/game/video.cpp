@@ -1,3 +1,4 @@
+// Sets the video mode from the player's options and loads what must live with it: fonts, pictures.
 #include "game/video.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Prepares a map for play and steps the world: walking, unlocking, picking up, reaching the exit.
 #include "game/world.h"
 
 #include <cmath>

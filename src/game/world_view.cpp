@@ -1,3 +1,4 @@
+// Paints the running level (tiles, pick-ups, entities, player) and the heads-up counts over it.
 #include "game/world_view.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Lays out a community page the service sent: search row, entries, corner icons, back button.
 #include "menus/community_page.h"
 
 #include <algorithm>

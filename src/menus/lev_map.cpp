@@ -1,3 +1,4 @@
+// Paints the stacked sector pictures, blurring them while the map moves and glowing the aimed one.
 #include "menus/lev_map.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Scrolls the sector map to the selected level and turns presses on level icons into a selection.
 #include "menus/lev_scroller.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Builds the chosen level's panel: achievements, title, text, cartridges, crystals and its buttons.
 #include "menus/level_panel.h"
 
 #include <algorithm>

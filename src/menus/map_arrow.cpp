@@ -1,3 +1,4 @@
+// Builds an up or down arrow beside the sector map, lit on hover and focus, with the button sound.
 #include "menus/map_arrow.h"
 
 #include <cstdio>

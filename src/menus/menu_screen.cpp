@@ -1,3 +1,4 @@
+// Shared frame of the menus: rebuilds the widgets on entry, paints, and leaves on Back or Escape.
 #include "menus/menu_screen.h"
 
 #include <cstdio>

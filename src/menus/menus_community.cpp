@@ -1,3 +1,4 @@
+// Shared-maps browser: asks the service for pages, shows them and acts on what the player picks.
 #include "menus/menus_community.h"
 
 #include <cstdio>

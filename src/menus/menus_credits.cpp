@@ -1,3 +1,4 @@
+// Credits: the names and library notices rising up the screen until a key or click ends them.
 #include "menus/menus_credits.h"
 
 #include <algorithm>

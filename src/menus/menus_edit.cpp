@@ -1,3 +1,4 @@
+// The player's maps: lists them newest first, opens one, creates a new one or imports a file.
 #include "menus/menus_edit.h"
 
 #include <cstdio>

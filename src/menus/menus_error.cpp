@@ -1,3 +1,4 @@
+// Error screen, and the fitted text, buttons and way back it shares with the message screen.
 #include "menus/menus_error.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Title screen: the logo, the main buttons, the credits line and the version text.
 #include "menus/menus_main.h"
 
 #include <SDL/SDL.h>

@@ -1,3 +1,4 @@
+// Sector screen: picks a level on the sector map and starts it or opens its leaderboard.
 #include "menus/menus_play.h"
 
 #include <SDL/SDL.h>

@@ -1,3 +1,4 @@
+// Message screen: shows the text the service sent and goes back on Continue.
 #include "menus/menus_popup.h"
 
 #include "game/game.h"

@@ -1,3 +1,4 @@
+// Settings screen: copies widget values into the options each frame; applies or undoes video.
 #include "menus/menus_settings.h"
 
 #include <SDL/SDL.h>

@@ -1,3 +1,4 @@
+// Puts every menu screen into the state table under its id at start-up.
 #include "game/state.h"
 #include "menus/menus.h"
 #include "menus/menus_community.h"

@@ -1,3 +1,4 @@
+// Plugs the online services into the game's hooks: start-up pings, per-frame polling, submissions.
 #include "online/online.h"
 
 #include "game/hooks.h"

@@ -1,3 +1,4 @@
+// Keeps submissions in the per-user outbox database and resends them until a receipt removes them.
 #include "online/reliable.h"
 
 #include <sys/stat.h>

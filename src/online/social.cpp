@@ -1,3 +1,4 @@
+// Loads, updates and saves the per-user social login document and tells the game who signed in.
 #include "online/social.h"
 
 #include <cstdio>

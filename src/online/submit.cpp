@@ -1,3 +1,4 @@
+// Builds and signs the score and rating submissions of the last run and queues them in the outbox.
 #include "online/submit.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Starts each direct request to the service; account checks report when no answer came.
 #include "online/web_actions.h"
 
 #include <cstdio>

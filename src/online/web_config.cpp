@@ -1,3 +1,4 @@
+// Picks the service's host and port (the environment may override) and builds its page addresses.
 #include "online/web_config.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Handles finished requests each frame: receipts, errors, messages, community pages, shared maps.
 #include "online/web_loop.h"
 
 #include <zlib.h>

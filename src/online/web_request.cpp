@@ -1,3 +1,4 @@
+// Starts one request to the service, reads its reply and headers, and keeps the list of live ones.
 #include "online/web_request.h"
 
 #include "game/game.h"

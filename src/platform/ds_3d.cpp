@@ -1,3 +1,4 @@
+// 3D listener and buffer settings with deferred commits, and the gain, pan and pitch they make.
 #include "platform/ds_3d.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Sound buffer calls: locking memory, play and stop, cursors, frequency, volume, pan and effects.
 #include "platform/ds_buffer.h"
 
 #include "platform/ds_3d.h"

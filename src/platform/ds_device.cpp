@@ -1,3 +1,4 @@
+// Creates the output-buffer device and its buffers and duplicates, counting live objects for tests.
 #include "platform/ds_device.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The standard effects' DSP: chorus, flanger, compressor, distortion, echo, gargle and equaliser.
 #include "platform/ds_effects.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Runs the virtual output device on SDL audio, a silent real-time clock, or hand-stepped capture.
 #include "platform/sys_audio_device.h"
 
 #include <SDL/SDL.h>

@@ -1,3 +1,4 @@
+// Sends developer debug text to stderr at once.
 #include "platform/sys_debug.h"
 
 #include <cstdio>

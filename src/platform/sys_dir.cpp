@@ -1,3 +1,4 @@
+// Lists a folder's entries with their sizes and whether each is a folder.
 #include "platform/sys_dir.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Loads shared libraries (bare names from the current folder, not the search path), finds exports.
 #include "platform/sys_dynlib.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// The program's own path, the working folder, making folders, and splitting and joining paths.
 #include "platform/sys_path.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// POSIX threads that wait until resumed, with best-effort priority through nice values.
 #include "platform/sys_thread.h"
 
 #include <pthread.h>

@@ -1,3 +1,4 @@
+// Queues PCM blocks for the virtual output device and marks each done once it has played.
 #include "platform/sys_waveout.h"
 
 #include <cstring>

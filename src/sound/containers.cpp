@@ -1,3 +1,4 @@
+// The engine's own string: assigning narrow or wide text, appending, comparing, lower-casing.
 #include "sound/containers.h"
 
 namespace vz_internal {

@@ -1,3 +1,4 @@
+// Creates a sound engine: checks the version, picks the back-end and falls back once through each.
 #include <cstdlib>
 #include <cstring>
 #include <string>

@@ -1,3 +1,4 @@
+// Sounds with per-sound effects: turning each of the nine effects on, off or retuned on the buffer.
 #include "sound/ds8_sound.h"
 
 #include <cstring>

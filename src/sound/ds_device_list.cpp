@@ -1,3 +1,4 @@
+// Lists the output devices a program may open: the default first, then each one the platform names.
 #include "sound/ds_device_list.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The two output-buffer back-ends: open a device, run updates, make plain or effect sounds.
 #include "sound/ds_engine.h"
 
 #include <cstring>

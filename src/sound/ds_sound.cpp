@@ -1,3 +1,4 @@
+// Decoded sounds on an output buffer: shared per-source buffers, 3D folding, position and speed.
 #include "sound/ds_sound.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Streamed sounds on a looping ring buffer that each update refills behind the play cursor.
 #include "sound/ds_stream.h"
 
 #include <cstring>

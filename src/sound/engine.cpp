@@ -1,3 +1,4 @@
+// The engine core: source registry, play calls, update thread, stop events, listener, volume.
 #include "sound/engine.h"
 
 #include <cstring>

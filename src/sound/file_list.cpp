@@ -1,3 +1,4 @@
+// Lists the working folder's files and folders for the plug-in loader.
 #include "sound/file_list.h"
 
 #include <climits>

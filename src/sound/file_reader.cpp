@@ -1,3 +1,4 @@
+// Reads sound data from a disk file or a memory block through one seekable reader interface.
 #include "sound/file_reader.h"
 
 #include <climits>

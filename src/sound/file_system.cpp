@@ -1,3 +1,4 @@
+// Opens sound files through registered factories before the disk, and answers path questions.
 #include "sound/file_system.h"
 
 #include <cerrno>

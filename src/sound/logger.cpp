@@ -1,3 +1,4 @@
+// Filters the engine's log messages by level and writes them to stdout and/or the debug line.
 #include "sound/logger.h"
 
 #include <atomic>

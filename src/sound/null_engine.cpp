@@ -1,3 +1,4 @@
+// The silent back-end's construction and teardown; the shared engine does the rest.
 #include "sound/null_engine.h"
 
 namespace vavozovu {

@@ -1,3 +1,4 @@
+// Finds plug-in libraries by name in the working or a given folder and starts each once.
 #include "sound/plugin_manager.h"
 
 #include <cstring>

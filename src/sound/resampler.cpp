@@ -1,3 +1,4 @@
+// Cubic resampling of streams into the mixer, bit-exact with the module renderer; AVX2 path.
 #include "sound/resampler.h"
 
 #include <immintrin.h>

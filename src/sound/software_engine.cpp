@@ -1,3 +1,4 @@
+// The software mixer: sums every audible sound into 16-bit stereo and hands it to a receiver.
 #include "sound/software_engine.h"
 
 #include <emmintrin.h>

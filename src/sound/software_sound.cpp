@@ -1,3 +1,4 @@
+// Software-mixed sounds: decoded samples as a stream, resampled, with volume and pan applied.
 #include "sound/software_sound.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// One sound's controls (pause, stop, volume, pan, 3D place, stop events) and the 3D volume and pan.
 #include "sound/sound.h"
 
 #include <cmath>

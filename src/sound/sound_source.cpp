@@ -1,3 +1,4 @@
+// Sound sources from files, memory, raw PCM or aliases: format, length, preload and making sounds.
 #include "sound/sound_source.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Starts the program's sound engine on the chosen output sink and reads back captured output.
 #include "sound/sound_start.h"
 
 #include "platform/sys_audio_device.h"

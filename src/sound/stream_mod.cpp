@@ -1,3 +1,4 @@
+// Decodes tracker modules through the engine's reader, refusing ones the renderer cannot play.
 #include "sound/stream_mod.h"
 
 #include <dumb.h>

@@ -1,3 +1,4 @@
+// Decodes Ogg Vorbis files through the engine's reader, mono or stereo, chained files included.
 #include "sound/stream_ogg.h"
 
 #include <vorbis/vorbisfile.h>

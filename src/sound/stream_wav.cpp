@@ -1,3 +1,4 @@
+// Parses RIFF WAVE chunks robustly and reads their PCM frames, 24-bit data cut to 16 bits.
 #include "sound/stream_wav.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// Starts the engine's threads at a mapped priority and provides its re-entrant lock.
 #include "sound/threads.h"
 
 #include "platform/sys_lock.h"

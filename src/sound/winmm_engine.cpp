@@ -1,3 +1,4 @@
+// The wave-out back-end: opens the device and refills its ring of blocks from the mixer.
 #include "sound/winmm_engine.h"
 
 #include <cstring>

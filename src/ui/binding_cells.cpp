@@ -1,3 +1,4 @@
+// Key and gamepad cells of the Controls page: capture the next press and show its name.
 #include "ui/binding_cells.h"
 
 #include <SDL/SDL_keysym.h>

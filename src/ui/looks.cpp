@@ -1,3 +1,4 @@
+// Applies a named look to a widget: overlay alphas by pointer state and its GUI sounds.
 #include "ui/looks.h"
 
 #include "gfx/gfx.h"

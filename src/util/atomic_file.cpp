@@ -1,3 +1,4 @@
+// Writes a whole file through a flushed temporary beside it, renamed over the target.
 #include "util/atomic_file.h"
 
 #include <fcntl.h>

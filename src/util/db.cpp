@@ -1,3 +1,4 @@
+// Opens database files and runs one bound statement at a time, returning its rows as vars.
 #include "util/db.h"
 
 #include <sqlite3.h>

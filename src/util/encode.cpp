@@ -1,3 +1,4 @@
+// MD5 digests, base64, URL escaping and text replacement for requests and file names.
 #include "util/encode.h"
 
 #include <md5.h>

@@ -1,3 +1,4 @@
+// Prints a diagnostic with its file and line and keeps it as the thread's last error.
 #include "util/error.h"
 
 #include <cstdarg>

@@ -1,3 +1,4 @@
+// Resolves host names once per run, retrying failures at most once a minute.
 #include "util/hostcache.h"
 
 #include <arpa/inet.h>

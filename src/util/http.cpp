@@ -1,3 +1,4 @@
+// Drives each HTTP request a step per poll: connect, send, read, and judge the reply complete.
 #include "util/http.h"
 
 #include <arpa/inet.h>

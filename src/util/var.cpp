@@ -1,3 +1,4 @@
+// Strings, lists and dicts behind var: access, mutation, safe iteration and their text forms.
 #include "util/var.h"
 
 #include <cmath>

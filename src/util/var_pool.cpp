@@ -1,3 +1,4 @@
+// Per-thread size-class free lists over lasting slabs, so var values are cheap to make and free.
 #include "util/var_pool.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Content-test helpers: read generated files, the data catalogue, packed maps and database rows.
 #include "content_util.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Collects every resource name the game asks for, from the tools' list and the sources' literals.
 #include "names_scan.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// Editor test fixture: boots the headless game into a new map and clicks and reads its cells.
 #include "editor_fixture.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Menu test fixture: runs the headless game offline; finds, clicks and keys screen widgets.
 #include "menus_fixture.h"
 
 

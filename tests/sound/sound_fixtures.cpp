@@ -1,3 +1,4 @@
+// Sound test helpers: writes WAV, Ogg, MOD and S3M files and decodes them directly for reference.
 #include "sound_fixtures.h"
 
 #include <dumb.h>

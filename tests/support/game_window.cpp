@@ -1,3 +1,4 @@
+// Picture test fixture: the game in a real window, screen grabs, change counts and label lookup.
 #include "support/game_window.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// Makes a private temporary folder for one test, writes and reads files in it, removes it after.
 #include "support/temp_dir.h"
 
 #include <ftw.h>

@@ -1,3 +1,4 @@
+// A loopback web service for tests: answers the game's actions, misbehaves on cue, logs requests.
 #include "support/web_service.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// Tests of the database wrapper: text binding, binary round trips, errors, one statement, locks.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>

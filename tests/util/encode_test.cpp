@@ -1,3 +1,4 @@
+// Tests of the encodings: MD5 and base64 against known vectors, URL escaping bounds, replacement.
 #include <gtest/gtest.h>
 
 #include <cctype>

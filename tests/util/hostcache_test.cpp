@@ -1,3 +1,4 @@
+// Tests of the host cache: a known name is asked once, a failed one again at most once a minute.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// Tests of JSON reading and writing: every kind, syntax errors, nesting limits, hostile values.
 #include <gtest/gtest.h>
 
 #include <cmath>

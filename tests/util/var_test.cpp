@@ -1,3 +1,4 @@
+// Tests of var: shared handles, binary strings, access errors, iteration under change, text forms.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Draws the generated art: distance-field shapes, fills, glows, blurs, scaling and TrueType text.
 #include "art/canvas.h"
 
 #include <algorithm>

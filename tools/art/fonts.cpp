@@ -1,3 +1,4 @@
+// Renders each bitmap font of the game onto a texture with the glyph table the game reads.
 #include "art/fonts.h"
 
 #include <cmath>

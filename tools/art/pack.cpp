@@ -1,3 +1,4 @@
+// Packs pictures into texture sheets with extruded edges and writes them as PNG files.
 #include "art/pack.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Carves a seeded maze of tunnels and paints it lamp-lit, as backdrops for menus, map and movies.
 #include <algorithm>
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// File helpers of the content tools: whole-file writes and reads, folder creation, JSON quoting.
 #include "common/out.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Builds the game's static database (tile types, levels, achievements) and the main level database.
 #include "game/gamedb.h"
 
 #include <cstdio>

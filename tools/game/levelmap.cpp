@@ -1,3 +1,4 @@
+// Parses the campaign's map text files and packs and compresses them into the game's map records.
 #include "game/levelmap.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The table of named tile types with their pictures, items and editor groups, found by legend.
 #include "game/tiles.h"
 
 namespace tw {

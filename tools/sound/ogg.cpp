@@ -1,3 +1,4 @@
+// Encodes rendered stereo music to Ogg Vorbis with a fixed stream serial, so output never varies.
 #include <cstdio>
 #include <vorbis/vorbisenc.h>
 

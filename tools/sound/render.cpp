@@ -1,3 +1,4 @@
+// Renders a composed score to normalised stereo PCM, and the drum hits that tracker modules sample.
 #include "sound/render.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The music track table, and the composer turning each row into bass, chords, drums and melody.
 #include "sound/song.h"
 
 #include "common/out.h"

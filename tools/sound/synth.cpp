@@ -1,3 +1,4 @@
+// Oscillators and the table of sound-effect recipes, each rendered from layered tones.
 #include "sound/synth.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Writes PCM samples as a RIFF WAVE file at the asked rate, channel count and bit depth.
 #include "sound/wav.h"
 
 #include <algorithm>

@@ -16,6 +16,8 @@ namespace {
 struct CubicTables {
   int32_t near[1024];
   int32_t far[1024];
+  // Both of a fraction's pairs in one 64-bit entry, near in the low half.
+  uint64_t both[1024];
   CubicTables() {
     auto a0 = [](int64_t t) { return static_cast<int32_t>(-(t * t * t >> 17) + (t * t >> 6) - (t << 3)); };
     auto a1 = [](int64_t t) {
@@ -26,6 +28,7 @@ struct CubicTables {
                                      (static_cast<uint32_t>(a1(f)) << 16));
       far[f] = static_cast<int32_t>((static_cast<uint32_t>(a1(1024 - f)) & 0xffffu) |
                                     (static_cast<uint32_t>(a0(1024 - f)) << 16));
+      both[f] = static_cast<uint32_t>(near[f]) | static_cast<uint64_t>(static_cast<uint32_t>(far[f])) << 32;
     }
   }
 };
@@ -73,35 +76,41 @@ inline bool withinTwoLoads(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) +
 // processor has it.
 #define TW_AVX2 __attribute__((target("avx2")))
 
-TW_AVX2 inline __m256i weightNear8(__m256i x, __m256i x2, __m256i x3) {
-  return _mm256_sub_epi32(_mm256_sub_epi32(_mm256_srli_epi32(x2, 6), _mm256_srli_epi32(x3, 17)),
-                          _mm256_slli_epi32(x, 3));
-}
-
-TW_AVX2 inline __m256i weightMid8(__m256i x2, __m256i x3) {
-  const __m256i c3 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x3, 1), x3), 17);
-  const __m256i c2 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x2, 2), x2), 7);
-  return _mm256_add_epi32(_mm256_sub_epi32(c3, c2), _mm256_set1_epi32(1 << 14));
-}
-
-// The four weights of eight fractions, computed rather than looked up:
-// arithmetic is cheaper than more gathers. Same integer formulas as the
-// tables; cubes of up to 1024 fit in unsigned 32-bit lanes. Each weight
-// sits in the 16-bit half of its lane that meets its sample in a pair, the
-// other half zero, so one multiply-add gives one unrounded product.
+// The four weights of eight frames, each in the 16-bit half of its lane
+// that meets its sample in a pair, the other half zero, so that one
+// multiply-add gives one unrounded product.
 struct Weights8 {
   __m256i w0, w1, w2, w3;
 };
 
-TW_AVX2 inline Weights8 weights8(__m256i t) {
-  const __m256i u = _mm256_sub_epi32(_mm256_set1_epi32(1024), t);
-  const __m256i t2 = _mm256_mullo_epi32(t, t), t3 = _mm256_mullo_epi32(t2, t);
-  const __m256i u2 = _mm256_mullo_epi32(u, u), u3 = _mm256_mullo_epi32(u2, u);
+// The table entries of the frames at pos and pos + dt.
+TW_AVX2 inline __m128 entryPair(const uint64_t* both, uint32_t pos, uint32_t dt) {
+  const uint64_t* first = both + ((pos >> 6) & 1023);
+  const uint64_t* second = both + (((pos + dt) >> 6) & 1023);
+  const __m128 lo = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
+  return _mm_loadh_pi(lo, reinterpret_cast<const __m64*>(second));
+}
+
+// The weights of the eight frames from pos on, in lane order 0, 1, 4, 5,
+// 2, 3, 6, 7, looked up in the table: the fractions are whole table steps
+// already. The indices are worked out in general registers and the entries
+// come in by plain loads, which leaves the vector units far less to do
+// than computing the cubes or gathering.
+TW_AVX2 inline Weights8 weightsAt8(const uint64_t* both, uint32_t pos, uint32_t dt) {
+  // Entries 0, 1 | 2, 3 and 4, 5 | 6, 7; picking the low (near) or high
+  // (far) words of both in turn gives frames 0, 1, 4, 5 | 2, 3, 6, 7.
+  const __m256 x = _mm256_insertf128_ps(_mm256_castps128_ps256(entryPair(both, pos, dt)),
+                                        entryPair(both, pos + 2 * dt, dt), 1);
+  const __m256 y = _mm256_insertf128_ps(_mm256_castps128_ps256(entryPair(both, pos + 4 * dt, dt)),
+                                        entryPair(both, pos + 6 * dt, dt), 1);
+  const __m256i nearW = _mm256_castps_si256(_mm256_shuffle_ps(x, y, _MM_SHUFFLE(2, 0, 2, 0)));
+  const __m256i farW = _mm256_castps_si256(_mm256_shuffle_ps(x, y, _MM_SHUFFLE(3, 1, 3, 1)));
+  const __m256i lo = _mm256_set1_epi32(0xffff);
   Weights8 w;
-  w.w0 = _mm256_and_si256(weightNear8(t, t2, t3), _mm256_set1_epi32(0xffff));
-  w.w1 = _mm256_slli_epi32(weightMid8(t2, t3), 16);
-  w.w2 = weightMid8(u2, u3);  // never negative: the high half is already zero
-  w.w3 = _mm256_slli_epi32(weightNear8(u, u2, u3), 16);
+  w.w0 = _mm256_and_si256(nearW, lo);
+  w.w1 = _mm256_andnot_si256(lo, nearW);
+  w.w2 = _mm256_and_si256(farW, lo);
+  w.w3 = _mm256_andnot_si256(lo, farW);
   return w;
 }
 
@@ -176,12 +185,13 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
   __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(pos)),
                                _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int32_t>(dt))));
   const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(dt * 8));
-  const __m256i one = _mm256_set1_epi32(1), fmask = _mm256_set1_epi32(1023);
+  const __m256i one = _mm256_set1_epi32(1);
+  const uint64_t* both = tables().both;
   const __m256 vgl = _mm256_set1_ps(gl), vgr = _mm256_set1_ps(gr);
   int32_t k = 0;
   if (kPath == kSteadyPath) {
     const __m256i d0 = _mm256_sub_epi32(_mm256_srli_epi32(p, 16), _mm256_set1_epi32(static_cast<int32_t>(pos >> 16)));
-    const Weights8 wt0 = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+    const Weights8 wt0 = weightsAt8(both, pos, dt);
     const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
     const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
     for (; k + 8 <= n; k += 8, pos += 8 * dt) {
@@ -194,7 +204,7 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
   }
   for (; k + 8 <= n; k += 8, pos += 8 * dt, p = _mm256_add_epi32(p, step)) {
     const __m256i i = _mm256_srli_epi32(p, 16);
-    const Weights8 wt = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+    const Weights8 wt = weightsAt8(both, pos, dt);
     __m256i vl, vr;
     if (kPath == kNearPath) {
       const uint32_t base = pos >> 16;

@@ -340,6 +340,7 @@ int32_t CVavOzovuSoftwareStreamResampler::pull(int32_t room) {
 }
 
 void CVavOzovuSoftwareStreamResampler::fullReset() {
+  view_ = window_[0];
   // Sample 0 stands for the history before the first frame: the first frame
   // itself, as DUMB's reset does.
   fill_ = 1;
@@ -352,19 +353,46 @@ void CVavOzovuSoftwareStreamResampler::fullReset() {
   window_[1][0] = fill_ > 1 ? window_[1][1] : 0;
 }
 
+bool CVavOzovuSoftwareStreamResampler::viewInPlace() {
+  if (!buffered_ || sourceFormat_.SampleFormat != ESF_S16 || sourceFormat_.ChannelCount != 1 || flushed_ ||
+      ended_)
+    return false;
+  int64_t left = 0, before = 0;
+  const uint8_t* at = buffered_->peekFrames(&left, &before);
+  // Whole vector loads reach kSpare samples past the last one held, and the
+  // position must stay within 16 bits of whole samples.
+  int64_t take = left - kSpare;
+  if (take > kInPlaceFrames) take = kInPlaceFrames;
+  if (!at || reinterpret_cast<uintptr_t>(at) % 2 || take < kWindowFrames || before < fill_) return false;
+  const int16_t* from = reinterpret_cast<const int16_t*>(at) - fill_;
+  if (memcmp(from, view_, static_cast<size_t>(fill_) * 2) != 0) return false;
+  int32_t got = 0;
+  buffered_->takeFrames(static_cast<int32_t>(take), &got);
+  view_ = from;
+  fill_ += got;
+  return got > 0;
+}
+
 bool CVavOzovuSoftwareStreamResampler::refill(EndMode end) {
   uint32_t oldest = (pos_ >> 16) - 1;
   if (oldest > static_cast<uint32_t>(fill_)) oldest = static_cast<uint32_t>(fill_);
-  if (oldest > 0) {
-    const size_t keep = static_cast<size_t>(fill_) - oldest;
+  const size_t keep = static_cast<size_t>(fill_) - oldest;
+  const int32_t top = kWindowFrames - 2;
+  if (view_ != window_[0]) {
+    // Off the buffer: what is still needed goes back into the window, and
+    // must fit there.
+    if (keep > static_cast<size_t>(top)) return false;
+    memcpy(window_[0], view_ + oldest, keep * 2);
+    view_ = window_[0];
+  } else if (oldest > 0) {
     memmove(window_[0], window_[0] + oldest, keep * 2);
     if (sourceFormat_.ChannelCount == 2) memmove(window_[1], window_[1] + oldest, keep * 2);
-    fill_ -= static_cast<int32_t>(oldest);
-    pos_ -= oldest << 16;
-    slid_ += oldest;
   }
+  fill_ -= static_cast<int32_t>(oldest);
+  pos_ -= oldest << 16;
+  slid_ += oldest;
+  if (viewInPlace()) return true;
   // Two samples stay free for the trailing silence.
-  const int32_t top = kWindowFrames - 2;
   int32_t added = 0;
   while (fill_ < top && !ended_) {
     int32_t got = pull(top - fill_);
@@ -406,7 +434,8 @@ bool CVavOzovuSoftwareStreamResampler::continueFromStart() {
   if (!stream_ || flushed_ || !stream_->setPosition(0)) return false;
   const int64_t at = slid_ + fill_;
   ended_ = false;
-  if (!refill(END_HOLD)) return false;
+  // Samples read in place go on to their end; the first frames follow.
+  if (view_ == window_[0] && !refill(END_HOLD)) return false;
   if (loopStart_ < 0) loopStart_ = at;
   return true;
 }
@@ -428,7 +457,6 @@ int32_t CVavOzovuSoftwareStreamResampler::run(int32_t* acc, int32_t frames, floa
   int32_t fixedStep = static_cast<int32_t>(step * 65536.0 + 0.5);
   if (fixedStep < 1) fixedStep = 1;
   const uint32_t dt = static_cast<uint32_t>(fixedStep);
-  const int16_t* wr = channels == 2 ? window_[1] : window_[0];
   int32_t done = 0;
   while (done < frames) {
     // Frame k may be made while its sample index plus two is held.
@@ -444,7 +472,9 @@ int32_t CVavOzovuSoftwareStreamResampler::run(int32_t* acc, int32_t frames, floa
     }
     if (m > frames - done) m = frames - done;
     else if (m >= 8 && m < frames - done && !ended_) m &= ~7;
-    if (!silent) mixRun(window_[0], wr, pos_, dt, m, acc + 2 * static_cast<size_t>(done), gainLeft, gainRight);
+    if (!silent)
+      mixRun(view_, channels == 2 ? window_[1] : view_, pos_, dt, m, acc + 2 * static_cast<size_t>(done), gainLeft,
+             gainRight);
     pos_ += static_cast<uint32_t>(m) * dt;
     done += m;
   }

@@ -72,6 +72,10 @@ void mixScalar(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, 
 // two sixteen-sample loads then hold every sample they need.
 inline bool withinTwoLoads(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff <= (13u << 16); }
 
+// Steps below 4/7: eight frames reach at most four source frames past the
+// first one's, so the eight samples from the first one's oldest hold all.
+inline bool withinOneLoad(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff < (5u << 16); }
+
 // The vector code is built for AVX2 on its own and only called when the
 // processor has it.
 #define TW_AVX2 __attribute__((target("avx2")))
@@ -150,6 +154,22 @@ TW_AVX2 inline __m256i cubicNear8(const int16_t* w, uint32_t base, __m256i half,
   return cubicSum8(pickPairs8(even, shifted, half, odd), pickPairs8(even, shifted, half1, odd), wt);
 }
 
+// Short steps: the eight samples after base - 1 in one load that both
+// halves see, each lane's pairs picked by byte shuffles, which take odd
+// offsets as readily as even ones.
+TW_AVX2 inline __m256i cubicShort8(const int16_t* w, uint32_t base, __m256i pickA, __m256i pickB,
+                                   const Weights8& wt) {
+  const __m256i s = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + base - 1)));
+  return cubicSum8(_mm256_shuffle_epi8(s, pickA), _mm256_shuffle_epi8(s, pickB), wt);
+}
+
+// The byte picks of the pairs at sample offsets d (x0, x1) and d + 2
+// (x2, x3) of the short load.
+TW_AVX2 inline void shortPicks(__m256i d, __m256i* pickA, __m256i* pickB) {
+  *pickA = _mm256_add_epi32(_mm256_mullo_epi32(d, _mm256_set1_epi32(0x02020202)), _mm256_set1_epi32(0x03020100));
+  *pickB = _mm256_add_epi32(*pickA, _mm256_set1_epi32(0x04040404));
+}
+
 // Gains up to 1 cannot leave 16 bits; only louder ones need the clamp.
 template <bool kLoud>
 TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
@@ -170,12 +190,13 @@ TW_AVX2 inline void addFrames8(int32_t* acc, __m256i l, __m256i r) {
 // number of source frames (steps such as 0.25, 0.5, 1 or 2: the usual rates
 // at normal speed), so that every group of eight frames has the same
 // fractions and offsets, worked out once; kNearPath for other steps up to
-// about 1.7, read from two loads; kGatherPath for the rest.
+// about 1.7, read from two loads; kGatherPath for the rest. The first two
+// read from one load when the step is short.
 enum { kSteadyPath, kNearPath, kGatherPath };
 
-// One kernel per path, channel count and loudness, so that each loop holds
-// only its own work.
-template <bool kLoud, int kPath, bool kStereo>
+// One kernel per path, channel count, loudness and step length, so that
+// each loop holds only its own work.
+template <bool kLoud, int kPath, bool kStereo, bool kShort>
 TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
                         int32_t* acc, float gl, float gr) {
   // Frames 0, 1, 4, 5 in the low half and 2, 3, 6, 7 in the high one:
@@ -194,10 +215,18 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
     const Weights8 wt0 = weightsAt8(both, pos, dt);
     const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
     const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
+    __m256i pickA0, pickB0;
+    shortPicks(d0, &pickA0, &pickB0);
     for (; k + 8 <= n; k += 8, pos += 8 * dt) {
       const uint32_t base = pos >> 16;
-      const __m256i vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
-      const __m256i vr = kStereo ? cubicNear8(wr, base, half0, half10, odd0, wt0) : vl;
+      __m256i vl, vr;
+      if (kShort) {
+        vl = cubicShort8(wl, base, pickA0, pickB0, wt0);
+        vr = kStereo ? cubicShort8(wr, base, pickA0, pickB0, wt0) : vl;
+      } else {
+        vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
+        vr = kStereo ? cubicNear8(wr, base, half0, half10, odd0, wt0) : vl;
+      }
       addFrames8(acc + 2 * k, gained8<kLoud>(vl, vgl), gained8<kLoud>(vr, vgr));
     }
     return k;
@@ -206,7 +235,13 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
     const __m256i i = _mm256_srli_epi32(p, 16);
     const Weights8 wt = weightsAt8(both, pos, dt);
     __m256i vl, vr;
-    if (kPath == kNearPath) {
+    if (kPath == kNearPath && kShort) {
+      const uint32_t base = pos >> 16;
+      __m256i pickA, pickB;
+      shortPicks(_mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base))), &pickA, &pickB);
+      vl = cubicShort8(wl, base, pickA, pickB, wt);
+      vr = kStereo ? cubicShort8(wr, base, pickA, pickB, wt) : vl;
+    } else if (kPath == kNearPath) {
       const uint32_t base = pos >> 16;
       const __m256i d = _mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base)));
       const __m256i half = _mm256_srli_epi32(d, 1), half1 = _mm256_add_epi32(half, one);
@@ -225,14 +260,20 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
 
 using MixKernel = int32_t (*)(const int16_t*, const int16_t*, uint32_t, uint32_t, int32_t, int32_t*, float, float);
 
-// Indexed by loudness, path and channel count.
-const MixKernel kKernels[2][3][2] = {
-    {{mixAvx2<false, kSteadyPath, false>, mixAvx2<false, kSteadyPath, true>},
-     {mixAvx2<false, kNearPath, false>, mixAvx2<false, kNearPath, true>},
-     {mixAvx2<false, kGatherPath, false>, mixAvx2<false, kGatherPath, true>}},
-    {{mixAvx2<true, kSteadyPath, false>, mixAvx2<true, kSteadyPath, true>},
-     {mixAvx2<true, kNearPath, false>, mixAvx2<true, kNearPath, true>},
-     {mixAvx2<true, kGatherPath, false>, mixAvx2<true, kGatherPath, true>}},
+// Indexed by loudness, path, channel count and step length.
+const MixKernel kKernels[2][3][2][2] = {
+    {{{mixAvx2<false, kSteadyPath, false, false>, mixAvx2<false, kSteadyPath, false, true>},
+      {mixAvx2<false, kSteadyPath, true, false>, mixAvx2<false, kSteadyPath, true, true>}},
+     {{mixAvx2<false, kNearPath, false, false>, mixAvx2<false, kNearPath, false, true>},
+      {mixAvx2<false, kNearPath, true, false>, mixAvx2<false, kNearPath, true, true>}},
+     {{mixAvx2<false, kGatherPath, false, false>, mixAvx2<false, kGatherPath, false, true>},
+      {mixAvx2<false, kGatherPath, true, false>, mixAvx2<false, kGatherPath, true, true>}}},
+    {{{mixAvx2<true, kSteadyPath, false, false>, mixAvx2<true, kSteadyPath, false, true>},
+      {mixAvx2<true, kSteadyPath, true, false>, mixAvx2<true, kSteadyPath, true, true>}},
+     {{mixAvx2<true, kNearPath, false, false>, mixAvx2<true, kNearPath, false, true>},
+      {mixAvx2<true, kNearPath, true, false>, mixAvx2<true, kNearPath, true, true>}},
+     {{mixAvx2<true, kGatherPath, false, false>, mixAvx2<true, kGatherPath, false, true>},
+      {mixAvx2<true, kGatherPath, true, false>, mixAvx2<true, kGatherPath, true, true>}}},
 };
 
 bool haveAvx2() {
@@ -246,7 +287,7 @@ void mixRun(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int
   if (haveAvx2()) {
     const bool loud = gl < -1.f || gl > 1.f || gr < -1.f || gr > 1.f;
     const int path = !withinTwoLoads(dt) ? kGatherPath : (dt & 0x1fff) == 0 ? kSteadyPath : kNearPath;
-    k = kKernels[loud][path][wr != wl](wl, wr, pos, dt, n, acc, gl, gr);
+    k = kKernels[loud][path][wr != wl][withinOneLoad(dt)](wl, wr, pos, dt, n, acc, gl, gr);
   }
   if (k < n) mixScalar(wl, wr, pos + static_cast<uint32_t>(k) * dt, dt, n - k, acc + 2 * k, gl, gr);
 }

@@ -17,6 +17,8 @@ namespace {
 struct CubicTables {
   int32_t near[1024];
   int32_t far[1024];
+  // Both of a fraction's pairs in one 64-bit entry, near in the low half.
+  uint64_t both[1024];
   CubicTables() {
     auto a0 = [](int64_t t) { return static_cast<int32_t>(-(t * t * t >> 17) + (t * t >> 6) - (t << 3)); };
     auto a1 = [](int64_t t) {
@@ -27,6 +29,7 @@ struct CubicTables {
                                      (static_cast<uint32_t>(a1(f)) << 16));
       far[f] = static_cast<int32_t>((static_cast<uint32_t>(a1(1024 - f)) & 0xffffu) |
                                     (static_cast<uint32_t>(a0(1024 - f)) << 16));
+      both[f] = static_cast<uint32_t>(near[f]) | static_cast<uint64_t>(static_cast<uint32_t>(far[f])) << 32;
     }
   }
 };
@@ -70,39 +73,49 @@ void mixScalar(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, 
 // two sixteen-sample loads then hold every sample they need.
 inline bool withinTwoLoads(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff <= (13u << 16); }
 
+// Steps below 4/7: eight frames reach at most four source frames past the
+// first one's, so the eight samples from the first one's oldest hold all.
+inline bool withinOneLoad(uint32_t dt) { return 7 * static_cast<uint64_t>(dt) + 0xffff < (5u << 16); }
+
 // The vector code is built for AVX2 on its own and only called when the
 // processor has it.
 #define TW_AVX2 __attribute__((target("avx2")))
 
-TW_AVX2 inline __m256i weightNear8(__m256i x, __m256i x2, __m256i x3) {
-  return _mm256_sub_epi32(_mm256_sub_epi32(_mm256_srli_epi32(x2, 6), _mm256_srli_epi32(x3, 17)),
-                          _mm256_slli_epi32(x, 3));
-}
-
-TW_AVX2 inline __m256i weightMid8(__m256i x2, __m256i x3) {
-  const __m256i c3 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x3, 1), x3), 17);
-  const __m256i c2 = _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(x2, 2), x2), 7);
-  return _mm256_add_epi32(_mm256_sub_epi32(c3, c2), _mm256_set1_epi32(1 << 14));
-}
-
-// The four weights of eight fractions, computed rather than looked up:
-// arithmetic is cheaper than more gathers. Same integer formulas as the
-// tables; cubes of up to 1024 fit in unsigned 32-bit lanes. Each weight
-// sits in the 16-bit half of its lane that meets its sample in a pair, the
-// other half zero, so one multiply-add gives one unrounded product.
+// The four weights of eight frames, each in the 16-bit half of its lane
+// that meets its sample in a pair, the other half zero, so that one
+// multiply-add gives one unrounded product.
 struct Weights8 {
   __m256i w0, w1, w2, w3;
 };
 
-TW_AVX2 inline Weights8 weights8(__m256i t) {
-  const __m256i u = _mm256_sub_epi32(_mm256_set1_epi32(1024), t);
-  const __m256i t2 = _mm256_mullo_epi32(t, t), t3 = _mm256_mullo_epi32(t2, t);
-  const __m256i u2 = _mm256_mullo_epi32(u, u), u3 = _mm256_mullo_epi32(u2, u);
+// The table entries of the frames at pos and pos + dt.
+TW_AVX2 inline __m128 entryPair(const uint64_t* both, uint32_t pos, uint32_t dt) {
+  const uint64_t* first = both + ((pos >> 6) & 1023);
+  const uint64_t* second = both + (((pos + dt) >> 6) & 1023);
+  const __m128 lo = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
+  return _mm_loadh_pi(lo, reinterpret_cast<const __m64*>(second));
+}
+
+// The weights of the eight frames from pos on, in lane order 0, 1, 4, 5,
+// 2, 3, 6, 7, looked up in the table: the fractions are whole table steps
+// already. The indices are worked out in general registers and the entries
+// come in by plain loads, which leaves the vector units far less to do
+// than computing the cubes or gathering.
+TW_AVX2 inline Weights8 weightsAt8(const uint64_t* both, uint32_t pos, uint32_t dt) {
+  // Entries 0, 1 | 2, 3 and 4, 5 | 6, 7; picking the low (near) or high
+  // (far) words of both in turn gives frames 0, 1, 4, 5 | 2, 3, 6, 7.
+  const __m256 x = _mm256_insertf128_ps(_mm256_castps128_ps256(entryPair(both, pos, dt)),
+                                        entryPair(both, pos + 2 * dt, dt), 1);
+  const __m256 y = _mm256_insertf128_ps(_mm256_castps128_ps256(entryPair(both, pos + 4 * dt, dt)),
+                                        entryPair(both, pos + 6 * dt, dt), 1);
+  const __m256i nearW = _mm256_castps_si256(_mm256_shuffle_ps(x, y, _MM_SHUFFLE(2, 0, 2, 0)));
+  const __m256i farW = _mm256_castps_si256(_mm256_shuffle_ps(x, y, _MM_SHUFFLE(3, 1, 3, 1)));
+  const __m256i lo = _mm256_set1_epi32(0xffff);
   Weights8 w;
-  w.w0 = _mm256_and_si256(weightNear8(t, t2, t3), _mm256_set1_epi32(0xffff));
-  w.w1 = _mm256_slli_epi32(weightMid8(t2, t3), 16);
-  w.w2 = weightMid8(u2, u3);  // never negative: the high half is already zero
-  w.w3 = _mm256_slli_epi32(weightNear8(u, u2, u3), 16);
+  w.w0 = _mm256_and_si256(nearW, lo);
+  w.w1 = _mm256_andnot_si256(lo, nearW);
+  w.w2 = _mm256_and_si256(farW, lo);
+  w.w3 = _mm256_andnot_si256(lo, farW);
   return w;
 }
 
@@ -142,6 +155,22 @@ TW_AVX2 inline __m256i cubicNear8(const int16_t* w, uint32_t base, __m256i half,
   return cubicSum8(pickPairs8(even, shifted, half, odd), pickPairs8(even, shifted, half1, odd), wt);
 }
 
+// Short steps: the eight samples after base - 1 in one load that both
+// halves see, each lane's pairs picked by byte shuffles, which take odd
+// offsets as readily as even ones.
+TW_AVX2 inline __m256i cubicShort8(const int16_t* w, uint32_t base, __m256i pickA, __m256i pickB,
+                                   const Weights8& wt) {
+  const __m256i s = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + base - 1)));
+  return cubicSum8(_mm256_shuffle_epi8(s, pickA), _mm256_shuffle_epi8(s, pickB), wt);
+}
+
+// The byte picks of the pairs at sample offsets d (x0, x1) and d + 2
+// (x2, x3) of the short load.
+TW_AVX2 inline void shortPicks(__m256i d, __m256i* pickA, __m256i* pickB) {
+  *pickA = _mm256_add_epi32(_mm256_mullo_epi32(d, _mm256_set1_epi32(0x02020202)), _mm256_set1_epi32(0x03020100));
+  *pickB = _mm256_add_epi32(*pickA, _mm256_set1_epi32(0x04040404));
+}
+
 // Gains up to 1 cannot leave 16 bits; only louder ones need the clamp.
 template <bool kLoud>
 TW_AVX2 inline __m256i gained8(__m256i v, __m256 g) {
@@ -162,12 +191,13 @@ TW_AVX2 inline void addFrames8(int32_t* acc, __m256i l, __m256i r) {
 // number of source frames (steps such as 0.25, 0.5, 1 or 2: the usual rates
 // at normal speed), so that every group of eight frames has the same
 // fractions and offsets, worked out once; kNearPath for other steps up to
-// about 1.7, read from two loads; kGatherPath for the rest.
+// about 1.7, read from two loads; kGatherPath for the rest. The first two
+// read from one load when the step is short.
 enum { kSteadyPath, kNearPath, kGatherPath };
 
-// One kernel per path, channel count and loudness, so that each loop holds
-// only its own work.
-template <bool kLoud, int kPath, bool kStereo>
+// One kernel per path, channel count, loudness and step length, so that
+// each loop holds only its own work.
+template <bool kLoud, int kPath, bool kStereo, bool kShort>
 TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int32_t n,
                         int32_t* acc, float gl, float gr) {
   // Frames 0, 1, 4, 5 in the low half and 2, 3, 6, 7 in the high one:
@@ -177,27 +207,42 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
   __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(pos)),
                                _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int32_t>(dt))));
   const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(dt * 8));
-  const __m256i one = _mm256_set1_epi32(1), fmask = _mm256_set1_epi32(1023);
+  const __m256i one = _mm256_set1_epi32(1);
+  const uint64_t* both = tables().both;
   const __m256 vgl = _mm256_set1_ps(gl), vgr = _mm256_set1_ps(gr);
   int32_t k = 0;
   if (kPath == kSteadyPath) {
     const __m256i d0 = _mm256_sub_epi32(_mm256_srli_epi32(p, 16), _mm256_set1_epi32(static_cast<int32_t>(pos >> 16)));
-    const Weights8 wt0 = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+    const Weights8 wt0 = weightsAt8(both, pos, dt);
     const __m256i half0 = _mm256_srli_epi32(d0, 1), half10 = _mm256_add_epi32(half0, one);
     const __m256 odd0 = _mm256_castsi256_ps(_mm256_slli_epi32(d0, 31));
+    __m256i pickA0, pickB0;
+    shortPicks(d0, &pickA0, &pickB0);
     for (; k + 8 <= n; k += 8, pos += 8 * dt) {
       const uint32_t base = pos >> 16;
-      const __m256i vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
-      const __m256i vr = kStereo ? cubicNear8(wr, base, half0, half10, odd0, wt0) : vl;
+      __m256i vl, vr;
+      if (kShort) {
+        vl = cubicShort8(wl, base, pickA0, pickB0, wt0);
+        vr = kStereo ? cubicShort8(wr, base, pickA0, pickB0, wt0) : vl;
+      } else {
+        vl = cubicNear8(wl, base, half0, half10, odd0, wt0);
+        vr = kStereo ? cubicNear8(wr, base, half0, half10, odd0, wt0) : vl;
+      }
       addFrames8(acc + 2 * k, gained8<kLoud>(vl, vgl), gained8<kLoud>(vr, vgr));
     }
     return k;
   }
   for (; k + 8 <= n; k += 8, pos += 8 * dt, p = _mm256_add_epi32(p, step)) {
     const __m256i i = _mm256_srli_epi32(p, 16);
-    const Weights8 wt = weights8(_mm256_and_si256(_mm256_srli_epi32(p, 6), fmask));
+    const Weights8 wt = weightsAt8(both, pos, dt);
     __m256i vl, vr;
-    if (kPath == kNearPath) {
+    if (kPath == kNearPath && kShort) {
+      const uint32_t base = pos >> 16;
+      __m256i pickA, pickB;
+      shortPicks(_mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base))), &pickA, &pickB);
+      vl = cubicShort8(wl, base, pickA, pickB, wt);
+      vr = kStereo ? cubicShort8(wr, base, pickA, pickB, wt) : vl;
+    } else if (kPath == kNearPath) {
       const uint32_t base = pos >> 16;
       const __m256i d = _mm256_sub_epi32(i, _mm256_set1_epi32(static_cast<int32_t>(base)));
       const __m256i half = _mm256_srli_epi32(d, 1), half1 = _mm256_add_epi32(half, one);
@@ -216,14 +261,20 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
 
 using MixKernel = int32_t (*)(const int16_t*, const int16_t*, uint32_t, uint32_t, int32_t, int32_t*, float, float);
 
-// Indexed by loudness, path and channel count.
-const MixKernel kKernels[2][3][2] = {
-    {{mixAvx2<false, kSteadyPath, false>, mixAvx2<false, kSteadyPath, true>},
-     {mixAvx2<false, kNearPath, false>, mixAvx2<false, kNearPath, true>},
-     {mixAvx2<false, kGatherPath, false>, mixAvx2<false, kGatherPath, true>}},
-    {{mixAvx2<true, kSteadyPath, false>, mixAvx2<true, kSteadyPath, true>},
-     {mixAvx2<true, kNearPath, false>, mixAvx2<true, kNearPath, true>},
-     {mixAvx2<true, kGatherPath, false>, mixAvx2<true, kGatherPath, true>}},
+// Indexed by loudness, path, channel count and step length.
+const MixKernel kKernels[2][3][2][2] = {
+    {{{mixAvx2<false, kSteadyPath, false, false>, mixAvx2<false, kSteadyPath, false, true>},
+      {mixAvx2<false, kSteadyPath, true, false>, mixAvx2<false, kSteadyPath, true, true>}},
+     {{mixAvx2<false, kNearPath, false, false>, mixAvx2<false, kNearPath, false, true>},
+      {mixAvx2<false, kNearPath, true, false>, mixAvx2<false, kNearPath, true, true>}},
+     {{mixAvx2<false, kGatherPath, false, false>, mixAvx2<false, kGatherPath, false, true>},
+      {mixAvx2<false, kGatherPath, true, false>, mixAvx2<false, kGatherPath, true, true>}}},
+    {{{mixAvx2<true, kSteadyPath, false, false>, mixAvx2<true, kSteadyPath, false, true>},
+      {mixAvx2<true, kSteadyPath, true, false>, mixAvx2<true, kSteadyPath, true, true>}},
+     {{mixAvx2<true, kNearPath, false, false>, mixAvx2<true, kNearPath, false, true>},
+      {mixAvx2<true, kNearPath, true, false>, mixAvx2<true, kNearPath, true, true>}},
+     {{mixAvx2<true, kGatherPath, false, false>, mixAvx2<true, kGatherPath, false, true>},
+      {mixAvx2<true, kGatherPath, true, false>, mixAvx2<true, kGatherPath, true, true>}}},
 };
 
 bool haveAvx2() {
@@ -237,7 +288,7 @@ void mixRun(const int16_t* wl, const int16_t* wr, uint32_t pos, uint32_t dt, int
   if (haveAvx2()) {
     const bool loud = gl < -1.f || gl > 1.f || gr < -1.f || gr > 1.f;
     const int path = !withinTwoLoads(dt) ? kGatherPath : (dt & 0x1fff) == 0 ? kSteadyPath : kNearPath;
-    k = kKernels[loud][path][wr != wl](wl, wr, pos, dt, n, acc, gl, gr);
+    k = kKernels[loud][path][wr != wl][withinOneLoad(dt)](wl, wr, pos, dt, n, acc, gl, gr);
   }
   if (k < n) mixScalar(wl, wr, pos + static_cast<uint32_t>(k) * dt, dt, n - k, acc + 2 * k, gl, gr);
 }
@@ -331,6 +382,7 @@ int32_t CVavOzovuSoftwareStreamResampler::pull(int32_t room) {
 }
 
 void CVavOzovuSoftwareStreamResampler::fullReset() {
+  view_ = window_[0];
   // Sample 0 stands for the history before the first frame: the first frame
   // itself, as DUMB's reset does.
   fill_ = 1;
@@ -343,19 +395,46 @@ void CVavOzovuSoftwareStreamResampler::fullReset() {
   window_[1][0] = fill_ > 1 ? window_[1][1] : 0;
 }
 
+bool CVavOzovuSoftwareStreamResampler::viewInPlace() {
+  if (!buffered_ || sourceFormat_.SampleFormat != ESF_S16 || sourceFormat_.ChannelCount != 1 || flushed_ ||
+      ended_)
+    return false;
+  int64_t left = 0, before = 0;
+  const uint8_t* at = buffered_->peekFrames(&left, &before);
+  // Whole vector loads reach kSpare samples past the last one held, and the
+  // position must stay within 16 bits of whole samples.
+  int64_t take = left - kSpare;
+  if (take > kInPlaceFrames) take = kInPlaceFrames;
+  if (!at || reinterpret_cast<uintptr_t>(at) % 2 || take < kWindowFrames || before < fill_) return false;
+  const int16_t* from = reinterpret_cast<const int16_t*>(at) - fill_;
+  if (memcmp(from, view_, static_cast<size_t>(fill_) * 2) != 0) return false;
+  int32_t got = 0;
+  buffered_->takeFrames(static_cast<int32_t>(take), &got);
+  view_ = from;
+  fill_ += got;
+  return got > 0;
+}
+
 bool CVavOzovuSoftwareStreamResampler::refill(EndMode end) {
   uint32_t oldest = (pos_ >> 16) - 1;
   if (oldest > static_cast<uint32_t>(fill_)) oldest = static_cast<uint32_t>(fill_);
-  if (oldest > 0) {
-    const size_t keep = static_cast<size_t>(fill_) - oldest;
+  const size_t keep = static_cast<size_t>(fill_) - oldest;
+  const int32_t top = kWindowFrames - 2;
+  if (view_ != window_[0]) {
+    // Off the buffer: what is still needed goes back into the window, and
+    // must fit there.
+    if (keep > static_cast<size_t>(top)) return false;
+    memcpy(window_[0], view_ + oldest, keep * 2);
+    view_ = window_[0];
+  } else if (oldest > 0) {
     memmove(window_[0], window_[0] + oldest, keep * 2);
     if (sourceFormat_.ChannelCount == 2) memmove(window_[1], window_[1] + oldest, keep * 2);
-    fill_ -= static_cast<int32_t>(oldest);
-    pos_ -= oldest << 16;
-    slid_ += oldest;
   }
+  fill_ -= static_cast<int32_t>(oldest);
+  pos_ -= oldest << 16;
+  slid_ += oldest;
+  if (viewInPlace()) return true;
   // Two samples stay free for the trailing silence.
-  const int32_t top = kWindowFrames - 2;
   int32_t added = 0;
   while (fill_ < top && !ended_) {
     int32_t got = pull(top - fill_);
@@ -397,7 +476,8 @@ bool CVavOzovuSoftwareStreamResampler::continueFromStart() {
   if (!stream_ || flushed_ || !stream_->setPosition(0)) return false;
   const int64_t at = slid_ + fill_;
   ended_ = false;
-  if (!refill(END_HOLD)) return false;
+  // Samples read in place go on to their end; the first frames follow.
+  if (view_ == window_[0] && !refill(END_HOLD)) return false;
   if (loopStart_ < 0) loopStart_ = at;
   return true;
 }
@@ -419,7 +499,6 @@ int32_t CVavOzovuSoftwareStreamResampler::run(int32_t* acc, int32_t frames, floa
   int32_t fixedStep = static_cast<int32_t>(step * 65536.0 + 0.5);
   if (fixedStep < 1) fixedStep = 1;
   const uint32_t dt = static_cast<uint32_t>(fixedStep);
-  const int16_t* wr = channels == 2 ? window_[1] : window_[0];
   int32_t done = 0;
   while (done < frames) {
     // Frame k may be made while its sample index plus two is held.
@@ -435,7 +514,9 @@ int32_t CVavOzovuSoftwareStreamResampler::run(int32_t* acc, int32_t frames, floa
     }
     if (m > frames - done) m = frames - done;
     else if (m >= 8 && m < frames - done && !ended_) m &= ~7;
-    if (!silent) mixRun(window_[0], wr, pos_, dt, m, acc + 2 * static_cast<size_t>(done), gainLeft, gainRight);
+    if (!silent)
+      mixRun(view_, channels == 2 ? window_[1] : view_, pos_, dt, m, acc + 2 * static_cast<size_t>(done), gainLeft,
+             gainRight);
     pos_ += static_cast<uint32_t>(m) * dt;
     done += m;
   }

@@ -57,6 +57,9 @@ class CVavOzovuSoftwareStreamResampler : public CVavOzovuSoftwareStreamResampler
   // Source frames per channel held at once.
   static const int32_t kWindowFrames = 4096;
   static const int32_t kBlockFrames = 2048;
+  // Samples viewed in place at once: the position keeps 16 bits of whole
+  // samples.
+  static const int32_t kInPlaceFrames = 32768;
 
   CVavOzovuSoftwareStreamResampler(int32_t outputRate, IAudioStream* stream);
   int32_t readFrames(int16_t* target, int32_t frames, float speed) override;
@@ -76,10 +79,18 @@ class CVavOzovuSoftwareStreamResampler : public CVavOzovuSoftwareStreamResampler
   bool refill(EndMode end);
   // Appends up to `room` converted frames from the stream; the count read.
   int32_t pull(int32_t room);
+  // Mono 16-bit samples in memory are read where they lie, not copied:
+  // when the samples held are the ones just before the stream's position,
+  // the view moves onto the buffer and takes most of what follows. True
+  // when it did.
+  bool viewInPlace();
   void fullReset();
 
   // Sixteen spare samples: the vector path reads whole loads past the end.
-  int16_t window_[2][kWindowFrames + 16];
+  static const int32_t kSpare = 16;
+  int16_t window_[2][kWindowFrames + kSpare];
+  // The first channel's samples: window_[0], or the sound's own buffer.
+  const int16_t* view_ = window_[0];
   int32_t fill_ = 0;       // samples held per channel
   uint32_t pos_ = 0;       // 16.16 position in the window
   bool ended_ = false;     // the stream has nothing more to give

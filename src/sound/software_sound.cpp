@@ -43,6 +43,15 @@ const uint8_t* CVavOzovuBufferedSamplesAudioStream::takeFrames(int32_t frameCoun
   return at;
 }
 
+const uint8_t* CVavOzovuBufferedSamplesAudioStream::peekFrames(int64_t* left, int64_t* before) const {
+  *left = *before = 0;
+  const int32_t frameSize = samples_->getFormat().getFrameSize();
+  if (!samples_->getData() || frameSize <= 0) return nullptr;
+  *before = bytePosition_ / frameSize;
+  *left = (samples_->getByteSize() - bytePosition_) / frameSize;
+  return samples_->getData() + bytePosition_;
+}
+
 int32_t CVavOzovuBufferedSamplesAudioStream::readFrames(void* target, int32_t frameCount) {
   int32_t got = 0;
   const uint8_t* at = takeFrames(frameCount, &got);

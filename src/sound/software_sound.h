@@ -21,6 +21,10 @@ class CVavOzovuBufferedSamplesAudioStream : public IAudioStream {
   // copies: up to frameCount frames from the current position, which moves
   // past them; *got is how many (0, and null, at the end).
   const uint8_t* takeFrames(int32_t frameCount, int32_t* got);
+  // Where the frames from the current position lie, without moving: *left
+  // is how many follow, *before how many precede (null when there is no
+  // data).
+  const uint8_t* peekFrames(int64_t* left, int64_t* before) const;
 
  private:
   CVavOzovuBufferedSamples* samples_;

@@ -413,7 +413,9 @@ struct ReferenceVoice {
 
 TEST_F(EngineTest, MixMatchesTheReferenceMixerWithinOneStep) {
   // Rates, channels, formats, gains above and below 1, pans, speeds fast
-  // enough for the far-reaching path, loops shorter and longer than a block.
+  // enough for the far-reaching path, loops shorter and longer than a block,
+  // and mono 16-bit loops long enough to be read where they lie, before and
+  // after their wrap.
   struct Spec {
     int channels, rate, frames;
     bool eightBit, looped;
@@ -427,6 +429,7 @@ TEST_F(EngineTest, MixMatchesTheReferenceMixerWithinOneStep) {
       {2, 44100, 100, true, true, 0.3f, 0.0f, 4.0f},
       {1, 44100, 5000, false, true, 0.8f, 0.0f, 1.5f},
       {2, 22050, 4000, false, true, 1.0f, 0.0f, 1.0f},
+      {1, 32000, 12000, false, true, 0.6f, 0.02f, 1.0f},
   };
   const int kFrames = 3 * kRing;
   std::vector<ReferenceVoice> ref(sizeof specs / sizeof specs[0]);

@@ -95,6 +95,12 @@ void Game::init() {
   if (!game_video_init(this) && !game_headless && !g_driver->screen_w) {
     fprintf(stderr, "%s: no window can be opened; is DISPLAY set?\n", GAME_NAME);
     quit = 1;
+  } else if (!game_headless && g_driver->screen_w) {
+    // The box art shows as soon as the window is open: the first screen's
+    // pictures, the sound and the player's databases are still to load, and
+    // the first transition fades from this very picture.
+    transition_paint_boxart();
+    g_driver->swap();
   }
   // The sound engine, unless a back-end was installed; a headless run
   // without one stays silent.

@@ -54,6 +54,9 @@ struct Driver {
   bool counting = false;
   // The parsed "data.json" (an empty dict when missing or corrupt).
   var data;
+  // Set when data was read ahead by the program's entry for the game's
+  // start-up to use instead of reading it again.
+  bool data_read_ahead = false;
   // The last address handed to the system opener, and its process id.
   std::string last_weblink;
   // Set while a full-screen window was turned windowed for a web page.

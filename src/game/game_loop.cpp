@@ -87,12 +87,20 @@ void Game::init() {
   if (!p.max_sector) p.max_sector = 1;
 
   g_driver->set_step_rate(STEP_RATE);
-  g_driver->load_data();
+  // Read already when the program's entry started decoding the pictures.
+  if (!g_driver->data_read_ahead) g_driver->load_data();
+  g_driver->data_read_ahead = false;
   // With no video mode at all there is nothing the player could see or
   // quit: say so and end after this frame instead of running on unseen.
   if (!game_video_init(this) && !game_headless && !g_driver->screen_w) {
     fprintf(stderr, "%s: no window can be opened; is DISPLAY set?\n", GAME_NAME);
     quit = 1;
+  } else if (!game_headless && g_driver->screen_w) {
+    // The box art shows as soon as the window is open: the first screen's
+    // pictures, the sound and the player's databases are still to load, and
+    // the first transition fades from this very picture.
+    transition_paint_boxart();
+    g_driver->swap();
   }
   // The sound engine, unless a back-end was installed; a headless run
   // without one stays silent.
@@ -173,8 +181,9 @@ void Game::loop() {
   int steps = g_driver->steps_owed();
   // Logic keeps its fixed rate whatever the display does (vertical sync
   // only paces the buffer swap): with nothing owed yet, the processor is
-  // given back until the next step is due.
-  if (steps == 0 && !game_headless) {
+  // given back until the next step is due; unless a window just made or
+  // shown again waits for its picture, which is then painted at once.
+  if (steps == 0 && !game_headless && !g_paint_due) {
     g_driver->wait_for_step();
     steps = g_driver->steps_owed();
   }

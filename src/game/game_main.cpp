@@ -6,6 +6,7 @@
 
 #include "driver/driver.h"
 #include "game/game.h"
+#include "gfx/gfx.h"
 
 int game_main(int, char**) {
   driver_stdio_redirect();
@@ -19,6 +20,11 @@ int game_main(int, char**) {
     g_driver = nullptr;
     return 1;
   }
+  // The pictures start decoding before the display opens: the largest takes
+  // longer to decode than the window takes to open.
+  g_driver->load_data();
+  g_driver->data_read_ahead = true;
+  gfx_tex_prefetch();
   // Without a display there is nothing the player could see or quit: say so
   // and stop instead of running on with no window.
   if (g_driver->init() != 0) {

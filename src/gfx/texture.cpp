@@ -46,7 +46,17 @@ struct Img {
 
 constexpr int TEX_BLOCK = 8;
 
-void find_opaque_blocks(Tex& t) {
+// The decoded texels of a picture with its map of opaque blocks.
+struct Texels {
+  std::vector<uint8_t> pixels;
+  int w = 0, h = 0;
+  std::vector<uint8_t> opaque_blocks;
+  int blocks_w = 0;
+};
+
+void find_opaque_blocks(Texels& t) {
+  t.opaque_blocks.clear();
+  t.blocks_w = 0;
   if (t.pixels.empty() || t.w <= 0 || t.h <= 0) return;
   t.blocks_w = (t.w + TEX_BLOCK - 1) / TEX_BLOCK;
   int blocks_h = (t.h + TEX_BLOCK - 1) / TEX_BLOCK;
@@ -57,6 +67,17 @@ void find_opaque_blocks(Tex& t) {
     for (int x = 0; x < t.w; x++)
       if (row[4 * x + 3] != 255) blocks[x / TEX_BLOCK] = 0;
   }
+}
+
+void find_opaque_blocks(Tex& t) {
+  Texels x;
+  x.pixels = std::move(t.pixels);
+  x.w = t.w;
+  x.h = t.h;
+  find_opaque_blocks(x);
+  t.pixels = std::move(x.pixels);
+  t.opaque_blocks = std::move(x.opaque_blocks);
+  t.blocks_w = x.blocks_w;
 }
 
 // The image's rectangle and the ring of texels that filtering reads around
@@ -108,8 +129,7 @@ struct Prefetch {
   struct Item {
     std::string file, path;
     off_t size = 0;
-    std::vector<uint8_t> pixels;
-    int w = 0, h = 0;
+    Texels texels;
     bool ok = false, done = false, taken = false;
   };
   std::vector<Item> items;
@@ -124,13 +144,13 @@ struct Prefetch {
       Item& it = items[i];
       std::string bytes;
       driver_read_file(it.path, &bytes);
-      std::vector<uint8_t> px;
-      int w = 0, h = 0;
-      bool ok = decode_bytes(it.file, bytes, &px, &w, &h);
+      Texels t;
+      bool ok = decode_bytes(it.file, bytes, &t.pixels, &t.w, &t.h);
+      // The opaque blocks are found here too: on the largest picture they
+      // would cost start-up as much as a small picture's decoding.
+      if (ok) find_opaque_blocks(t);
       std::lock_guard<std::mutex> g(m);
-      it.pixels = std::move(px);
-      it.w = w;
-      it.h = h;
+      it.texels = std::move(t);
       it.ok = ok;
       it.done = true;
       cv.notify_all();
@@ -138,15 +158,13 @@ struct Prefetch {
   }
   // The decoded pixels of the file, waited for; false when the file was not
   // decoded ahead (or was taken already). *ok tells whether it decoded.
-  bool take(const std::string& file, std::vector<uint8_t>* out, int* w, int* h, bool* ok) {
+  bool take(const std::string& file, Texels* out, bool* ok) {
     std::unique_lock<std::mutex> g(m);
     for (Item& it : items) {
       if (it.file != file || it.taken) continue;
       cv.wait(g, [&] { return it.done; });
       it.taken = true;
-      *out = std::move(it.pixels);
-      *w = it.w;
-      *h = it.h;
+      *out = std::move(it.texels);
       *ok = it.ok;
       return true;
     }
@@ -159,18 +177,21 @@ struct Prefetch {
 };
 Prefetch g_prefetch;
 
-bool decode(const std::string& file, std::vector<uint8_t>* out, int* w, int* h) {
+bool decode(const std::string& file, Texels* out) {
   bool ok = false;
-  if (g_prefetch.take(file, out, w, h, &ok)) return ok;
-  return decode_bytes(file, data_read(file), out, w, h);
+  if (g_prefetch.take(file, out, &ok)) return ok;
+  if (!decode_bytes(file, data_read(file), &out->pixels, &out->w, &out->h)) return false;
+  find_opaque_blocks(*out);
+  return true;
 }
 
 void upload(Tex& t) {
   if (t.pixels.empty() && !t.file.empty()) {
-    int w = 0, h = 0;
-    if (!decode(t.file, &t.pixels, &w, &h)) return;
-    t.w = w;
-    t.h = h;
+    Texels x;
+    if (!decode(t.file, &x)) return;
+    t.pixels = std::move(x.pixels);
+    t.w = x.w;
+    t.h = x.h;
   }
   if (t.pixels.empty()) return;
   glGenTextures(1, &t.id);
@@ -234,8 +255,13 @@ int gfx_tex_load(const char* name) {
   t.name = name;
   t.file = entry["file"].str();
   t.nearest = entry["filter"] == "nearest";
-  if (!decode(t.file, &t.pixels, &t.w, &t.h)) return 0;
-  find_opaque_blocks(t);
+  Texels x;
+  if (!decode(t.file, &x)) return 0;
+  t.pixels = std::move(x.pixels);
+  t.w = x.w;
+  t.h = x.h;
+  t.opaque_blocks = std::move(x.opaque_blocks);
+  t.blocks_w = x.blocks_w;
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);

@@ -68,7 +68,7 @@ void transition_init() {
   t.ready = true;
 }
 
-static void paint_boxart() {
+void transition_paint_boxart() {
   gfx_clear(0, 0, 0, 1);
   gfx_project();
   int img = gfx_img_load("boxart");
@@ -103,7 +103,7 @@ static void capture(int target, transition_paint_fn paint, void* ctx) {
   g_view.target_w = g_view.target_h = TRANSITION_SIZE;
   glViewport(0, 0, TRANSITION_SIZE, TRANSITION_SIZE);
   if (boxart) {
-    paint_boxart();
+    transition_paint_boxart();
   } else if (paint) {
     paint(ctx);
   } else {

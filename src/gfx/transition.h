@@ -56,5 +56,8 @@ float transition_p();
 // types show the incoming picture whole, for the in-level screens to draw
 // their own way with transition_draw_picture).
 void transition_paint();
+// Clears the view to black and draws the box art fitted whole, centred: the
+// picture that the start-up's first transition fades from.
+void transition_paint_boxart();
 // Draws one captured picture centred on the view at the scale and alpha.
 void transition_draw_picture(int target, float scale, float alpha);

@@ -30,6 +30,13 @@ namespace {
 const int KEY_R = GK_A + ('r' - 'a');
 const int KEY_W = GK_A + ('w' - 'a');
 
+// A menu frame that breathes at this screen's slower pace.
+Box* paced_menu_box(Widget* content, int margin) {
+  Box* b = gui_menu_box(content, margin);
+  if (MenuBox* m = dynamic_cast<MenuBox*>(b->content())) m->glow_ticks = PLAY_MENU_GLOW_TICKS;
+  return b;
+}
+
 }  // namespace
 
 bool menus_play_score_url(Game* g, std::string* url) {
@@ -62,7 +69,7 @@ void MenusPlay::build() {
   scroller->name = "levscroller";
   Table* cell = new Table;
   cell->add(scroller);
-  Box* map_column = new Box(gui_menu_box(cell, 50));
+  Box* map_column = new Box(paced_menu_box(cell, 50));
   map_column->st(SW_WIDTH, 320);
   map_column->st(SW_HEIGHT, 640);
   map_column->restyle();
@@ -80,7 +87,7 @@ void MenusPlay::build() {
 
   Widget* place = new Widget;
   place->name = "cur_level";
-  Box* panel_column = new Box(gui_menu_box(place, 45));
+  Box* panel_column = new Box(paced_menu_box(place, 45));
   panel_column->st(SW_HEIGHT, 640);
   panel_column->restyle();
   root.add(panel_column, 18, 0);

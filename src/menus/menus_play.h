@@ -17,6 +17,11 @@ enum {
   PLAY_MENU_ACT_LEADERBOARD = 20,
 };
 
+// Steps between two breaths of the frames' glow on this screen: its whole
+// picture repaints at each breath and costs a software renderer about three
+// times the main menu's, so it breathes two times a second.
+const int PLAY_MENU_GLOW_TICKS = 30;
+
 // The score page of the current level: "lid" is the digest of its map
 // file, "uid" the player's identity. Answers false, with a diagnostic line,
 // when the map file cannot be read.

@@ -84,11 +84,15 @@ class GridPicker : public Table {
 
 // A nine-slice frame of "menu-box1" with "menu-box2" drawn over it, whose
 // texture coordinates drift for an animated look.
+// Steps between two breaths of a menu frame's glow: six repaints a second.
+const int MENU_GLOW_TICKS = 10;
+
 class MenuBox : public Box {
  public:
   int img1 = 0, img2 = 0;
   int ticks = 0;
   float edge = 48;  // nine-slice edge in view units: half the frame images
+  int glow_ticks = MENU_GLOW_TICKS;  // steps between two breaths of the glow
 
   explicit MenuBox(Widget* content);
   void loop() override;

@@ -1,4 +1,5 @@
 // MenuBox: the animated nine-slice frame of the menus.
+#include <algorithm>
 #include <cmath>
 
 #include "gfx/gfx.h"
@@ -14,11 +15,9 @@ void MenuBox::loop() {
   ticks++;
 }
 
-// The glow's breath is taken anew every kGlowTicks steps only: on a
+// The glow's breath is taken anew every glow_ticks steps only: on a
 // software renderer a repaint of the whole screen costs far more than the
-// breath gains from moving at every level it passes, so the glow repaints
-// six times a second.
-static const int kGlowTicks = 10;
+// breath gains from moving at every level it passes.
 static const float kGlowSpeed = 0.05f;  // radians of the breath per step
 
 static void nine(int img, float x, float y, float w, float h, float edge,
@@ -53,7 +52,7 @@ void MenuBox::box_paint() {
   if (img1) nine(img1, ml, mt, fw, fh, edge, 0);
   if (img2) {
     // The glow layer breathes: its alpha and texture drift with the ticks.
-    float phase = std::sin(static_cast<float>(ticks - ticks % kGlowTicks) * kGlowSpeed);
+    float phase = std::sin(static_cast<float>(ticks - ticks % std::max(1, glow_ticks)) * kGlowSpeed);
     gfx_color(1, 1, 1, 0.6f + 0.4f * phase);
     nine(img2, ml, mt, fw, fh, edge, 0.2f * (phase + 1) / 2);
   }

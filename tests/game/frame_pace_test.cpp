@@ -13,7 +13,11 @@
 #include "game/game_main.h"
 #include "game/hooks.h"
 #include "game/save_files.h"
+#include "game/state_ids.h"
+#include "gfx/transition.h"
 #include "menus/menus.h"
+#include "menus/menus_play.h"
+#include "ui/controls.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -21,7 +25,10 @@ namespace {
 uint32_t now_ms;       // the counting clock
 uint32_t refresh_ms;   // the swap waits this long (a display with vertical sync); 0: returns at once
 uint32_t stop_at;      // the loop is asked to quit at the first paint or pause from then on
-int sleeps, swaps, steps_at_stop;
+uint32_t idle_from;    // the screen has settled from then on: only its glow repaints
+int sleeps, swaps, idle_swaps, steps_at_stop, sleeps_at_first_swap;
+bool first_swap_in_transition;  // the first frame came once the first screen was entered
+bool to_sector;        // the sector screen instead of the main menu, from the first frame
 
 void stop_when_due() {
   // A loop that never lets the clock move would run here for ever.
@@ -38,21 +45,37 @@ void counting_sleep(uint32_t ms) {
   stop_when_due();
 }
 void counting_swap() {
-  swaps++;
+  if (swaps++ == 0) {
+    sleeps_at_first_swap = sleeps;
+    first_swap_in_transition = transition_running();
+  }
+  if (now_ms >= idle_from) idle_swaps++;
   now_ms += refresh_ms;
   stop_when_due();
 }
 
+void open_sector(Game* g) {
+  if (!to_sector) return;
+  to_sector = false;
+  game_switch(g, TRANS_NONE, STATE_MENUS_PLAY);
+}
+
 struct Pace {
-  int steps, swaps, sleeps;
+  int steps, swaps, sleeps, idle_swaps, sleeps_at_first_swap;
+  bool first_swap_in_transition;
 };
 
-// Runs the program's loop on the main menu for five counted seconds.
-Pace run(int vsync, uint32_t refresh) {
+const uint32_t kIdleMs = 2500;  // the last half of the run, long after the map settled
+
+// Runs the program's loop on the main menu, or the sector screen, for five
+// counted seconds.
+Pace run(int vsync, uint32_t refresh, bool sector = false) {
   TempDir tmp;
   GameHooks old_hooks = game_hooks;
   game_hooks = GameHooks();
   game_hooks.register_menu_states = register_menu_states;
+  game_hooks.online_frame = open_sector;
+  to_sector = sector;
   setenv("APPDATA", tmp.path().c_str(), 1);
   LocalSettings l{};
   l.version = LSETTINGS_VERSION;
@@ -71,13 +94,16 @@ Pace run(int vsync, uint32_t refresh) {
   now_ms = 1000;
   refresh_ms = refresh;
   stop_at = now_ms + 5000;
-  sleeps = swaps = steps_at_stop = 0;
+  idle_from = stop_at - kIdleMs;
+  sleeps = swaps = idle_swaps = steps_at_stop = 0;
+  sleeps_at_first_swap = -1;
+  first_swap_in_transition = true;
   testing::internal::CaptureStderr();
   game_main(0, nullptr);
   testing::internal::GetCapturedStderr();
   game_hooks = old_hooks;
   unsetenv("APPDATA");
-  return {steps_at_stop, swaps, sleeps};
+  return {steps_at_stop, swaps, sleeps, idle_swaps, sleeps_at_first_swap, first_swap_in_transition};
 }
 
 }  // namespace
@@ -97,9 +123,16 @@ TEST(FramePace, SixtyStepsASecondWhateverTheDisplayDoes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Pace p = run(c.vsync, c.refresh);
-    EXPECT_NEAR(p.steps, 300, 2);
-    // A frame is painted only after a step ran.
+    // Five seconds of steps, less the box art's frame that start-up shows
+    // before the steps are counted.
+    EXPECT_NEAR(p.steps, 300 - static_cast<int>(c.refresh) * 60 / 1000, 2);
+    // A frame is painted only after a step ran, or when the window is new:
+    // its first picture does not wait for the first step.
     EXPECT_LE(p.swaps, p.steps + 2);
+    EXPECT_EQ(p.sleeps_at_first_swap, 0);
+    // The box art shows as soon as the window opens, before the first
+    // screen is entered.
+    EXPECT_FALSE(p.first_swap_in_transition);
     if (c.refresh == 0) {
       EXPECT_GE(p.sleeps, 250);
     }
@@ -114,4 +147,17 @@ TEST(FramePace, SixtyStepsASecondWhateverTheDisplayDoes) {
       EXPECT_GT(p.swaps, 25);
     }
   }
+}
+
+// Once settled, a menu screen repaints only when its frames' glow takes a
+// breath: the main menu six times a second, the sector screen, whose every
+// repaint costs far more, two times.
+TEST(FramePace, IdleScreensRepaintOnlyAtTheirGlowsPace) {
+  const int idle_steps = kIdleMs * 60 / 1000;
+  Pace menu = run(1, 0);
+  EXPECT_LE(menu.idle_swaps, idle_steps / MENU_GLOW_TICKS + 1);
+  EXPECT_GE(menu.idle_swaps, idle_steps / MENU_GLOW_TICKS - 1);
+  Pace sector = run(1, 0, true);
+  EXPECT_LE(sector.idle_swaps, idle_steps / PLAY_MENU_GLOW_TICKS + 1);
+  EXPECT_GE(sector.idle_swaps, idle_steps / PLAY_MENU_GLOW_TICKS - 1);
 }

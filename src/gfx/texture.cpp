@@ -238,7 +238,7 @@ void gfx_tex_prefetch() {
                    [](const Prefetch::Item& a, const Prefetch::Item& b) { return a.size > b.size; });
   unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   size_t n = std::min<size_t>({p.items.size(), cores, TEX_PREFETCH_THREADS});
-  for (size_t i = 0; i < n; i++) p.workers.emplace_back([&p] { p.work(); });
+  for (size_t i = 0; i < n; i++) p.workers.emplace_back([] { g_prefetch.work(); });
 }
 
 int gfx_tex_load(const char* name) {

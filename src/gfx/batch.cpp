@@ -53,6 +53,18 @@ void tri_batch_img(int img, float x, float y, float w, float h, uint32_t rgb) {
   g_batch.insert(g_batch.end(), {a, bq, c, a, c, d});
 }
 
+// Points GL's vertex, texture and colour arrays at interleaved vertices
+// (position and texture pairs, then four colour values of colour_type).
+template <typename V>
+static void begin_vertex_arrays(const V* v, GLenum colour_type) {
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(2, GL_FLOAT, sizeof(V), &v->x);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(V), &v->u);
+  glColorPointer(4, colour_type, sizeof(V), &v->r);
+}
+
 // Leaves the vertex arrays and texturing off and the current colour back in
 // GL, as every other drawing path expects them after a batch.
 static void end_vertex_arrays() {
@@ -71,12 +83,7 @@ void tri_batch_flush() {
   if (gfx_gl_ready() && gfx_tex_bind(g_batch_tex)) {
     gfx_drew();
     glEnable(GL_TEXTURE_2D);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &g_batch[0].x);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &g_batch[0].u);
-    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), &g_batch[0].r);
+    begin_vertex_arrays(g_batch.data(), GL_UNSIGNED_BYTE);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(g_batch.size()));
     end_vertex_arrays();
   }
@@ -173,12 +180,7 @@ void GfxRecording::draw(float x0, float y0, float x1, float y1) const {
   if (!gfx_gl_ready() || verts_.empty()) return;
   tri_batch_flush();
   gfx_drew();
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &verts_[0].x);
-  glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &verts_[0].u);
-  glColorPointer(4, GL_FLOAT, sizeof(Vertex), &verts_[0].r);
+  begin_vertex_arrays(verts_.data(), GL_FLOAT);
   for (const Run& run : runs_) {
     if (run.lattice >= 0 && gfx_lattice_draw(&lattices_[static_cast<size_t>(run.lattice)], run.tex, x0, y0, x1, y1))
       continue;

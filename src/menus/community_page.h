@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "online/web_loop.h"
 #include "util/var.h"
 
 class Container;
@@ -25,7 +26,7 @@ enum {
   // A page builds at most this many entries. Their codes must tell them
   // apart, and the whole tree is laid out on every tick: a page of
   // thousands (pages hold tens) would stall the game.
-  COMMUNITY_MAX_ENTRIES = 500,
+  COMMUNITY_MAX_ENTRIES = WEB_PAGE_MAX_ENTRIES,
 };
 static_assert(COMMUNITY_MAX_ENTRIES <= COMMUNITY_ENTRY_MASK + 1, "entry codes hold the index in 16 bits");
 

@@ -140,10 +140,12 @@ void web_on_popup(Game* g, WebRequest* r) {
 void web_on_uquery(Game* g, WebRequest* r) {
   std::string body = r->body();
   var page;
-  if (json_parse(body.data(), body.size(), page) != 0) {
+  size_t dropped = 0;
+  if (json_parse(body.data(), body.size(), page, WEB_PAGE_MAX_ENTRIES, &dropped) != 0) {
     fprintf(stderr, "json error\n");
     return;
   }
+  if (dropped) fprintf(stderr, "uquery: %zu entries of the page dropped\n", dropped);
   // Only the newest page asked for, whatever visit asked: the browser
   // waits for it on every return while it is open.
   if (g->state != STATE_MENUS_COMMUNITY) return;

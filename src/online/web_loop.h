@@ -14,6 +14,10 @@
 
 #include "util/var.h"
 
+// A community page holds at most this many entries; a reply's later entries
+// are read for their syntax only, never built (a page holds tens).
+constexpr size_t WEB_PAGE_MAX_ENTRIES = 500;
+
 struct Game;
 class WebRequest;
 

@@ -115,8 +115,8 @@ inline bool key_less(const std::string& a, const std::string& b) {
 class Builder {
  public:
   // text: the document as given; copy: where the reader decodes it in place.
-  Builder(var& root, const char* text, size_t len, const char* copy)
-      : root_(root), text_(text), end_(text + len), copy_(copy) {}
+  Builder(var& root, const char* text, size_t len, const char* copy, size_t max_items)
+      : root_(root), text_(text), end_(text + len), copy_(copy), max_items_(max_items) {}
 
   bool Null() { return add(var()); }
   bool Bool(bool b) { return add(var(b ? 1 : 0)); }
@@ -138,6 +138,7 @@ class Builder {
   bool StartObject() { return open(new _var_dict()); }
   bool Key(const char* s, rapidjson::SizeType len, bool) {
     if (!checked(s, len)) return false;
+    if (skip_depth_) return true;
     keys_.emplace_back(s, len);
     return true;
   }
@@ -146,6 +147,7 @@ class Builder {
   bool EndArray(rapidjson::SizeType) { return close(); }
 
   bool too_deep() const { return too_deep_; }
+  size_t dropped() const { return dropped_; }
   bool bad_surrogate() const { return bad_surrogate_; }
   void finish() {
     // A dict stopped between a key and its value keeps the key as none.
@@ -172,7 +174,17 @@ class Builder {
     }
     return true;
   }
+  // True when the value starting now is an item of the root list past
+  // max_items_, or lies inside one: it is read, counted and never built.
+  bool skipping() {
+    if (skip_depth_) return true;
+    if (stack_.size() != 1 || stack_[0].obj->kind != VAR_LIST) return false;
+    if (values_.size() - stack_[0].firstValue < max_items_) return false;
+    ++dropped_;
+    return true;
+  }
   bool add(var&& v) {
+    if (skipping()) return true;
     if (stack_.empty()) {
       root_ = std::move(v);
     } else {
@@ -182,15 +194,23 @@ class Builder {
   }
   bool open(var_object* fresh) {
     var container = var_adopt(fresh);
-    if (stack_.size() >= kMaxDepth) {
+    if (stack_.size() + skip_depth_ >= kMaxDepth) {
       too_deep_ = true;
       return false;
+    }
+    if (skipping()) {
+      ++skip_depth_;
+      return true;
     }
     add(std::move(container));
     stack_.push_back({fresh, values_.size(), keys_.size()});
     return true;
   }
   bool close() {
+    if (skip_depth_) {
+      --skip_depth_;
+      return true;
+    }
     const Open top = stack_.back();
     stack_.pop_back();
     const size_t n = values_.size() - top.firstValue;
@@ -236,6 +256,9 @@ class Builder {
   std::vector<std::string> keys_;
   bool too_deep_ = false;
   bool bad_surrogate_ = false;
+  size_t max_items_;
+  size_t skip_depth_ = 0;  // levels open inside a skipped item
+  size_t dropped_ = 0;
 };
 
 constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag |
@@ -329,8 +352,9 @@ struct Dumper {
 
 }  // namespace
 
-int json_parse(const char* text, size_t len, var& out) {
+int json_parse(const char* text, size_t len, var& out, size_t max_items, size_t* dropped) {
   out = var();
+  if (dropped) *dropped = 0;
   if (!text) len = 0;
   // Editors may put a UTF-8 byte order mark in front.
   if (len >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
@@ -342,10 +366,11 @@ int json_parse(const char* text, size_t len, var& out) {
   copy.assign(text ? text : "", (text ? text : "") + len);
   copy.push_back('\0');
   rapidjson::InsituStringStream stream(copy.data());
-  Builder builder(out, text ? text : "", len, copy.data());
+  Builder builder(out, text ? text : "", len, copy.data(), max_items);
   rapidjson::Reader reader;
   rapidjson::ParseResult ok = reader.Parse<kParseFlags>(stream, builder);
   builder.finish();
+  if (dropped) *dropped = builder.dropped();
   const size_t stopped = stream.Tell();
   copy.clear();
   if (copy.capacity() > (8u << 20)) copy.shrink_to_fit();

@@ -1,5 +1,7 @@
 // JSON reader and writer for var.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include "util/var.h"
 
@@ -8,7 +10,10 @@
 // 0; an escaped NUL stays in its string; nesting deeper than 512 levels and
 // an escaped surrogate without its partner are refused as syntax errors. A
 // leading UTF-8 byte order mark is skipped.
-int json_parse(const char* text, size_t len, var& out);
+// When the document is a list, only its first max_items items are built;
+// the rest are still read, so a syntax error anywhere is still one, and
+// their number goes to *dropped when asked for.
+int json_parse(const char* text, size_t len, var& out, size_t max_items = SIZE_MAX, size_t* dropped = nullptr);
 // json_parse with the status dropped.
 var json_load(const std::string& text);
 // Compact JSON: no blanks, dict members in ascending byte order of the keys,

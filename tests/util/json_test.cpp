@@ -1,6 +1,7 @@
 // Tests of JSON reading and writing: every kind, syntax errors, nesting limits, hostile values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,12 @@ namespace {
 int parse_quiet(const std::string& text, var& out) {
   testing::internal::CaptureStderr();
   int rc = json_parse(text.data(), text.size(), out);
+  testing::internal::GetCapturedStderr();
+  return rc;
+}
+int parse_quiet_head(const std::string& text, var& out, size_t max_items) {
+  testing::internal::CaptureStderr();
+  int rc = json_parse(text.data(), text.size(), out, max_items);
   testing::internal::GetCapturedStderr();
   return rc;
 }
@@ -123,6 +130,31 @@ TEST(JsonParse, RefusesExcessiveNesting) {
     text += std::string(levels, ']');
     EXPECT_EQ(parse_quiet(text, v), levels > 512 ? 1 : 0) << levels;
   }
+}
+
+// A list read for its first items only builds exactly those, as a whole
+// parse builds them, counts the rest and still checks their syntax.
+TEST(JsonParse, AHeadOfAListBuildsOnlyItsFirstItems) {
+  const std::string text = R"([{"a":[1,{"b":2}],"z":"x"},[3,[4]],5,"s",{"k":{"m":[6]}},null,[]])";
+  var whole;
+  ASSERT_EQ(json_parse(text.data(), text.size(), whole), 0);
+  const size_t n = whole.len();
+  for (size_t cap = 0; cap <= n + 1; cap++) {
+    var head;
+    size_t dropped = 99;
+    ASSERT_EQ(json_parse(text.data(), text.size(), head, cap, &dropped), 0) << cap;
+    size_t kept = std::min(cap, n);
+    var expect = var::new_list();
+    for (size_t i = 0; i < kept; i++) expect.append(whole[static_cast<int>(i)]);
+    EXPECT_EQ(json_dump(head), json_dump(expect)) << cap;
+    EXPECT_EQ(dropped, n - kept) << cap;
+    std::string broken = text.substr(0, text.size() - 1) + ",}]";
+    EXPECT_EQ(parse_quiet_head(broken, head, cap), 1) << cap;
+  }
+  // Other roots, and lists inside the kept items, are whole.
+  var dict;
+  ASSERT_EQ(json_parse("{\"l\":[1,2,3]}", 13, dict, 1), 0);
+  EXPECT_EQ(json_dump(dict), "{\"l\":[1,2,3]}");
 }
 
 TEST(JsonDump, CompactSortedAndNumberForms) {

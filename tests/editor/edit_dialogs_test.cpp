@@ -280,10 +280,15 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
     EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
   }
   EXPECT_EQ(read(mine), old);
-  // No file can be made beside it, as in a folder without write permission.
+  // Something of the player's where the temporary file would go, a folder
+  // or a file, is left as it is and nothing is written.
   ASSERT_EQ(mkdir((mine + ".tmp").c_str(), 0700), 0);
   EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
   rmdir((mine + ".tmp").c_str());
+  write(mine + ".tmp", "mine too");
+  EXPECT_EQ(edit_export_file(g, mine), EXPORT_FAILED);
+  EXPECT_EQ(read(mine + ".tmp"), "mine too");
+  unlink((mine + ".tmp").c_str());
   EXPECT_EQ(read(mine), old);
   EXPECT_EQ(access((mine + ".tmp").c_str(), F_OK), -1);
   EXPECT_EQ(slot(LEVEL_TEXT_PATH), mine);

@@ -35,6 +35,7 @@ class DsEngine : public testing::Test {
     ds_set_faults(0);
     unsetenv("TUNNELWICK_SOUND_DRIVER");
     sys_audio_set_default_sink(SYS_AUDIO_SINK_AUTO);
+    sys_audio_set_focus(true);
     // Every buffer, listener and device was let go exactly once.
     EXPECT_EQ(ds_live_objects(), 0);
   }

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "../sound/engine_fixture.h"
 #include "driver/audio.h"
 #include "driver/audio_engine.h"
 #include "game/game.h"
@@ -115,11 +116,7 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
       startSoundEngine(EOS_CAPTURE, ESEO_DEFAULT_OPTIONS & ~static_cast<uint32_t>(ESEO_MULTI_THREADED));
   ASSERT_NE(engine, nullptr);
   std::vector<int16_t> tone(44100, 9000);
-  SAudioStreamFormat f;
-  f.ChannelCount = 1;
-  f.SampleRate = 44100;
-  f.SampleFormat = ESF_S16;
-  f.FrameCount = 44100;
+  const SAudioStreamFormat f = sndtest::s16Format(1, 44100, 44100);
   for (const char* name : {"first", "other"})
     engine->addSoundSourceFromPCMData(tone.data(), static_cast<int32_t>(tone.size() * 2), name, f);
   std::unique_ptr<AudioBackend> backend(audio_engine_backend(engine));
@@ -183,8 +180,8 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
 
   // Music: a new volume is heard at once; a stopped track is silent.
   std::vector<int16_t> tune(4 * kBlock, 3000);
-  f.FrameCount = static_cast<int32_t>(tune.size());
-  engine->addSoundSourceFromPCMData(tune.data(), static_cast<int32_t>(tune.size() * 2), "tune", f);
+  engine->addSoundSourceFromPCMData(tune.data(), static_cast<int32_t>(tune.size() * 2), "tune",
+                                    sndtest::s16Format(1, 44100, static_cast<int>(tune.size())));
   backend->stream_start(7, "tune", 1.0f);
   EXPECT_EQ(heard(100).first, 3000);
   backend->stream_volume(7, 0.5f);

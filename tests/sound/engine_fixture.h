@@ -12,6 +12,16 @@
 
 namespace sndtest {
 
+// The format of raw 16-bit PCM handed to addSoundSourceFromPCMData.
+inline vavozovu::SAudioStreamFormat s16Format(int channels, int rate, int frames) {
+  vavozovu::SAudioStreamFormat f;
+  f.ChannelCount = channels;
+  f.SampleRate = rate;
+  f.SampleFormat = vavozovu::ESF_S16;
+  f.FrameCount = frames;
+  return f;
+}
+
 class EngineTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -47,13 +57,9 @@ class EngineTest : public testing::Test {
   }
   vavozovu::ISoundSource* pcmSource(const char* name, const std::vector<int16_t>& samples,
                                     int channels, int rate) {
-    vavozovu::SAudioStreamFormat f;
-    f.ChannelCount = channels;
-    f.SampleRate = rate;
-    f.SampleFormat = vavozovu::ESF_S16;
-    f.FrameCount = static_cast<int32_t>(samples.size()) / channels;
     return engine_->addSoundSourceFromPCMData(const_cast<int16_t*>(samples.data()),
-                                              static_cast<int32_t>(samples.size() * 2), name, f);
+                                              static_cast<int32_t>(samples.size() * 2), name,
+                                              s16Format(channels, rate, static_cast<int>(samples.size()) / channels));
   }
   vavozovu::ISoundEngine* engine_ = nullptr;
 };

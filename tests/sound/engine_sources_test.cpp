@@ -12,6 +12,7 @@
 using namespace vavozovu;
 using sndtest::channel;
 using sndtest::EngineTest;
+using sndtest::s16Format;
 
 namespace {
 std::string captureLog(const std::function<void()>& f) {
@@ -81,11 +82,7 @@ TEST_F(EngineTest, SourcesByName) {
   }
   // The frame count never reaches past the caller's block.
   for (int32_t declared : {-1, 50, 100, 101, 1000}) {
-    SAudioStreamFormat f;
-    f.ChannelCount = 1;
-    f.SampleRate = 44100;
-    f.SampleFormat = ESF_S16;
-    f.FrameCount = declared;
+    const SAudioStreamFormat f = s16Format(1, 44100, declared);
     std::string name = "fit" + std::to_string(declared);
     ISoundSource* fit = engine_->addSoundSourceFromPCMData(pcm.data(), 200, name.c_str(), f);
     ASSERT_NE(fit, nullptr);
@@ -346,12 +343,8 @@ TEST(Creation, DriversDefaultsVersionAndShutdown) {
     EXPECT_TRUE(t->isMultiThreaded());
     if (i == 2) {
       std::vector<int16_t> s(44100, 500);
-      SAudioStreamFormat f;
-      f.ChannelCount = 1;
-      f.SampleRate = 44100;
-      f.SampleFormat = ESF_S16;
-      f.FrameCount = 44100;
-      ISound* snd = t->play2D(t->addSoundSourceFromPCMData(s.data(), 88200, "s", f), true, false, true);
+      ISound* snd =
+          t->play2D(t->addSoundSourceFromPCMData(s.data(), 88200, "s", s16Format(1, 44100, 44100)), true, false, true);
       t->update();  // does nothing on a threaded engine
       snd->setVolume(0.5f);
       snd->drop();
@@ -374,11 +367,7 @@ TEST(Creation, SourcesLeaveAThreadedEngineWhileItMixes) {
   ASSERT_NE(t, nullptr);
   CountingReceiver stops;
   std::vector<int16_t> s(4410, 300);
-  SAudioStreamFormat f;
-  f.ChannelCount = 1;
-  f.SampleRate = 22050;
-  f.SampleFormat = ESF_S16;
-  f.FrameCount = 4410;
+  const SAudioStreamFormat f = s16Format(1, 22050, 4410);
   for (int round = 0; round < 20; ++round) {
     for (int i = 0; i < 4; ++i) {
       std::string name = "r" + std::to_string(round) + "s" + std::to_string(i);

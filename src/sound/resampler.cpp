@@ -261,20 +261,18 @@ TW_AVX2 int32_t mixAvx2(const int16_t* wl, const int16_t* wr, uint32_t pos, uint
 
 using MixKernel = int32_t (*)(const int16_t*, const int16_t*, uint32_t, uint32_t, int32_t, int32_t*, float, float);
 
-// Indexed by loudness, path, channel count and step length.
-const MixKernel kKernels[2][3][2][2] = {
-    {{{mixAvx2<false, kSteadyPath, false, false>, mixAvx2<false, kSteadyPath, false, true>},
-      {mixAvx2<false, kSteadyPath, true, false>, mixAvx2<false, kSteadyPath, true, true>}},
-     {{mixAvx2<false, kNearPath, false, false>, mixAvx2<false, kNearPath, false, true>},
-      {mixAvx2<false, kNearPath, true, false>, mixAvx2<false, kNearPath, true, true>}},
-     {{mixAvx2<false, kGatherPath, false, false>, mixAvx2<false, kGatherPath, false, true>},
-      {mixAvx2<false, kGatherPath, true, false>, mixAvx2<false, kGatherPath, true, true>}}},
-    {{{mixAvx2<true, kSteadyPath, false, false>, mixAvx2<true, kSteadyPath, false, true>},
-      {mixAvx2<true, kSteadyPath, true, false>, mixAvx2<true, kSteadyPath, true, true>}},
-     {{mixAvx2<true, kNearPath, false, false>, mixAvx2<true, kNearPath, false, true>},
-      {mixAvx2<true, kNearPath, true, false>, mixAvx2<true, kNearPath, true, true>}},
-     {{mixAvx2<true, kGatherPath, false, false>, mixAvx2<true, kGatherPath, false, true>},
-      {mixAvx2<true, kGatherPath, true, false>, mixAvx2<true, kGatherPath, true, true>}}},
+// The four kernels of one loudness and path, by channel count and step length.
+template <bool kLoud, int kPath>
+struct Kernels {
+  static constexpr MixKernel by[2][2] = {
+      {mixAvx2<kLoud, kPath, false, false>, mixAvx2<kLoud, kPath, false, true>},
+      {mixAvx2<kLoud, kPath, true, false>, mixAvx2<kLoud, kPath, true, true>}};
+};
+
+// Indexed by loudness and path, then as Kernels::by.
+const MixKernel (*const kKernels[2][3])[2] = {
+    {Kernels<false, kSteadyPath>::by, Kernels<false, kNearPath>::by, Kernels<false, kGatherPath>::by},
+    {Kernels<true, kSteadyPath>::by, Kernels<true, kNearPath>::by, Kernels<true, kGatherPath>::by},
 };
 
 bool haveAvx2() {

@@ -34,7 +34,6 @@ const uint8_t* CVavOzovuBufferedSamplesAudioStream::takeFrames(int32_t frameCoun
   int64_t remaining = samples_->getByteSize() - bytePosition_;
   int64_t bytes = static_cast<int64_t>(frameCount) * frameSize;
   if (bytes > remaining) bytes = remaining;
-  if (bytes <= 0) return nullptr;
   bytes -= bytes % frameSize;
   if (bytes <= 0) return nullptr;
   const uint8_t* at = samples_->getData() + bytePosition_;

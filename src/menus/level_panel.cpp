@@ -223,11 +223,16 @@ Widget* text_area(Widget* content) {
   return c;
 }
 
-Widget* text_block(const std::string& text) {
-  Box* b = new Box(text_label(text, PANEL_TEXT_H - 2 * PANEL_TEXT_PAD));
+// The text in the text area's padding.
+Box* padded(MyLabel* label) {
+  Box* b = new Box(label);
   b->st4(SW_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD);
   b->restyle();
-  return text_area(b);
+  return b;
+}
+
+Widget* text_block(const std::string& text) {
+  return text_area(padded(text_label(text, PANEL_TEXT_H - 2 * PANEL_TEXT_PAD)));
 }
 
 // A won level: its runs, newest first, and the level's own text in the
@@ -248,11 +253,8 @@ Widget* runs_block(const LevelInfo& l, const std::string& text) {
   if (label->text.empty()) {
     delete label;
   } else {
-    Box* b = new Box(label);
-    b->st4(SW_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD, PANEL_TEXT_PAD);
-    b->restyle();
     t->new_row();
-    t->add(b);
+    t->add(padded(label));
   }
   return text_area(t);
 }

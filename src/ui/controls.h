@@ -82,11 +82,11 @@ class GridPicker : public Table {
   void mark();
 };
 
-// A nine-slice frame of "menu-box1" with "menu-box2" drawn over it, whose
-// texture coordinates drift for an animated look.
 // Steps between two breaths of a menu frame's glow: six repaints a second.
 const int MENU_GLOW_TICKS = 10;
 
+// A nine-slice frame of "menu-box1" with "menu-box2" drawn over it, whose
+// texture coordinates drift for an animated look.
 class MenuBox : public Box {
  public:
   int img1 = 0, img2 = 0;

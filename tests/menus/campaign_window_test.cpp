@@ -63,15 +63,19 @@ struct CampaignWindow : WindowInput {
       ASSERT_EQ(player_cell(), next) << "stuck on the way to " << next.x << "," << next.y;
     }
   }
+  // Every widget of the screen, parents before their children.
+  std::vector<Widget*> widgets() {
+    std::vector<Widget*> all{&root()};
+    for (size_t i = 0; i < all.size(); i++)
+      if (auto* c = dynamic_cast<Container*>(all[i])) all.insert(all.end(), c->children.begin(), c->children.end());
+    return all;
+  }
   // The screen's card (its menu box) lies inside the view, and every text
   // on it inside the card.
   void expect_card_holds_its_texts() {
-    std::vector<Widget*> all{&root()};
+    std::vector<Widget*> all = widgets();
     MenuBox* card = nullptr;
-    for (size_t i = 0; i < all.size(); i++) {
-      if (!card) card = dynamic_cast<MenuBox*>(all[i]);
-      if (auto* c = dynamic_cast<Container*>(all[i])) all.insert(all.end(), c->children.begin(), c->children.end());
-    }
+    for (size_t i = 0; i < all.size() && !card; i++) card = dynamic_cast<MenuBox*>(all[i]);
     ASSERT_NE(card, nullptr);
     float cx, cy;
     card->abs_pos(&cx, &cy);
@@ -146,12 +150,10 @@ TEST_F(CampaignWindow, PlayPickWinAndComeBackToTheMap) {
   frames(1);
   expect_card_holds_its_texts();
   std::vector<float> lines;
-  std::vector<Widget*> all{&root()};
-  for (size_t i = 0; i < all.size(); i++) {
-    if (auto* c = dynamic_cast<Container*>(all[i])) all.insert(all.end(), c->children.begin(), c->children.end());
-    if (std::find(medals.begin(), medals.end(), all[i]->sv(SW_ICON_IMG)) == medals.end()) continue;
+  for (Widget* w : widgets()) {
+    if (std::find(medals.begin(), medals.end(), w->sv(SW_ICON_IMG)) == medals.end()) continue;
     float x, y;
-    all[i]->abs_pos(&x, &y);
+    w->abs_pos(&x, &y);
     lines.push_back(y);
   }
   ASSERT_EQ(lines.size(), 3u);

@@ -203,15 +203,6 @@ void edit_paint_map(Game* g, int cursor_x, int cursor_y) {
   paint_grid_lines();
 }
 
-void edit_paint_overlay(Game* g, int cursor_x, int cursor_y) {
-  const uint8_t* grid = g->level.map.grid;
-  EditCells v = edit_visible_cells();
-  paint_tile_pictures(grid, v);
-  paint_cross(cursor_x, cursor_y);
-  paint_arrow_paths(grid, v);
-  paint_grid_lines();
-}
-
 void EditMain::paint() {
   gfx_clear(0, 0, 0, 1);
   if (!reload_failed) edit_paint_map(game, cursor_x, cursor_y);

@@ -140,26 +140,28 @@ void GfxRecording::settle() {
 
 GfxRecording* gfx_recording() { return g_recording; }
 
+// The quad's four corners, clockwise from (x, y), all in the one colour.
+static void push_quad(std::vector<GfxRecording::Vertex>* out, float x, float y, float w, float h, const float uv[4],
+                      const float rgba[4]) {
+  const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
+  out->insert(out->end(), {{x, y, uv[0], uv[1], r, g, b, a},
+                           {x + w, y, uv[2], uv[1], r, g, b, a},
+                           {x + w, y + h, uv[2], uv[3], r, g, b, a},
+                           {x, y + h, uv[0], uv[3], r, g, b, a}});
+}
+
 void GfxRecording::add(int tex, bool quads, float x, float y, float w, float h, const float uv[4],
                        const float rgba[4]) {
   if (runs_.size() == settled_runs_ || runs_.back().tex != tex || runs_.back().quads != quads)
     runs_.push_back(Run{tex, quads, verts_.size() / 4, 0, -1});
   runs_.back().count++;
-  const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
-  verts_.push_back(Vertex{x, y, uv[0], uv[1], r, g, b, a});
-  verts_.push_back(Vertex{x + w, y, uv[2], uv[1], r, g, b, a});
-  verts_.push_back(Vertex{x + w, y + h, uv[2], uv[3], r, g, b, a});
-  verts_.push_back(Vertex{x, y + h, uv[0], uv[3], r, g, b, a});
+  push_quad(&verts_, x, y, w, h, uv, rgba);
 }
 
 void GfxRecording::add_batch(int tex, float x, float y, float w, float h, const float uv[4], const float rgba[4]) {
   if (tex != pending_tex_) flush_batch();
   pending_tex_ = tex;
-  const float r = rgba[0], g = rgba[1], b = rgba[2], a = rgba[3];
-  pending_.push_back(Vertex{x, y, uv[0], uv[1], r, g, b, a});
-  pending_.push_back(Vertex{x + w, y, uv[2], uv[1], r, g, b, a});
-  pending_.push_back(Vertex{x + w, y + h, uv[2], uv[3], r, g, b, a});
-  pending_.push_back(Vertex{x, y + h, uv[0], uv[3], r, g, b, a});
+  push_quad(&pending_, x, y, w, h, uv, rgba);
 }
 
 void GfxRecording::flush_batch() {

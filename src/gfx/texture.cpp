@@ -69,13 +69,10 @@ void find_opaque_blocks(Texels& t) {
   }
 }
 
-void find_opaque_blocks(Tex& t) {
-  Texels x;
-  x.pixels = std::move(t.pixels);
-  x.w = t.w;
-  x.h = t.h;
-  find_opaque_blocks(x);
+void set_texels(Tex& t, Texels&& x) {
   t.pixels = std::move(x.pixels);
+  t.w = x.w;
+  t.h = x.h;
   t.opaque_blocks = std::move(x.opaque_blocks);
   t.blocks_w = x.blocks_w;
 }
@@ -189,9 +186,7 @@ void upload(Tex& t) {
   if (t.pixels.empty() && !t.file.empty()) {
     Texels x;
     if (!decode(t.file, &x)) return;
-    t.pixels = std::move(x.pixels);
-    t.w = x.w;
-    t.h = x.h;
+    set_texels(t, std::move(x));
   }
   if (t.pixels.empty()) return;
   glGenTextures(1, &t.id);
@@ -257,11 +252,7 @@ int gfx_tex_load(const char* name) {
   t.nearest = entry["filter"] == "nearest";
   Texels x;
   if (!decode(t.file, &x)) return 0;
-  t.pixels = std::move(x.pixels);
-  t.w = x.w;
-  t.h = x.h;
-  t.opaque_blocks = std::move(x.opaque_blocks);
-  t.blocks_w = x.blocks_w;
+  set_texels(t, std::move(x));
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);
@@ -271,10 +262,12 @@ int gfx_tex_load(const char* name) {
 int gfx_tex_from_pixels(const char* name, int w, int h, const uint8_t* rgba) {
   Tex t;
   t.name = name ? name : "";
-  t.w = w;
-  t.h = h;
-  t.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
-  find_opaque_blocks(t);
+  Texels x;
+  x.w = w;
+  x.h = h;
+  x.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
+  find_opaque_blocks(x);
+  set_texels(t, std::move(x));
   g_tex.push_back(std::move(t));
   int index = static_cast<int>(g_tex.size() - 1);
   if (gfx_gl_ready()) upload(g_tex[index]);

@@ -225,8 +225,6 @@ void game_reliable_remove(const std::string& id) {
 
 void game_reliable_request_ended(const std::string& id) { box().in_flight.erase(id); }
 
-int game_reliable_in_flight() { return static_cast<int>(box().in_flight.size()); }
-
 void game_reliable_do(const std::string& id, const std::string& name, const var& payload) {
   fprintf(stderr, "_game_reliable_do: %s,%s\n", id.c_str(), name.c_str());
   if (name == "echo") {

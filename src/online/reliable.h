@@ -54,8 +54,6 @@ std::string game_reliable_id(const std::string& name, const var& payload, long t
 int game_reliable_loop();
 // Entries stored or waiting in memory, counted, never estimated.
 int game_reliable_pending();
-// Entries with a request in flight now.
-int game_reliable_in_flight();
 // The per-frame rule: entries waiting for a slot are sent as slots free;
 // a pass on the first frame after init, then whenever RELIABLE_RESEND_AGE
 // seconds have passed since the last one while entries are pending.

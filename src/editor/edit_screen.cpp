@@ -74,6 +74,6 @@ Box* edit_field(const char* name, const std::string& text, int width) {
 Box* edit_title(const Game* g) {
   const char* t = g->level.map.text[LEVEL_TEXT_TITLE];
   // A long title would widen the whole column past the view.
-  std::string title = text_fit(font_load("font1"), std::string(t, strnlen(t, LEVEL_TEXT_SIZE)), TITLE_W);
+  std::string title = text_fit(font_load("font1"), game_text_get(t, LEVEL_TEXT_SIZE), TITLE_W);
   return gui_level_title(title.c_str());
 }

@@ -120,8 +120,8 @@ void edit_share_map(Game* g) {
     edit_share_ended(g, id, changes, WEB_END_FAILED);
     return;
   }
-  WebRequest* r = web_ushare(g, id, std::string(m.text[LEVEL_TEXT_TITLE], strnlen(m.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE)),
-                             std::string(m.text[LEVEL_TEXT_INTRO], strnlen(m.text[LEVEL_TEXT_INTRO], LEVEL_TEXT_SIZE)),
+  WebRequest* r = web_ushare(g, id, game_text_get(m.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE),
+                             game_text_get(m.text[LEVEL_TEXT_INTRO], LEVEL_TEXT_SIZE),
                              packed);
   r->on_end = [id, changes](Game* game, int how) { edit_share_ended(game, id, changes, how); };
   game_switch(g, TRANS_FADE, STATE_EDIT_MENU);

@@ -71,7 +71,7 @@ void EditText::build() {
     music->restyle();
     editor = music;
   } else {
-    editor = edit_field("text", std::string(slot, strnlen(slot, LEVEL_TEXT_SIZE)), 440);
+    editor = edit_field("text", game_text_get(slot, LEVEL_TEXT_SIZE), 440);
   }
   Box* editor_box = new Box(editor);
   editor_box->st4(SW_MARGIN, 10, 10, 10, 10);

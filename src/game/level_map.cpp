@@ -17,6 +17,8 @@ void game_text_set(char* dst, size_t cap, const char* src) {
   memcpy(dst, src, n);
 }
 
+std::string game_text_get(const char* field, size_t cap) { return std::string(field, strnlen(field, cap)); }
+
 char* game_text_terminate(char* dst, size_t cap) {
   if (cap > 0) dst[cap - 1] = 0;
   return dst;

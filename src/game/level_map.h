@@ -18,6 +18,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 enum {
   MAP_W = 128,
@@ -84,5 +85,8 @@ void level_map_sanitize(LevelMap* m, bool strip_bit7 = true);
 // Copies src into the fixed-size text field dst of cap bytes, cut to cap - 1
 // characters, the rest of the field zero-filled.
 void game_text_set(char* dst, size_t cap, const char* src);
+// The text of a fixed-size field of cap bytes: up to its first NUL, or all
+// cap bytes when it has none.
+std::string game_text_get(const char* field, size_t cap);
 // Makes sure the fixed-size text field ends with a NUL; answers dst.
 char* game_text_terminate(char* dst, size_t cap);

@@ -27,8 +27,6 @@ constexpr int CARD_W = 426;
 constexpr int MEDAL_SIZE = 40;
 constexpr int MEDAL_GAP = 4;
 
-static std::string field_text(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
-
 // The earned achievements side by side on one line, each its medal over its
 // title, the titles cut to their share of the card's width.
 static Widget* medals(int font, const std::vector<const AchInfo*>& earned) {
@@ -39,11 +37,11 @@ static Widget* medals(int font, const std::vector<const AchInfo*>& earned) {
     Widget* pic = new Widget;
     pic->st(SW_WIDTH, MEDAL_SIZE);
     pic->st(SW_HEIGHT, MEDAL_SIZE);
-    std::string image = field_text(a->image, sizeof a->image);
+    std::string image = game_text_get(a->image, sizeof a->image);
     if (!image.empty()) pic->st(SW_ICON_IMG, gfx_img_load(image.c_str()));
     pic->restyle();
-    std::string title = field_text(a->title, sizeof a->title);
-    if (title.empty()) title = field_text(a->name, sizeof a->name);
+    std::string title = game_text_get(a->title, sizeof a->title);
+    if (title.empty()) title = game_text_get(a->name, sizeof a->name);
     Table* m = new Table;
     m->new_row();
     m->add(new Box(pic));

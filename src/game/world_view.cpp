@@ -163,6 +163,6 @@ void paint_hud(Game* g) {
   }
   if (n.timer > 0 && n.text[0]) {
     gfx_color(1, 1, 1, 1);
-    text_draw_wrapped(font, std::string(n.text, strnlen(n.text, sizeof n.text)), 20, 580, 600, 0);
+    text_draw_wrapped(font, game_text_get(n.text, sizeof n.text), 20, 580, 600, 0);
   }
 }

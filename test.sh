@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
+# No folder of src/ may include one above it (docs/architecture.md).
+./scripts/check-layers.sh
 dir=${1:-build}
 shift || true
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

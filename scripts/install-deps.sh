@@ -8,6 +8,7 @@ pkgs=(
   libogg-dev libvorbis-dev libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev
   libglew-dev rapidjson-dev googletest libgtest-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core fonts-dejavu-extra
+  xdg-utils
   clang libclang-rt-14-dev
 )
 missing=()

@@ -213,11 +213,6 @@ void Driver::show_cursor(bool show) {
   if (sdl_up) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
-bool Driver::has_focus() const {
-  if (!sdl_up) return true;
-  return (SDL_GetAppState() & (SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS)) != 0;
-}
-
 // Posts an event of our own type; it comes back through poll().
 static void post_event(int type) {
   SDL_Event s;

@@ -102,8 +102,6 @@ struct Driver {
   // Key repeat on (500 ms delay, 30 ms interval) or off.
   void key_repeat(bool on);
   void show_cursor(bool show);
-  // True while the window has the mouse or the keyboard focus.
-  bool has_focus() const;
 
   // Waits for nothing: takes the next pending SDL event and translates it.
   // Answers false when none is pending. Events with no meaning for the game

@@ -63,8 +63,6 @@ void gfx_tex_prefetch();
 // Answers false when it has no pixels.
 bool gfx_tex_bind(int tex);
 void gfx_tex_size(int tex, int* w, int* h);
-// A texture made from RGBA pixels by the program (not from "data.json").
-int gfx_tex_from_pixels(const char* name, int w, int h, const uint8_t* rgba);
 
 // Atlas images of "data.json".
 int gfx_img_load(const char* name);
@@ -165,6 +163,3 @@ bool gfx_sig_on();
 void gfx_sig_draw(int op, const float* args, int n);
 void gfx_sig_bytes(const void* data, size_t n);
 
-// Counts of catalogue entries (for tests and diagnostics).
-int gfx_tex_count();
-int gfx_img_count();

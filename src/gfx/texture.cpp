@@ -259,21 +259,6 @@ int gfx_tex_load(const char* name) {
   return index;
 }
 
-int gfx_tex_from_pixels(const char* name, int w, int h, const uint8_t* rgba) {
-  Tex t;
-  t.name = name ? name : "";
-  Texels x;
-  x.w = w;
-  x.h = h;
-  x.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
-  find_opaque_blocks(x);
-  set_texels(t, std::move(x));
-  g_tex.push_back(std::move(t));
-  int index = static_cast<int>(g_tex.size() - 1);
-  if (gfx_gl_ready()) upload(g_tex[index]);
-  return index;
-}
-
 bool gfx_tex_bind(int tex) {
   if (!gfx_gl_ready()) return false;
   if (tex <= 0 || tex >= static_cast<int>(g_tex.size())) {
@@ -292,8 +277,6 @@ void gfx_tex_size(int tex, int* w, int* h) {
   *w = ok ? g_tex[tex].w : 0;
   *h = ok ? g_tex[tex].h : 0;
 }
-
-int gfx_tex_count() { return static_cast<int>(g_tex.size() - 1); }
 
 int gfx_img_load(const char* name) {
   if (!name || !*name) return 0;
@@ -321,8 +304,6 @@ int gfx_img_load(const char* name) {
   g_img.push_back(img);
   return static_cast<int>(g_img.size() - 1);
 }
-
-int gfx_img_count() { return static_cast<int>(g_img.size() - 1); }
 
 static const Img* img_at(int img) {
   if (img <= 0 || img >= static_cast<int>(g_img.size())) return nullptr;

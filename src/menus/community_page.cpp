@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "editor/edit_screen.h"
 #include "gfx/gfx.h"
 #include "gfx/text.h"
 #include "menus/menu_screen.h"

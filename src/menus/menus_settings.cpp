@@ -25,7 +25,7 @@
 // SDL could not set leaves no video surface; a full screen it could not
 // give leaves the driver's windowed fallback.
 static bool video_shows(const LocalSettings& l) {
-  if (game_headless || !g_driver || !g_driver->sdl_up) return true;
+  if (!g_driver || !g_driver->sdl_up) return true;
   SDL_Surface* s = SDL_GetVideoSurface();
   if (!s || !(s->flags & SDL_OPENGL)) return false;
   if (l.vres > 0 && (s->w != ((l.vres >> 16) & 0xffff) || s->h != (l.vres & 0xffff))) return false;

@@ -29,9 +29,10 @@
 //   current_level_id and map_id the map's id, the level starts (level_start)
 //   and map_rating is set to the service's star rating (web_stars).
 // - Account checks (web_valid, web_valid_popup): the service answers with an
-//   error or a message, shown as above; a check that gets no usable answer
-//   shows "The service could not be reached." on the error screen. Other
-//   requests that fail (ping, outbox) show nothing.
+//   error or a message, shown as above; a "Sign In" check (web_valid_popup)
+//   that gets no usable answer shows "The service could not be reached." on
+//   the error screen. Other requests that fail (the check on leaving the
+//   settings, ping, outbox) show nothing.
 //
 // Links: web_page_url(WEB_PAGE_*) and web_scores_url (web_config.h) build
 // the addresses of the service's pages on the configured host.

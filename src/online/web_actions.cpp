@@ -1,4 +1,4 @@
-// Starts each direct request to the service; account checks report when no answer came.
+// Starts each direct request to the service; the player's own account check reports when no answer came.
 #include "online/web_actions.h"
 
 #include <cstdio>
@@ -13,8 +13,9 @@ namespace {
 
 std::string until_nul(const std::string& s) { return s.substr(0, strnlen(s.data(), s.size())); }
 
-// The player asked for an account check and waits for its answer: a check
-// that got none says so instead of leaving the screen silent.
+// The player pressed "Sign In" and waits for its answer: a check that got
+// none says so instead of leaving the screen silent. The check made on
+// leaving the settings screen is not awaited, so its failure is only logged.
 void tell_unreached(Game* g, int how) {
   if (how == WEB_END_FAILED) web_message(g, WEB_UNREACHED_TEXT);
 }
@@ -62,5 +63,5 @@ WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& ti
   return web_send(g, "ushare", body);
 }
 
-void web_valid(Game* g) { web_send(g, "valid", std::string())->on_end = tell_unreached; }
+void web_valid(Game* g) { web_send(g, "valid", std::string()); }
 void web_valid_popup(Game* g) { web_send(g, "valid_popup", std::string())->on_end = tell_unreached; }

@@ -23,9 +23,11 @@ void web_qlink(Game* g, const std::string& text);
 WebRequest* web_ushare(Game* g, const std::string& map_id, const std::string& title, const std::string& intro,
                 const std::string& packed);
 // The account check of the settings screen: on leaving it, and on its
-// check button (the service answers with an error or a message). A check
-// that gets no usable answer (no service, refused, timed out, malformed)
-// shows WEB_UNREACHED_TEXT on the error screen.
+// check button (the service answers with an error or a message). Only the
+// check button's request, which the player waits for, shows
+// WEB_UNREACHED_TEXT on the error screen when it gets no usable answer (no
+// service, refused, timed out, malformed); the check on leaving fails with
+// web_loop's log line alone, as every other request does.
 constexpr char WEB_UNREACHED_TEXT[] = "The service could not be reached.";
 void web_valid(Game* g);
 void web_valid_popup(Game* g);

@@ -470,16 +470,6 @@ bool CVavOzovuSoftwareStreamResampler::setPosition(int32_t frame) {
   return true;
 }
 
-bool CVavOzovuSoftwareStreamResampler::continueFromStart() {
-  if (!stream_ || flushed_ || !stream_->setPosition(0)) return false;
-  const int64_t at = slid_ + fill_;
-  ended_ = false;
-  // Samples read in place go on to their end; the first frames follow.
-  if (view_ == window_[0] && !refill(END_HOLD)) return false;
-  if (loopStart_ < 0) loopStart_ = at;
-  return true;
-}
-
 int64_t CVavOzovuSoftwareStreamResampler::getSourcePosition() const {
   const int64_t g = slid_ + (pos_ >> 16);
   if (loopStart_ < 0 || g < loopStart_) return startFrame_ + g - 1;

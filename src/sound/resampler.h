@@ -19,10 +19,6 @@ class CVavOzovuSoftwareResampler : public IRefCounted {
   // 16-bit stereo frames delivered; fewer than asked at the end.
   virtual int32_t readFrames(int16_t* target, int32_t frames, float speed) = 0;
   virtual bool setPosition(int32_t frame) = 0;
-  // Goes on from the stream's first frame as if it followed the last one:
-  // position fraction and interpolation history carry over, so a loop has
-  // no seam. False when the stream cannot go back.
-  virtual bool continueFromStart() { return setPosition(0); }
   // Adds up to `frames` stereo frames, scaled by the two gains, to acc
   // (interleaved left, right). A looped source runs on from its start; an
   // unlooped one ends with its last frame faded through the interpolator.
@@ -64,7 +60,6 @@ class CVavOzovuSoftwareStreamResampler : public CVavOzovuSoftwareStreamResampler
   CVavOzovuSoftwareStreamResampler(int32_t outputRate, IAudioStream* stream);
   int32_t readFrames(int16_t* target, int32_t frames, float speed) override;
   bool setPosition(int32_t frame) override;
-  bool continueFromStart() override;
   int32_t mixFrames(int32_t* acc, int32_t frames, float speed, float gainLeft, float gainRight,
                     bool looped, bool silent) override;
   int64_t getSourcePosition() const override;

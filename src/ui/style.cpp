@@ -20,12 +20,6 @@ void Style::unset(int layer, int w) {
   set_mask[layer] &= ~(uint64_t(1) << w);
 }
 
-bool Style::has_in(int layer, int w) const {
-  if (layer < 0 || layer >= STYLE_LAYERS || w < 0 || w >= STYLE_WORDS)
-    return false;
-  return (set_mask[layer] >> w) & 1;
-}
-
 void Style::update(bool hover, bool focus, bool down, bool selected,
                    bool animate) {
   // The words that size and place widgets: width, height, fixed, the

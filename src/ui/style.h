@@ -103,7 +103,6 @@ struct Style {
 
   void set(int layer, int w, int32_t value);
   void unset(int layer, int w);
-  bool has_in(int layer, int w) const;
   // Recomputes the current words from the flags; without animation the
   // shown alphas jump to their targets.
   void update(bool hover, bool focus, bool down, bool selected, bool animate);

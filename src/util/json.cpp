@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -352,14 +353,27 @@ struct Dumper {
 
 }  // namespace
 
+// The game's long-standing first line of a syntax error: the text ended
+// before the document did, or the byte at this offset (counted from the
+// first byte handed in) cannot go on from what came before it. The detail
+// follows on a line of its own.
+static void syntax_error_line(size_t at, bool at_end) {
+  if (at_end)
+    std::fprintf(stderr, "JSON_parser_end: syntax error\n");
+  else
+    std::fprintf(stderr, "JSON_parser_char: syntax error, byte %zu\n", at);
+}
+
 int json_parse(const char* text, size_t len, var& out, size_t max_items, size_t* dropped) {
   out = var();
   if (dropped) *dropped = 0;
   if (!text) len = 0;
   // Editors may put a UTF-8 byte order mark in front.
+  size_t skipped = 0;
   if (len >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
     text += 3;
     len -= 3;
+    skipped = 3;
   }
   std::vector<char> mine;
   std::vector<char>& copy = scratch.empty() ? scratch : mine;  // in use: a nested parse
@@ -376,18 +390,21 @@ int json_parse(const char* text, size_t len, var& out, size_t max_items, size_t*
   if (copy.capacity() > (8u << 20)) copy.shrink_to_fit();
   if (ok && stopped != len) {
     // The stream reads a NUL byte as its end; anything after it is garbage.
-    tk_error("SyntaxError: json_parse: unexpected NUL byte at byte %zu", stopped);
+    syntax_error_line(stopped + skipped, false);
+    tk_error("SyntaxError: json_parse: unexpected NUL byte at byte %zu", stopped + skipped);
     return 1;
   }
   if (!ok) {
+    const size_t at = ok.Offset() + skipped;
+    // Where the reader stopped, not where the error began: a cut escape
+    // is reported at its backslash although the text ran out after it.
+    syntax_error_line(at, stopped >= len);
     if (builder.bad_surrogate()) {
-      tk_error("SyntaxError: json_parse: lone surrogate escape at byte %zu", ok.Offset());
+      tk_error("SyntaxError: json_parse: lone surrogate escape at byte %zu", at);
     } else if (builder.too_deep()) {
-      tk_error("SyntaxError: json_parse: nesting deeper than %zu levels at byte %zu", kMaxDepth,
-               ok.Offset());
+      tk_error("SyntaxError: json_parse: nesting deeper than %zu levels at byte %zu", kMaxDepth, at);
     } else {
-      tk_error("SyntaxError: json_parse: %s at byte %zu", rapidjson::GetParseError_En(ok.Code()),
-               ok.Offset());
+      tk_error("SyntaxError: json_parse: %s at byte %zu", rapidjson::GetParseError_En(ok.Code()), at);
     }
     return 1;
   }

@@ -9,7 +9,10 @@
 // out keeps the part built so far. true and false read as the numbers 1 and
 // 0; an escaped NUL stays in its string; nesting deeper than 512 levels and
 // an escaped surrogate without its partner are refused as syntax errors. A
-// leading UTF-8 byte order mark is skipped.
+// leading UTF-8 byte order mark is skipped. A syntax error writes
+// "JSON_parser_end: syntax error" when the text ends before the document,
+// else "JSON_parser_char: syntax error, byte N" with the offset of the
+// first byte that cannot follow, then one line of detail.
 // When the document is a list, only its first max_items items are built;
 // the rest are still read, so a syntax error anywhere is still one, and
 // their number goes to *dropped when asked for.

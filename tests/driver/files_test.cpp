@@ -1,6 +1,7 @@
 // Data and per-user directories, file reads and "data.json".
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -30,11 +31,23 @@ struct EnvVar {
 };
 }  // namespace
 
+// What is read: without a name the data folder beside the working one,
+// with a name the one inside it, however often the name is set.
 TEST(Dirs, DataDirectoryDependsOnTheApplicationName) {
+  TempDir t;
+  for (const char* d : {"data", "run", "run/data"}) ASSERT_EQ(mkdir(t.file(d).c_str(), 0700), 0);
+  t.write("data/x.txt", "beside");
+  t.write("run/data/x.txt", "inside");
+  char cwd[4096];
+  ASSERT_TRUE(getcwd(cwd, sizeof cwd) && chdir(t.file("run").c_str()) == 0);
   Driver d;
-  EXPECT_EQ(d.data_dir, "../data");
-  d.set_app_name("tunnelwick");
-  EXPECT_EQ(d.data_dir, "./data");
+  g_driver = &d;
+  for (const char* name : {"", "tunnelwick", "other", "", "tunnelwick"}) {
+    d.set_app_name(name);
+    EXPECT_EQ(data_read("x.txt"), *name ? "inside" : "beside") << name;
+  }
+  g_driver = nullptr;
+  EXPECT_EQ(chdir(cwd), 0);
 }
 
 TEST(Dirs, UserDirectoryFromAppdataOrXdgOrHome) {

@@ -1,6 +1,7 @@
 // sector_tally on hand-built progress.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -56,8 +57,12 @@ TEST_F(SectorTally, LogsEachSectorAndSaves) {
   EXPECT_EQ(lock.unlocked, 0);
   // First win of level 1: the selection moves to the lowest unwon level.
   EXPECT_EQ(g->progress.current_level, 2);
-  EXPECT_EQ(dir.read("progress.dat").size(), sizeof(Progress));
-  EXPECT_EQ(dir.read("state.dat").size(), sizeof(Game));
+  // What is stored is the tally's outcome, not the progress before it.
+  std::string stored = dir.read("progress.dat"), state = dir.read("state.dat");
+  ASSERT_EQ(stored.size(), sizeof(Progress));
+  ASSERT_EQ(state.size(), sizeof(Game));
+  EXPECT_EQ(std::memcmp(stored.data(), &g->progress, sizeof(Progress)), 0);
+  EXPECT_EQ(std::memcmp(state.data() + offsetof(Game, progress), &g->progress, sizeof(Progress)), 0);
 }
 
 TEST_F(SectorTally, LocksOpenAndTheNextSectorFollows) {

@@ -124,6 +124,35 @@ TEST_F(EngineTest, VolumeAndPanLaws) {
   for (int i = 0; i < 2 * 4000; ++i) ASSERT_EQ(sum[i], -32768 + 10000) << i;
   loud->drop();
   engine_->stopAllSounds();
+
+  // The same for every length, so that every frame count after the last
+  // whole vector of a run is met, at every path's step, for gains that
+  // overflow and for interpolation that overshoots (clamped before the
+  // gain): beside a steady sound of the other sign, no frame goes further
+  // than the clamp allows.
+  std::vector<int16_t> square(1015);
+  for (size_t i = 0; i < square.size(); ++i) square[i] = (i / 2) % 2 ? 32767 : -32768;
+  for (int sign : {1, -1}) {
+    ISoundSource* steady = pcmSource(sign > 0 ? "up" : "down", ramp(4000, 0, 10000 * sign), 1, 44100);
+    for (int rate : {44100, 30011, 97003})
+      for (int n = 1000; n <= 1015; ++n)
+        for (float volume : {0.5f, 1.0f, 4.0f})
+          for (bool wave : {false, true}) {
+            std::vector<int16_t> a = wave ? std::vector<int16_t>(square.begin(), square.begin() + n)
+                                          : ramp(n, 0, -10000 * sign);
+            ISound* snd = engine_->play2D(pcmSource("a", a, 1, rate), false, true, true);
+            snd->setVolume(volume);
+            snd->setIsPaused(false);
+            engine_->play2D(steady);
+            std::vector<int16_t> out = capture(kRing);
+            const int most = static_cast<int>(std::min(1.0f, volume) * (sign > 0 ? 32768 : 32767)) - 10000;
+            for (size_t i = 0; i < out.size(); ++i)
+              ASSERT_LE(-sign * out[i], most) << rate << " " << n << " " << volume << " " << i;
+            snd->drop();
+            engine_->stopAllSounds();
+            engine_->removeSoundSource("a");
+          }
+  }
 }
 
 TEST_F(EngineTest, PausedSoundsNeitherSoundNorAdvance) {

@@ -78,8 +78,9 @@ TEST(Paint, LabelsTogglesAndClipping) {
 
 namespace {
 struct Painted : Widget {
-  int paints = 0;
+  int paints = 0, loops = 0;
   void paint() override { paints++; }
+  void loop() override { loops++; }
 };
 }  // namespace
 
@@ -123,4 +124,33 @@ TEST(Paint, ChildrenOutsideTheScrolledViewAreNotPainted) {
   paint(root);
   EXPECT_EQ(painted(), (std::vector<int>{0, 1}));
   EXPECT_EQ(gfx_clip_depth(), 0);
+
+  // Children in any order of their bottoms (a tall table, then small icons
+  // above it, and so on): every child that meets the view is stepped and
+  // painted, wherever the view is scrolled; those far from it are not.
+  Container* page = new Container;
+  std::vector<Painted*> kids;
+  unsigned seed = 7;
+  for (int i = 0; i < 40; i++) {
+    seed = seed * 1103515245u + 12345u;
+    Painted* k = new Painted;
+    k->st(SW_WIDTH, 20);
+    k->st(SW_HEIGHT, i % 5 == 0 ? 400 : 10 + static_cast<int>(seed >> 24) % 40);
+    page->add(k, 0, static_cast<float>((seed >> 8) % 900));
+    kids.push_back(k);
+  }
+  ScrollBox* view = new ScrollBox(page, 100, 120);
+  root.add(view, 300, 0);
+  for (int y = 0; y < 1000; y += 13) {
+    view->scroll_y = static_cast<float>(y);
+    for (Painted* k : kids) k->paints = k->loops = 0;
+    root.loop();
+    paint(root);
+    for (size_t i = 0; i < kids.size(); i++) {
+      const float top = kids[i]->y - y, bottom = top + kids[i]->h;
+      const int want = bottom > 0 && top < 120 ? 1 : bottom < -20 || top > 140 ? 0 : kids[i]->paints;
+      EXPECT_EQ(kids[i]->paints, want) << "child " << i << " view at " << y;
+      EXPECT_EQ(kids[i]->loops, want) << "child " << i << " view at " << y;
+    }
+  }
 }

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -40,12 +41,12 @@ void put_file(const std::string& path, const void* data, size_t len) {
   fclose(f);
 }
 
-// The file's block: the version word, then the input, then zeros.
+// The file's block: the version word, then the input over and over, so that
+// a short input reaches the fields far into a large block too.
 std::vector<uint8_t> block_of(size_t size, int32_t version, const uint8_t* data, size_t len) {
   std::vector<uint8_t> b(size, 0);
   memcpy(b.data(), &version, sizeof version);
-  if (len > size - sizeof version) len = size - sizeof version;
-  if (len) memcpy(b.data() + sizeof version, data, len);
+  for (size_t at = sizeof version; len > 0 && at < size; at += len) memcpy(&b[at], data, std::min(len, size - at));
   return b;
 }
 

@@ -79,12 +79,9 @@ static ExportResult export_file(Game* g, const std::string& typed, const std::st
       return EXPORT_OTHER_FILE;
     }
   }
-  // The writer's temporary file stands beside the target: a file of the
-  // player's own under that name is never overwritten for it.
-  if (lstat((target + ".tmp").c_str(), &st) == 0) {
-    fprintf(stderr, "edit_export: %s.tmp is in the way; nothing was written\n", target.c_str());
-    return EXPORT_FAILED;
-  }
+  // Whatever else stands beside the target is left alone: the writer fills a
+  // temporary file of its own, so a "<target>.tmp" of the player's or an
+  // earlier crash's leftover is no obstacle.
   std::string packed = game_pack_level(g);
   if (packed.empty()) return EXPORT_FAILED;
 

@@ -24,9 +24,11 @@ enum ExportResult {
 // (an old file there stays whole when the write fails), then saves the
 // map's row with that path. own_path is the path this map was last exported
 // to (or imported from), which may be overwritten; any other existing file
-// is left alone. On any refusal or failed write slot 6 gets own_path back; a
-// row that cannot be saved fails the export too, but the file is written,
-// so the map keeps its path and stays unsaved for the next chance.
+// is left alone, and so is every file beside it (what a crash in an earlier
+// export left there does not stop the next one). On any refusal or failed
+// write slot 6 gets own_path back; a row that cannot be saved fails the
+// export too, but the file is written, so the map keeps its path and stays
+// unsaved for the next chance.
 ExportResult edit_export_file(Game* g, const std::string& own_path);
 // The export with its ending: back to the editor menu, or the error screen
 // with "Error exporting map." on any failure.

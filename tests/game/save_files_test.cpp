@@ -215,26 +215,30 @@ TEST(SaveFiles, AFailedSaveIsReportedAndKeepsTheOldFiles) {
   const char* names[] = {"state.dat", "settings.dat", "lsettings.dat", "progress.dat"};
   std::string old[4];
   for (int i = 0; i < 4; i++) old[i] = dir.read(names[i]);
-  // No temporary file can be made beside one of them (a folder without
-  // write permission refuses it the same way): the save says so and keeps
-  // that file, and writes the others all the same.
+  // One of them cannot be replaced (a folder stands in its place for the
+  // while): the save says so and keeps that file, and writes the others all
+  // the same.
   for (int bad = 0; bad < 4; bad++) {
     g->settings.music = 30 + bad;
     g->lsettings.vres = 40 + bad;
     g->progress.current_level = 1 + bad;
-    std::string tmp = dir.file(std::string(names[bad]) + ".tmp");
-    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    std::string file = dir.file(names[bad]), aside = file + ".aside";
+    ASSERT_EQ(rename(file.c_str(), aside.c_str()), 0);
+    ASSERT_EQ(mkdir(file.c_str(), 0700), 0);
+    dir.write(std::string(names[bad]) + "/in", "x");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(game_save_to(g.get(), dir.path())) << names[bad];
     std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     EXPECT_NE(log.find(dir.file(names[bad])), std::string::npos) << log;
+    unlink((file + "/in").c_str());
+    rmdir(file.c_str());
+    ASSERT_EQ(rename(aside.c_str(), file.c_str()), 0);
     for (int i = 0; i < 4; i++) {
       std::string now = dir.read(names[i]);
       EXPECT_EQ(now == old[i], i == bad) << names[i] << " with " << names[bad] << " refused";
       old[i] = now;
     }
-    rmdir(tmp.c_str());
   }
   g->settings.music = 22;
   g->progress.current_level = 3;

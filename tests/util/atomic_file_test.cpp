@@ -1,37 +1,53 @@
 // The durable writer: a file is replaced whole or not at all.
 #include "util/atomic_file.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "support/temp_dir.h"
 #include "support/write_faults.h"
 
-// Whatever an earlier write left at the temporary path, the new file holds
-// exactly the new bytes, with no more permissions than asked for.
-TEST(AtomicWriteFile, TheTemporaryFileIsTruncatedAndNarrowed) {
+static std::set<std::string> names_in(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.' || std::string(e->d_name).find(".twpart") != std::string::npos) names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
+// A temporary name of the writer's own pattern for f.dat, as pid would use.
+static std::string leftover(pid_t pid) { return ".f.dat." + std::to_string(pid) + ".0123456789abcdef.twpart"; }
+
+// Files beside the target that look like a temporary (a file or a link named
+// "<name>.tmp") are the player's: the write goes through, leaves them as they
+// were and leaves nothing of its own; the new file has no more permissions
+// than asked for.
+TEST(AtomicWriteFile, FilesBesideTheTargetAreLeftAlone) {
   TempDir dir;
   dir.write("f.dat.tmp", std::string(5000, 'x'));
-  ASSERT_EQ(chmod(dir.file("f.dat.tmp").c_str(), 0666), 0);
+  dir.write("victim", "kept");
+  ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("g.dat.tmp").c_str()), 0);
+  dir.write(".f.dat.1.twpart", "player's");
   ASSERT_TRUE(atomic_write_file(dir.file("f.dat"), "new", 3, 0600));
+  ASSERT_TRUE(atomic_write_file(dir.file("g.dat"), "new", 3, 0600));
   EXPECT_EQ(dir.read("f.dat"), "new");
   struct stat st;
   ASSERT_EQ(stat(dir.file("f.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_NE(stat(dir.file("f.dat.tmp").c_str(), &st), 0);
-
-  // A link planted under the temporary name is not written through.
-  dir.write("victim", "kept");
-  ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("f.dat.tmp").c_str()), 0);
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(atomic_write_file(dir.file("f.dat"), "evil", 4));
-  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(dir.read("f.dat.tmp"), std::string(5000, 'x'));
   EXPECT_EQ(dir.read("victim"), "kept");
-  EXPECT_EQ(dir.read("f.dat"), "new");
+  EXPECT_EQ(dir.read(".f.dat.1.twpart"), "player's");
+  EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{".f.dat.1.twpart", "f.dat", "f.dat.tmp", "g.dat", "g.dat.tmp", "victim"}));
 }
 
 // One diagnostic line for each failed write, the previous file whole and no
@@ -47,8 +63,7 @@ TEST(AtomicWriteFile, AFailedWriteKeepsThePreviousFileAndSaysItOnce) {
     std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << what << ": " << log;
     EXPECT_EQ(dir.read("progress.dat"), "old") << what;
-    struct stat st;
-    EXPECT_NE(stat((path + ".tmp").c_str(), &st), 0) << what;
+    EXPECT_EQ(names_in(dir.path()).size(), 1u) << what;
   };
   {
     FileSizeCap full(4096);
@@ -59,10 +74,60 @@ TEST(AtomicWriteFile, AFailedWriteKeepsThePreviousFileAndSaysItOnce) {
     ReadOnlyDir locked(dir.path());
     expect_kept("unwritable directory", path);
   }
-  // The temporary path cannot be opened as a file.
-  ASSERT_EQ(mkdir(dir.file("progress.dat.tmp").c_str(), 0700), 0);
+  // A folder of the player's at the target: the rename fails, nothing is left.
+  ASSERT_EQ(mkdir(dir.file("folder").c_str(), 0700), 0);
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(atomic_write_file(path, "new", 3));
+  EXPECT_FALSE(atomic_write_file(dir.file("folder"), "new", 3));
   testing::internal::GetCapturedStderr();
-  EXPECT_EQ(dir.read("progress.dat"), "old");
+  EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"folder", "progress.dat"}));
+}
+
+// Several processes replace one file over and over while a reader reads it
+// all the while: every write answers true and every read is one whole
+// version (each writer's version has its own byte and its own length).
+TEST(AtomicWriteFile, ConcurrentWritersNeverTearTheFile) {
+  TempDir dir;
+  std::string path = dir.file("state.dat");
+  ASSERT_TRUE(atomic_write_file(path, "z", 1));
+  const int writers = 4, rounds = 150;
+  for (int w = 0; w < writers; w++) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      std::string mine(20000 + 7919 * w, static_cast<char>('a' + w));
+      bool ok = true;
+      for (int i = 0; i < rounds; i++) ok = atomic_write_file(path, mine.data(), mine.size()) && ok;
+      _exit(ok ? 0 : 1);
+    }
+  }
+  int running = writers, torn = 0, reads = 0, status;
+  while (running > 0) {
+    std::string got = dir.read("state.dat");
+    reads++;
+    size_t want = got == "z" ? 1 : got.empty() ? 0 : 20000 + 7919 * static_cast<size_t>(got[0] - 'a');
+    torn += got.size() != want || got.find_first_not_of(got[0]) != std::string::npos;
+    for (; running > 0 && waitpid(-1, &status, WNOHANG) > 0; running--) EXPECT_EQ(status, 0) << "a failed write";
+  }
+  EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+  EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"state.dat"});
+}
+
+// A temporary file that a writer left by a crash goes with the next
+// successful write of that target; one that a live writer is filling stays.
+TEST(AtomicWriteFile, CrashLeftoversGoButLiveWritersKeepTheirs) {
+  TempDir dir;
+  pid_t dead = fork(), live = dead ? fork() : 0;
+  if (dead == 0) _exit(0);
+  while (live == 0) pause();
+  waitpid(dead, nullptr, 0);
+  for (pid_t pid : {dead, live, getpid()}) dir.write(leftover(pid), "partial");
+  dir.write(".other.dat." + std::to_string(dead) + ".0123456789abcdef.twpart", "another target's");
+  ASSERT_TRUE(atomic_write_file(dir.file("f.dat"), "new", 3));
+  std::set<std::string> names = names_in(dir.path());
+  EXPECT_EQ(names.count(leftover(dead)), 0u);
+  EXPECT_EQ(names.count(leftover(getpid())), 0u) << "this process is not filling it";
+  EXPECT_EQ(dir.read(leftover(live)), "partial");
+  EXPECT_EQ(names.size(), 3u);
+  kill(live, SIGKILL);
+  waitpid(live, nullptr, 0);
 }

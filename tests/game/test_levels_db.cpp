@@ -152,7 +152,7 @@ TEST_F(LevelsDb, ARefusedWriteIsReportedAndKeepsTheStoredMap) {
   expect_refused("read-only", "readonly database");
   // Nor is a new row made: the map keeps its id.
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(levels_create(g.get()));
+  EXPECT_FALSE(levels_create(g.get(), game_pack_level(g.get())));
   ::testing::internal::GetCapturedStderr();
   EXPECT_STREQ(g->current_level_id, "5");
 }

@@ -152,14 +152,10 @@ ImportResult edit_import_file(Game* g, const std::string& typed) {
   edit_text_to_slot(g->level.map.text[LEVEL_TEXT_PATH], path);
   char before[sizeof g->current_level_id];
   memcpy(before, g->current_level_id, sizeof before);
-  if (!levels_create(g)) return IMPORT_NO_ROW;
-  if (!edit_save(g)) {
-    // No empty row is left in the list of maps for a map that was not stored.
-    levels_delete(g);
-    edit_mark_clean();
-    game_text_set(g->current_level_id, sizeof g->current_level_id, before);
-    return IMPORT_NO_ROW;
-  }
+  // The row comes with its map or not at all; the map in memory is no edit
+  // of the map before, whose id stays current when the row is refused.
+  edit_mark_clean();
+  if (!levels_create(g, game_pack_level(g))) return IMPORT_NO_ROW;
   if (!edit_load_or_restore(g, before)) return IMPORT_NO_ROW;
   return IMPORT_OK;
 }

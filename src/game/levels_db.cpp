@@ -25,13 +25,13 @@ bool game_db_open(bool steam_user) {
     fclose(f);
     db_open(g_dbs[GAME_DB_MAIN], main_db);
   }
-  bool ok = db_open(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"));
+  bool ok = db_open_salvaging(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"));
   var rows;
   ok = ok && db_query_checked(g_dbs[GAME_DB_USER],
                               "create table if not exists levels (id text primary key, data blob, ts text, "
                               "title text, author text, name text)",
                               var(), rows);
-  db_open(g_dbs[GAME_DB_SHARED], game_user_path("shared.db"));
+  db_open_salvaging(g_dbs[GAME_DB_SHARED], game_user_path("shared.db"));
   return ok;
 }
 
@@ -39,19 +39,25 @@ void game_db_close() {
   for (DBWrap& db : g_dbs) db_close(db);
 }
 
+// The values of a map's row as levels_save and levels_create write them,
+// in the order of their statements, the id still to follow.
+static var map_row_values(Game* g, const std::string& packed) {
+  char ts[32];
+  snprintf(ts, sizeof ts, "%ld", (long)time(nullptr));
+  const LevelMap& m = g->level.map;
+  return var_list(packed, ts, std::string(m.text[LEVEL_TEXT_TITLE]), std::string(m.text[LEVEL_TEXT_AUTHOR]),
+                  std::string(m.text[LEVEL_TEXT_NAME]));
+}
+
 bool levels_save(Game* g) {
   fprintf(stderr, "saving: %s\n", g->current_level_id);
   std::string packed = game_pack_level(g);
   if (packed.empty()) return false;  // keep the stored map rather than blank it
-  char ts[32];
-  snprintf(ts, sizeof ts, "%ld", (long)time(nullptr));
-  const LevelMap& m = g->level.map;
   DBWrap& db = game_db(GAME_DB_USER);
+  var args = map_row_values(g, packed);
+  args.append(std::string(g->current_level_id));
   var rows;
-  if (!db_query_checked(db, "update levels set data = ?, ts = ?, title = ?, author = ?, name = ? where id = ?",
-                        var_list(packed, ts, std::string(m.text[LEVEL_TEXT_TITLE]),
-                                 std::string(m.text[LEVEL_TEXT_AUTHOR]), std::string(m.text[LEVEL_TEXT_NAME]),
-                                 std::string(g->current_level_id)),
+  if (!db_query_checked(db, "update levels set data = ?, ts = ?, title = ?, author = ?, name = ? where id = ?", args,
                         rows))
     return false;
   if (db_changes(db) == 0) {
@@ -83,24 +89,34 @@ bool levels_delete(Game* g) {
   return db_query_checked(game_db(GAME_DB_USER), "delete from levels where id = ?", var(g->current_level_id), rows);
 }
 
-static bool level_row_exists(DBWrap& db, const std::string& id) {
-  return db_query(db, "select id from levels where id = ?", var(id)).len() > 0;
-}
-
-bool levels_create(Game* g) {
+bool levels_create(Game* g, const std::string& packed) {
   DBWrap& db = game_db(GAME_DB_USER);
+  if (packed.empty()) {
+    fprintf(stderr, "levels_create: the map does not pack, nothing stored in %s\n", db.path.c_str());
+    return false;
+  }
+  var args = map_row_values(g, packed);
+  args.append(var());
   enum { TRIES = 1000 };
   long long id = static_cast<long long>(time(nullptr));
   for (int i = 0; i < TRIES; i++, id++) {
     char text[32];
     snprintf(text, sizeof text, "%lld", id);
-    if (level_row_exists(db, text)) continue;
+    args.set(static_cast<long>(args.len()) - 1, var(text));
+    // An id another map holds (made this second, perhaps by another copy
+    // of the game) inserts nothing, and the next id is tried; any other
+    // failure ends the search.
     var rows;
-    if (!db_query_checked(db, "insert into levels (id) values (?)", var(text), rows)) break;
+    if (!db_query_checked(db,
+                          "insert into levels (data, ts, title, author, name, id) values (?, ?, ?, ?, ?, ?) "
+                          "on conflict (id) do nothing",
+                          args, rows))
+      break;
+    if (db_changes(db) == 0) continue;
     game_text_set(g->current_level_id, sizeof g->current_level_id, text);
     return true;
   }
-  fprintf(stderr, "levels_create: no new map row could be inserted\n");
+  fprintf(stderr, "levels_create: no new map row could be inserted in %s\n", db.path.c_str());
   return false;
 }
 

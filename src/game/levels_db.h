@@ -33,12 +33,15 @@ bool levels_load(Game* g, DBWrap& db);
 // Deletes the row of current_level_id (none there is no failure); false,
 // with a diagnostic, when the database refuses.
 bool levels_delete(Game* g);
-// Gives a new map its row: the id is the current second, or the next number
-// above it that no row holds yet (two maps made in one second, or after the
-// clock stepped back, stay two maps), written as a 64-bit decimal. The new
-// id becomes current_level_id. False, with a diagnostic and current_level_id
-// unchanged, when the row could not be inserted.
-bool levels_create(Game* g);
+// Stores a new map whole in one statement: its packed LevelMap, the time,
+// and the title, author and name slots, as levels_save writes them, so no
+// row is ever without its map. The id is the current second, or the next
+// number above it that no row holds (two maps made in one second, by one
+// copy of the game or two, or after the clock stepped back, stay two maps),
+// written as a 64-bit decimal; it becomes current_level_id. False, with a
+// diagnostic, nothing stored and current_level_id unchanged, when packed is
+// empty or the row could not be inserted.
+bool levels_create(Game* g, const std::string& packed);
 // Loads the built-in map named by current_level_id from the data directory.
 bool level_load_file(Game* g);
 // Plays the map's music (text slot 4) when it names one of "mus-play1" to

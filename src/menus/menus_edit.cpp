@@ -11,6 +11,7 @@
 #include "editor/editor.h"
 #include "game/game.h"
 #include "game/levels_db.h"
+#include "game/pack.h"
 #include "gfx/text.h"
 #include "gfx/transition.h"
 #include "menus/menus.h"
@@ -111,22 +112,17 @@ void MenusEdit::action(int a) {
 void MenusEdit::create_map() {
   char before[sizeof game->current_level_id];
   memcpy(before, game->current_level_id, sizeof before);
-  const std::string refused = "The new map could not be saved to " + game_db(GAME_DB_USER).path + ".";
-  if (!levels_create(game)) {
-    edit_show_error(game, refused, STATE_MENUS_EDIT);
-    return;
-  }
   Level& l = game->level;
   memset(static_cast<void*>(&l), 0, sizeof l);
   l.map.camera[0] = l.map.camera[1] = MAP_W / 2;
   l.map.current_tile = TILE_NEW_CURRENT;
   edit_flood_fill(MAP_W / 2, MAP_H / 2, game, TILE_FLOOR);
-  if (!edit_save(game)) {
-    // The new row holds no map: take it away again, and tell the player.
-    levels_delete(game);
+  // The row comes with its map or not at all.
+  if (!levels_create(game, game_pack_level(game))) {
+    // current_level_id still names the map before: the new one in memory
+    // must not be saved over it.
     edit_mark_clean();
-    game_text_set(game->current_level_id, sizeof game->current_level_id, before);
-    edit_show_error(game, refused, STATE_MENUS_EDIT);
+    edit_show_error(game, "The new map could not be saved to " + game_db(GAME_DB_USER).path + ".", STATE_MENUS_EDIT);
     return;
   }
   std::string made = game->current_level_id;

@@ -175,7 +175,7 @@ void game_reliable_init(Game*) {
     b.unstored.clear();
     b.delivered.clear();
     b.seq = 0;
-    db_open(b.db, path);
+    db_open_salvaging(b.db, path);
     // Entries carry the player's login token: the player's eyes only.
     if (b.db.db && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
       fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));

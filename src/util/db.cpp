@@ -1,7 +1,12 @@
 // Opens database files and runs one bound statement at a time, returning its rows as vars.
 #include "util/db.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "util/error.h"
 
@@ -10,12 +15,81 @@ DBWrap::~DBWrap() { db_close(*this); }
 void db_close(DBWrap& db) {
   if (db.db) sqlite3_close_v2(db.db);
   db.db = nullptr;
+  if (db.held_dir >= 0) close(db.held_dir);
+  db.held_dir = -1;
 }
+
+namespace {
+constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+constexpr char kHeldDirVfs[] = "tw-held-dir";
+
+// SQLite's unix files resolve every symbolic link in a path, which would
+// turn /proc/self/fd/N back into the long path it stands for; this copy of
+// the default file system takes such a path as it is given.
+int path_as_given(sqlite3_vfs*, const char* name, int room, char* out) {
+  size_t len = std::strlen(name);
+  if (len + 1 > static_cast<size_t>(room)) return SQLITE_CANTOPEN;
+  std::memcpy(out, name, len + 1);
+  return SQLITE_OK;
+}
+
+bool held_dir_vfs_ready() {
+  static sqlite3_vfs vfs;
+  static const bool ready = [] {
+    sqlite3_vfs* base = sqlite3_vfs_find(nullptr);
+    if (!base) return false;
+    vfs = *base;
+    vfs.pNext = nullptr;
+    vfs.zName = kHeldDirVfs;
+    vfs.xFullPathname = path_as_given;
+    return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
+  }();
+  return ready;
+}
+
+// A descriptor of the folder, found step by step when its path is longer
+// than the kernel takes in one call; -1 when it cannot be opened.
+int open_folder(const std::string& dir) {
+  int fd = dir[0] == '/' ? open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : AT_FDCWD;
+  size_t at = dir.find_first_not_of('/');
+  while (at != std::string::npos && at < dir.size()) {
+    size_t end = at + PATH_MAX / 2 < dir.size() ? dir.rfind('/', at + PATH_MAX / 2) : dir.size();
+    if (end == std::string::npos || end <= at) end = dir.size();  // one name past the kernel's limit
+    int next = openat(fd, dir.substr(at, end - at).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) close(fd);
+    if (next < 0) return -1;
+    fd = next;
+    at = dir.find_first_not_of('/', end);
+  }
+  return fd == AT_FDCWD ? open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : fd;
+}
+
+// Opens path; one SQLite cannot open by name (a path past its length limit)
+// is opened again as /proc/self/fd/N/<name> through a descriptor of its
+// folder that the DBWrap keeps.
+int open_path(DBWrap& db, const std::string& path) {
+  int rc = sqlite3_open_v2(path.c_str(), &db.db, kOpenFlags, nullptr);
+  size_t slash = path.rfind('/');
+  if (rc != SQLITE_CANTOPEN || slash == std::string::npos || slash + 1 == path.size() || !held_dir_vfs_ready())
+    return rc;
+  int fd = open_folder(slash == 0 ? "/" : path.substr(0, slash));
+  if (fd < 0) return rc;
+  sqlite3_close_v2(db.db);
+  db.db = nullptr;
+  std::string held = "/proc/self/fd/" + std::to_string(fd) + path.substr(slash);
+  rc = sqlite3_open_v2(held.c_str(), &db.db, kOpenFlags, kHeldDirVfs);
+  if (rc == SQLITE_OK)
+    db.held_dir = fd;
+  else
+    close(fd);
+  return rc;
+}
+}  // namespace
 
 bool db_open(DBWrap& db, const std::string& path) {
   db_close(db);
   db.path = path;
-  int rc = sqlite3_open_v2(path.c_str(), &db.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  int rc = open_path(db, path);
   if (rc != SQLITE_OK) {
     tk_error("DatabaseError: db_open: %s: %s", path.c_str(),
              db.db ? sqlite3_errmsg(db.db) : sqlite3_errstr(rc));

@@ -11,6 +11,9 @@ struct sqlite3;
 struct DBWrap {
   sqlite3* db = nullptr;
   std::string path;
+  // The folder of a path too long for SQLite, held open while the database
+  // is, which is then opened through this descriptor; -1 otherwise.
+  int held_dir = -1;
 
   DBWrap() = default;
   DBWrap(const DBWrap&) = delete;
@@ -21,10 +24,22 @@ struct DBWrap {
 // Opens the database read-write, creating the file when missing; a DBWrap
 // that was open is closed first. Answers false, with an error line, when the
 // database cannot be opened. While another connection holds a lock, a
-// statement waits up to kDbBusyTimeoutMs before it fails.
+// statement waits up to kDbBusyTimeoutMs before it fails. A path longer
+// than SQLite takes (its unix limit is 512 bytes) is opened through its
+// folder, held open for as long as the database is.
 constexpr int kDbBusyTimeoutMs = 250;
 bool db_open(DBWrap& db, const std::string& path);
 void db_close(DBWrap& db);
+
+// db_open, then a cheap check that SQLite can read the file (its schema and
+// the structure of every table). A file that is not a database, is cut short
+// or has damaged pages is kept as "<path>.bad" (the player's eyes only, with
+// its journal beside it as "<path>.bad-journal"), every row SQLite can still
+// read of every table is copied into a new database at path, one line on
+// stderr says what was kept and what could not be read, and the new database
+// is opened. A database that is only busy or locked is left alone. False,
+// as db_open answers, when no database could be opened at path.
+bool db_open_salvaging(DBWrap& db, const std::string& path);
 
 // Runs one statement; text holding a second statement is refused, with an
 // error line, and nothing of it runs. Every argument (the items of a list, or a single

@@ -17,6 +17,7 @@
 #include "game/game.h"
 #include "game/hooks.h"
 #include "game/levels_db.h"
+#include "game/pack.h"
 #include "game/state.h"
 #include "game/tile_info.h"
 #include "gfx/gfx.h"
@@ -169,9 +170,8 @@ int main(int argc, char** argv) {
   run.start();
   Game* g = run.g;
   frames(g, 30);
-  if (!levels_create(g)) return 1;
   fill_map(g);
-  levels_save(g);
+  if (!levels_create(g, game_pack_level(g))) return 1;
   g->transition(TRANS_NONE, STATE_EDIT_MAIN);
   frames(g, 5);
   if (g->state != STATE_EDIT_MAIN) return 1;

@@ -354,10 +354,9 @@ TEST_F(EditDialogs, RefusedExportsAndImports) {
   std::string fifo = tmp.path() + "/pipe.map";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(edit_import_file(g, fifo), IMPORT_UNREADABLE);
-  // The new row is made but the map cannot be stored in it: no empty row
-  // stays in the list.
+  // The database refuses the new map: nothing of it stays in the list.
   db_query(game_db(GAME_DB_USER),
-           "create temp trigger full before update on levels begin select raise(fail, 'disk is full'); end");
+           "create temp trigger full before insert on levels begin select raise(fail, 'disk is full'); end");
   EXPECT_EQ(edit_import_file(g, mine), IMPORT_NO_ROW);
   db_query(game_db(GAME_DB_USER), "drop trigger full");
   EXPECT_FALSE(edit_dirty());

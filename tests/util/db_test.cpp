@@ -1,29 +1,29 @@
-// Tests of the database wrapper: text binding, binary round trips, errors, one statement, locks.
+// Tests of the database wrapper: text binding, binary round trips, errors, one statement, locks, salvage.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "util/db.h"
+#include "support/temp_dir.h"
 #include "util/error.h"
 
 namespace {
 class DbTest : public testing::Test {
  protected:
   void SetUp() override {
-    const char* base = getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tw_db_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    ASSERT_FALSE(tmp_.path().empty());
+    dir_ = tmp_.path();
     path_ = dir_ + "/test.db";
   }
-  void TearDown() override {
-    db_close(db_);
-    std::remove(path_.c_str());
-    rmdir(dir_.c_str());
-  }
+  void TearDown() override { db_close(db_); }
+  TempDir tmp_;
   var quiet_query(const std::string& sql, const var& args = var()) {
     testing::internal::CaptureStderr();
     var rows = db_query(db_, sql, args);
@@ -147,4 +147,77 @@ TEST_F(DbTest, ALockedDatabaseWaitsBrieflyThenReportsTheError) {
   EXPECT_NE(err.find("locked"), std::string::npos);
   db_query(other, "commit");
   EXPECT_TRUE(db_query_checked(db_, "select * from t", var(), rows));
+}
+
+// A damaged database is kept aside whole as "<name>.bad", private; every row
+// that can still be read goes into a new database at the old path, which
+// takes writes; one line says so. A sound or merely locked one is left be.
+TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
+  const int kRows = 600;
+  std::string noise(20000, 0);
+  for (size_t i = 0; i < noise.size(); i++) noise[i] = static_cast<char>(i * 7919 % 251);
+  struct Case { const char* what; std::function<void(std::string&)> damage; int least_kept; };
+  for (const Case& c : std::vector<Case>{
+           {"sound", [](std::string&) {}, kRows},
+           {"random bytes", [&](std::string& b) { b = noise; }, 0},
+           {"cut to 100 bytes", [](std::string& b) { b.resize(100); }, 0},
+           {"zeroed page", [](std::string& b) { b.replace(b.size() / 8192 * 4096, 4096, 4096, '\0'); }, kRows - 20}}) {
+    std::remove((path_ + ".bad").c_str());
+    std::remove(path_.c_str());
+    ASSERT_TRUE(db_open(db_, path_));
+    db_query(db_, "create table events (n text primary key, data blob)");
+    db_query(db_, "create table other (k text)");
+    db_query(db_, "insert into other values ('kept')");
+    db_query(db_, "begin");
+    for (int i = 0; i < kRows; i++)
+      db_query(db_, "insert into events values (?, ?)", var_list(std::to_string(i), std::string(300, 'a' + i % 26)));
+    db_query(db_, "commit");
+    db_close(db_);
+    std::string before = tmp_.read("test.db");
+    c.damage(before);
+    tmp_.write("test.db", before);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(db_open_salvaging(db_, path_)) << c.what;
+    std::string err = testing::internal::GetCapturedStderr();
+    struct stat st;
+    if (c.least_kept == kRows) {
+      EXPECT_EQ(err, "") << c.what;
+      EXPECT_NE(stat((path_ + ".bad").c_str(), &st), 0) << c.what;
+    } else {
+      EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << err;
+      EXPECT_NE(err.find("kept as " + path_ + ".bad"), std::string::npos) << c.what << err;
+      EXPECT_EQ(tmp_.read("test.db.bad"), before) << c.what;
+      ASSERT_EQ(stat((path_ + ".bad").c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 0777, 0600u) << c.what;
+      EXPECT_EQ(quiet_query("pragma quick_check")[0]["quick_check"].str(), "ok") << c.what;
+    }
+    // Whatever was copied is what was stored, and the copy takes new rows.
+    var events = quiet_query("select n, data from events");
+    EXPECT_GE(static_cast<int>(events.len()), c.least_kept) << c.what;
+    for (size_t i = 0; i < events.len(); i++)
+      EXPECT_EQ(events[i]["data"].str(), std::string(300, 'a' + static_cast<int>(events[i]["n"].num()) % 26)) << c.what;
+    EXPECT_EQ(quiet_query("select k from other").len(), c.least_kept ? 1u : 0u) << c.what;
+    var rows;
+    EXPECT_TRUE(db_query_checked(db_, "create table if not exists fresh (a text)", var(), rows) &&
+                db_query_checked(db_, "insert into fresh values ('x')", var(), rows)) << c.what;
+    db_close(db_);
+  }
+  // A database another connection holds locked is busy, not damaged.
+  std::remove((path_ + ".bad").c_str());
+  DBWrap other;
+  ASSERT_TRUE(db_open(other, path_) && db_query(other, "begin exclusive").is_list());
+  EXPECT_TRUE(db_open_salvaging(db_, path_));
+  EXPECT_NE(access((path_ + ".bad").c_str(), F_OK), 0);
+}
+
+// A folder path longer than SQLite takes by name still holds a database
+// that opens, takes rows and keeps them across a reopen.
+TEST_F(DbTest, APathPastSqlitesLengthLimitOpens) {
+  std::string dir = dir_;
+  while (dir.size() < 700) ASSERT_EQ(mkdir((dir += "/" + std::string(60, 'd')).c_str(), 0700), 0);
+  ASSERT_TRUE(db_open_salvaging(db_, dir + "/long.db"));
+  db_query(db_, "create table t (a text)");
+  db_query(db_, "insert into t values ('x')");
+  ASSERT_TRUE(db_open(db_, dir + "/long.db"));
+  EXPECT_EQ(db_query(db_, "select a from t").len(), 1u);
 }

@@ -40,8 +40,6 @@ static bool video_apply(Game* g) {
   return set && video_shows(g->lsettings);
 }
 
-bool (*settings_video_apply)(Game* g) = video_apply;
-
 void MenusSettings::init() {
   if (game->settings_return_state == STATE_PLAY)
     level_music(game);
@@ -50,11 +48,6 @@ void MenusSettings::init() {
   build_tabs(settings_tab);
 }
 
-// Stores the new video value and re-creates the mode; when the window
-// cannot show it, the old values come back and the old mode with them, so
-// no later start tries the refused one again. Either way the screen is
-// entered again, which rebuilds every widget: nothing found before this
-// call may be used after it.
 // "1920x1080 full screen, vsync on", as the log names a mode.
 static std::string mode_text(int res, int full, int sync) {
   char size[32] = "Auto";
@@ -63,6 +56,11 @@ static std::string mode_text(int res, int full, int sync) {
          (sync == 1 ? ", vsync on" : ", vsync off");
 }
 
+// Stores the new video value and re-creates the mode; when the window
+// cannot show it, the old values come back and the old mode with them, so
+// no later start tries the refused one again. Either way the screen is
+// entered again, which rebuilds every widget: nothing found before this
+// call may be used after it.
 void MenusSettings::video_change(int32_t* field, int value) {
   LocalSettings& l = game->lsettings;
   const int old_res = l.vres, old_full = l.vfull, old_sync = l.vsync;
@@ -70,7 +68,7 @@ void MenusSettings::video_change(int32_t* field, int value) {
   // Kept for the log: a refused mode leaves the fallback in the settings.
   const int want_res = l.vres, want_full = l.vfull, want_sync = l.vsync;
   video_refused = 0;
-  if (!settings_video_apply(game)) {
+  if (!video_apply(game)) {
     std::fprintf(stderr, "settings: %s could not be set; back to %s\n",
                  mode_text(want_res, want_full, want_sync).c_str(),
                  mode_text(old_res, old_full, old_sync).c_str());
@@ -78,12 +76,12 @@ void MenusSettings::video_change(int32_t* field, int value) {
     l.vfull = old_full;
     l.vsync = old_sync;
     video_refused = 1;
-    if (!settings_video_apply(game)) {
+    if (!video_apply(game)) {
       // The old mode is gone too: the default window is the last resort.
       std::fprintf(stderr, "settings: old video mode refused too; default window\n");
       l.vres = -1;
       l.vfull = -1;
-      settings_video_apply(game);
+      video_apply(game);
     }
   }
   game->transition(TRANS_ZOOM, game->state);

@@ -68,8 +68,3 @@ void settings_resolution_choices(GridPicker* p, const std::vector<std::pair<int,
 // none or answers that any size will do.
 std::vector<std::pair<int, int>> settings_listed_modes();
 
-// Re-creates the video mode from the LocalSettings and answers whether the
-// window now shows it. The settings screen puts the old mode back when it
-// answers false; tests may point it elsewhere.
-extern bool (*settings_video_apply)(Game* g);
-

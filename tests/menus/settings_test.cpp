@@ -39,11 +39,8 @@ int32_t word_at(const std::string& bytes, size_t offset) {
 }
 
 struct SettingsScreen : MenusGame {
-  bool (*saved_apply)(Game*) = settings_video_apply;
-
   void TearDown() override {
     MenusGame::TearDown();
-    settings_video_apply = saved_apply;
     // A screen may have asked the service for something on its way out.
     web_requests_clear();
     web_messages_clear();
@@ -260,85 +257,6 @@ TEST_F(SettingsScreen, VolumesReachTheAudioDriverAtOnce) {
   ASSERT_EQ(audio.last(), "gui-ping");
   EXPECT_FLOAT_EQ(audio.played.back().volume,
                   g_audio.samples[res_sample_load("gui-ping")].volume * now / 100.0f);
-}
-
-namespace {
-std::vector<int> g_applied;
-int g_refuse = 0;
-int g_refuse_sync = 0;
-bool fake_apply(Game* g) {
-  g_applied.push_back(g->lsettings.vres);
-  return g->lsettings.vres != g_refuse && g->lsettings.vsync != g_refuse_sync;
-}
-Widget* choice(Widget* root, const char* text) { return find_button(root, text); }
-}  // namespace
-
-TEST_F(SettingsScreen, ARefusedVideoModeIsUndoneAndSaid) {
-  g_applied.clear();
-  g_refuse = (1920 << 16) | 1080;
-  settings_video_apply = fake_apply;
-  open();
-  tab(PAGE_VIDEO);
-  ASSERT_EQ(g->lsettings.vres, -1);
-  EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
-  auto back_x = [&] {
-    float x, y;
-    current()->root.measure();
-    find(SETTINGS_BACK_NAME)->abs_pos(&x, &y);
-    return x;
-  };
-  const float page_back_x = back_x();
-
-  click(choice(&current()->root, "1920x1080"));
-  frame();
-  EXPECT_EQ(g_applied, (std::vector<int>{g_refuse, -1}));
-  EXPECT_EQ(g->lsettings.vres, -1);
-  EXPECT_EQ(g->state, STATE_MENUS_SETTINGS);
-  EXPECT_EQ(screen()->settings_tab, PAGE_VIDEO);
-  EXPECT_NE(find_label(&current()->root, "That video mode could not be set; the previous one is back."),
-            nullptr);
-  EXPECT_EQ(back_x(), page_back_x);  // the note wraps inside the page
-  EXPECT_EQ(choice(&current()->root, "Auto")->selected, 1);
-
-  // A mode that can be set is kept, and comes back marked.
-  settle();
-  int hd = (1280 << 16) | 720;
-  click(choice(&current()->root, "1280x720"));
-  frame();
-  EXPECT_EQ(g_applied.back(), hd);
-  EXPECT_EQ(g->lsettings.vres, hd);
-  EXPECT_EQ(choice(&current()->root, "1280x720")->selected, 1);
-  EXPECT_EQ(find_label(&current()->root, "That video mode could not be set; the previous one is back."),
-            nullptr);
-  size_t n = g_applied.size();
-  frame();  // the stored mode is not set again
-  EXPECT_EQ(g_applied.size(), n);
-  settle();
-  // Vertical sync makes the mode again too.
-  int sync = g->lsettings.vsync;
-  click(find("vsync"));
-  frame();
-  EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
-  EXPECT_EQ(g_applied.size(), n + 1);
-  EXPECT_EQ(find("vsync")->get_value_i(), g->lsettings.vsync);
-  // A refused vertical sync is undone the same way.
-  g_refuse_sync = -g->lsettings.vsync;
-  settle();
-  click(find("vsync"));
-  frame();
-  g_refuse_sync = 0;
-  EXPECT_EQ(g->lsettings.vsync, sync == 1 ? -1 : 1);
-  EXPECT_EQ(g->lsettings.vres, hd);
-  // Full screen is 1 and a window -1, as every start reads them.
-  for (const auto& mode : {std::make_pair("Fullscreen", 1), std::make_pair("Windowed", -1)}) {
-    settle();
-    click(choice(&current()->root, mode.first));
-    frame();
-    EXPECT_EQ(g->lsettings.vfull, mode.second) << mode.first;
-  }
-  settle();
-  click("Main Menu");
-  EXPECT_EQ(word_at(tmp.read("user/lsettings.dat"), 4), hd);
 }
 
 TEST_F(SettingsScreen, ResolutionChoicesFromThePlatformList) {

@@ -20,7 +20,7 @@
 // Table: events (n text primary key, name text, data blob, ts int), every
 // value stored as text: n the entry id (32 hex digits), name "web" or
 // "echo", data the payload's compact JSON, ts the seconds since 1970 when
-// the entry was added.
+// the entry was added. The index events_order on (ts, n) serves the passes.
 #pragma once
 #include <string>
 

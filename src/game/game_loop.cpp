@@ -320,6 +320,7 @@ void Game::paint() {
 void Game::deinit() {
   if (State* s = state_get(state)) s->deinit();
   save();
+  if (game_hooks.online_quit) game_hooks.online_quit();
   state_table_clear();
   game_db_close();
   audio_shutdown();

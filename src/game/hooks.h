@@ -26,6 +26,8 @@ struct GameHooks {
   std::string (*social_uuid)() = nullptr;
   // src/online fills it; game_login_identity calls it for the social login's display name.
   std::string (*social_name)() = nullptr;
+  // src/online fills it; Game::deinit calls it after the save files (stores outbox entries held in memory).
+  void (*online_quit)() = nullptr;
   // src/online fills it; Game::deinit calls it near its end (stores the social document, signs out).
   void (*social_shutdown)() = nullptr;
   // src/online fills it; Game::init calls it last, once the databases are open (opens the outbox, sends ping and friends).

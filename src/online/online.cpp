@@ -32,6 +32,7 @@ void online_install_hooks(GameHooks* h) {
   h->social_shutdown = social_shutdown;
   h->online_start = online_start;
   h->online_frame = online_frame;
+  h->online_quit = game_reliable_quit;
   h->submit_scores = submit_scores;
   h->submit_uscores = submit_uscores;
   h->submit_urate = submit_urate;

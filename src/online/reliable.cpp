@@ -23,16 +23,27 @@
 namespace {
 
 const char* const kCreate = "create table if not exists events (n text primary key, name text, data blob, ts int)";
-
-struct Entry {
-  std::string id, name;
-  var payload;
-};
+// The order a pass sends in, so that a pass walks it a few rows at a time.
+const char* const kIndex = "create index if not exists events_order on events (ts, n)";
+// A stamp that is no time at all reads as long ago: due, and first in order.
+const char* const kNoStamp = "update events set ts = 0 where ts is null";
+// The rows a pass still has to look at: after its cursor in (ts, n) order,
+// and due (an age outside [0, RELIABLE_RESEND_AGE) or no number at all).
+const char* const kDueFrom = "select n, name, ts from events where (ts, n) > (?, ?) and ifnull(not (ts > ? and ts <= ?), 1) "
+                             "order by ts, n limit 8";
+const char* const kDueFirst = "select n, name, ts from events where ifnull(not (ts > ? and ts <= ?), 1) "
+                              "order by ts, n limit 8";
 
 struct Unstored {
   std::string name;
   var payload;
   long ts;
+};
+
+// An entry waiting for a slot: only its id and name; the payload is read
+// when it goes out.
+struct Waiting {
+  std::string id, name;
 };
 
 struct Outbox {
@@ -49,11 +60,19 @@ struct Outbox {
   // Entries with a live request: a pass does not send them a second time.
   std::set<std::string> in_flight;
   // Entries due while every slot was taken, in the order they came.
-  std::deque<Entry> waiting;
+  std::deque<Waiting> waiting;
   std::set<std::string> waiting_ids;
   // Entries the service took whose delete failed: never sent again; each
   // pass tries the delete again.
   std::set<std::string> delivered;
+  // A pass sends only as slots free, over many frames: it walks the stored
+  // entries in (ts, n) order from a cursor, then those held in memory. The
+  // first `ahead` waiting entries were queued before the pass and go first.
+  bool sweeping = false, in_memory = false, started = false;
+  var cursor_ts, cursor_n;
+  std::string memory_cursor;
+  size_t ahead = 0;
+  std::deque<Waiting> batch;
 };
 
 Outbox& box() {
@@ -78,15 +97,37 @@ bool stored(const std::string& id) {
 
 bool create_table() {
   var rows;
-  if (db_query_checked(box().db, kCreate, var(), rows)) return true;
-  fprintf(stderr, "game_reliable_init: cannot create the outbox table in %s: %s\n", box().db.path.c_str(),
-          tk_last_error().c_str());
-  return false;
+  if (!db_query_checked(box().db, kCreate, var(), rows)) {
+    fprintf(stderr, "game_reliable_init: cannot create the outbox table in %s: %s\n", box().db.path.c_str(),
+            tk_last_error().c_str());
+    return false;
+  }
+  // Neither is needed to store an entry (a database that takes no writes
+  // refuses both, and db_query says so): without the index a pass walks
+  // slower, and a row without a stamp waits for a run that can write.
+  db_query_checked(box().db, kIndex, var(), rows);
+  db_query_checked(box().db, kNoStamp, var(), rows);
+  return true;
+}
+
+void make_private(const std::string& path) {
+  // Entries carry the player's login token: the player's eyes only.
+  if (chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
+    fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
+}
+
+// An outbox whose database could not be opened tries again: the path may
+// be usable by now.
+void reopen() {
+  Outbox& b = box();
+  if (!b.db.db && !b.db.path.empty() && db_open(b.db, b.db.path)) make_private(b.db.path);
 }
 
 void retry_unstored() {
   Outbox& b = box();
-  if (b.unstored.empty() || !b.db.db || !create_table()) return;
+  if (b.unstored.empty()) return;
+  reopen();
+  if (!b.db.db || !create_table()) return;
   for (auto it = b.unstored.begin(); it != b.unstored.end();) {
     if (insert(it->first, it->second.name, it->second.payload, it->second.ts))
       it = b.unstored.erase(it);
@@ -125,13 +166,19 @@ void reliable_echo(const std::string& id, const std::string& name, const var& pa
 
 bool slot_free() { return box().in_flight.size() < static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT); }
 
+// Not to be sent now: in flight, taken by the service, or queued already.
+bool busy(const std::string& id) {
+  Outbox& b = box();
+  return b.in_flight.count(id) || b.delivered.count(id) || b.waiting_ids.count(id);
+}
+
 // The one place that sends: never a second request for an entry in
 // flight, nor one for an entry the service has taken.
 void reliable_web(const std::string& id, const var& payload) {
   Outbox& b = box();
   if (b.in_flight.count(id) || b.delivered.count(id)) return;
   if (!slot_free()) {
-    if (b.waiting_ids.insert(id).second) b.waiting.push_back({id, "web", payload});
+    if (b.waiting_ids.insert(id).second) b.waiting.push_back({id, "web"});
     return;
   }
   fprintf(stderr, "_game_reliable_web ...\n");
@@ -149,16 +196,85 @@ void reliable_web(const std::string& id, const var& payload) {
   web_request_go(r);
 }
 
-// Sends entries that waited for a slot while slots are free; entries that
-// were removed or sent meanwhile are passed over.
+// Carries out an entry by its id, its payload read from memory or from the
+// database; one that is neither (removed meanwhile) is passed over.
+void carry_out(const Waiting& e) {
+  Outbox& b = box();
+  auto held = b.unstored.find(e.id);
+  if (held != b.unstored.end()) {
+    game_reliable_do(e.id, e.name, held->second.payload);
+    return;
+  }
+  if (!b.db.db) return;
+  var rows = db_query(b.db, "select data from events where n = ?", var_list(e.id));
+  if (rows.len() > 0) game_reliable_do(e.id, e.name, json_load(rows[0L]["data"].str()));
+}
+
+// The pass's next entry to carry out; false when the pass has seen every
+// entry it had to.
+bool sweep_next(Waiting* next) {
+  Outbox& b = box();
+  long now = game_reliable_now();
+  while (!b.in_memory) {
+    if (!b.batch.empty()) {
+      *next = b.batch.front();
+      b.batch.pop_front();
+      if (!busy(next->id)) return true;
+      continue;
+    }
+    var old = std::to_string(now - RELIABLE_RESEND_AGE), at = std::to_string(now);
+    var rows = !b.db.db ? var()
+               : b.started ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at))
+                           : db_query(b.db, kDueFirst, var_list(old, at));
+    b.started = true;
+    for (size_t i = 0; i < rows.len(); i++) b.batch.push_back({var_str(rows[i]["n"]), var_str(rows[i]["name"])});
+    if (rows.len() == 0) {
+      b.in_memory = true;
+    } else {
+      b.cursor_ts = rows[rows.len() - 1]["ts"];
+      b.cursor_n = rows[rows.len() - 1]["n"];
+    }
+  }
+  for (auto it = b.unstored.upper_bound(b.memory_cursor); it != b.unstored.end(); ++it) {
+    b.memory_cursor = it->first;
+    if (due(static_cast<double>(it->second.ts), now) && !busy(it->first)) {
+      *next = {it->first, it->second.name};
+      return true;
+    }
+  }
+  return false;
+}
+
+// Sends entries that waited for a slot, then the pass's, while slots are
+// free; entries that were removed or sent meanwhile are passed over.
+// Without a run to send from, or a free slot, it does nothing at all.
 void fill_slots() {
   Outbox& b = box();
-  while (!b.waiting.empty() && slot_free()) {
-    Entry e = b.waiting.front();
-    b.waiting.pop_front();
-    b.waiting_ids.erase(e.id);
-    if (stored(e.id)) reliable_web(e.id, e.payload);
+  while (game_current && slot_free()) {
+    Waiting e;
+    if (!b.waiting.empty() && (b.ahead > 0 || !b.sweeping)) {
+      e = b.waiting.front();
+      b.waiting.pop_front();
+      b.waiting_ids.erase(e.id);
+      if (b.ahead > 0) b.ahead--;
+    } else if (!b.sweeping || !sweep_next(&e)) {
+      b.sweeping = false;
+      b.batch.clear();
+      if (b.waiting.empty()) return;
+      continue;
+    }
+    carry_out(e);
   }
+}
+
+// A new pass: what waits now goes first, then every due entry in order.
+void start_sweep() {
+  Outbox& b = box();
+  b.sweeping = true;
+  b.in_memory = b.started = false;
+  b.memory_cursor.clear();
+  b.batch.clear();
+  b.ahead = b.waiting.size();
 }
 
 }  // namespace
@@ -170,7 +286,9 @@ long game_reliable_now() { return g_clock ? g_clock() : static_cast<long>(time(n
 void game_reliable_init(Game*) {
   Outbox& b = box();
   std::string path = game_user_path("reliable.db");
-  if (!b.db.db || b.db.path != path) {
+  // Entries held in memory stay for the next pass to store, also when the
+  // database could not be opened.
+  if (b.db.path != path || (!b.db.db && b.unstored.empty())) {
     // Another per-user directory: a new outbox altogether.
     b.unstored.clear();
     b.delivered.clear();
@@ -184,6 +302,8 @@ void game_reliable_init(Game*) {
   b.in_flight.clear();
   b.waiting.clear();
   b.waiting_ids.clear();
+  b.sweeping = false;
+  b.batch.clear();
   b.looped = false;
   b.last_loop = 0;
   if (b.db.db) create_table();
@@ -246,24 +366,26 @@ int game_reliable_pending() {
 
 int game_reliable_loop() {
   Outbox& b = box();
-  long now = game_reliable_now();
+  reopen();
   retry_unstored();
   retry_deletes();
-  std::vector<Entry> todo;
-  if (b.db.db) {
-    var rows = db_query(b.db, "select * from events order by ts, n");
-    for (size_t i = 0; i < rows.len(); i++) {
-      var row = rows[i];
-      if (!due(row["ts"].num(), now)) continue;
-      todo.push_back({var_str(row["n"]), var_str(row["name"]), json_load(row["data"].str())});
-    }
-  }
-  for (const auto& u : b.unstored)
-    if (due(static_cast<double>(u.second.ts), now)) todo.push_back({u.first, u.second.name, u.second.payload});
-  for (const Entry& e : todo) game_reliable_do(e.id, e.name, e.payload);
+  start_sweep();
+  fill_slots();
   b.added = false;
   b.counted = game_reliable_pending();
   return b.counted;
+}
+
+void game_reliable_quit() {
+  Outbox& b = box();
+  retry_unstored();
+  retry_deletes();
+  if (b.unstored.empty() && b.delivered.empty()) return;
+  std::string lost, kept;
+  for (const auto& u : b.unstored) lost += (lost.empty() ? "" : ",") + u.first;
+  for (const std::string& id : b.delivered) kept += (kept.empty() ? "" : ",") + id;
+  fprintf(stderr, "game_reliable_quit: cannot write %s (%s): lost entries [%s]; taken entries sent again next run [%s]\n",
+          b.db.path.c_str(), tk_last_error().c_str(), lost.c_str(), kept.c_str());
 }
 
 int game_reliable_frame(Game*) {

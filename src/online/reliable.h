@@ -4,9 +4,12 @@
 // sent, carries the same "_receipt" id on every send, and stays until a
 // reply names it in "X-Receipt". A resend pass sends again every entry at
 // least RELIABLE_RESEND_AGE seconds old (or stamped ahead of the clock) that
-// has no request in flight. At most RELIABLE_MAX_IN_FLIGHT entries are in
-// flight at once; the rest wait for a free slot, which the per-frame rule
-// fills. A reply to an entry may hold at most RELIABLE_MAX_REPLY bytes (a
+// has no request in flight, oldest first (by ts, then n). At most
+// RELIABLE_MAX_IN_FLIGHT entries are in flight at once; the rest wait for a
+// free slot, which the per-frame rule fills. A pass holds no payloads: it
+// walks the stored entries a few at a time as slots free, and each payload
+// is read from the database when its entry goes out, so a pass over
+// thousands of entries costs any one frame little. A reply to an entry may hold at most RELIABLE_MAX_REPLY bytes (a
 // receipt is a few hundred): a longer one is a failed send.
 //
 // A "web" payload is {"action", "post", "identity"}: the identity (as
@@ -17,7 +20,7 @@
 // Table: events (n text primary key, name text, data blob, ts int), every
 // value stored as text: n the entry id (32 hex digits), name "web" or
 // "echo", data the payload's compact JSON, ts the seconds since 1970 when
-// the entry was added.
+// the entry was added. The index events_order on (ts, n) serves the passes.
 #pragma once
 #include <string>
 
@@ -39,7 +42,8 @@ long game_reliable_now();
 // a resend pass.
 void game_reliable_init(Game* g);
 // Stores a new entry and carries it out at once; answers its id. An entry
-// that cannot be stored is kept in memory for the run and stored later.
+// that cannot be stored is kept in memory for the run, sent from there,
+// and stored by the next pass or at quit that can write the database.
 std::string game_reliable_add(const std::string& name, const var& payload);
 // Deletes the entry (the service's receipt). Unknown ids change nothing. An
 // entry whose delete fails is logged, never sent again in this run, and its
@@ -50,8 +54,12 @@ void game_reliable_request_ended(const std::string& id);
 // md5_hex of {"data":payload,"n":seq,"name":name,"ts":time} after counting
 // the sequence number up by one.
 std::string game_reliable_id(const std::string& name, const var& payload, long time);
-// One resend pass; answers the entries pending after it.
+// One resend pass: stores what is held in memory, tries failed deletes
+// again and starts sending what is due; answers the entries pending.
 int game_reliable_loop();
+// At quit: stores what is still held in memory and tries failed deletes
+// again; what could not be kept is said in one line.
+void game_reliable_quit();
 // Entries stored or waiting in memory, counted, never estimated.
 int game_reliable_pending();
 // The per-frame rule: entries waiting for a slot are sent as slots free;

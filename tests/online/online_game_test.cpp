@@ -517,6 +517,17 @@ TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
   g_now += RELIABLE_RESEND_AGE;
   ASSERT_TRUE(pump([&] { return svc.accepted().size() == 2 && web_requests.empty(); }));
   EXPECT_EQ(game_reliable_pending(), 0);
+  // Taken again by the time of quit: stored then, and delivered by the next run.
+  svc.set_mode(WebService::DROP);
+  rate(5);
+  ASSERT_TRUE(pump([&] { return count("urate") == 4 && web_requests.empty(); }));
+  db_query(db, "drop trigger refuse");
+  stop();
+  EXPECT_EQ(db_query(db, "select n from events").len(), 1u);
+  svc.set_mode(WebService::SERVE);
+  start();
+  g_now += RELIABLE_RESEND_AGE;
+  ASSERT_TRUE(pump([&] { return svc.accepted().size() == 3 && game_reliable_pending() == 0; }));
 }
 
 // However many entries are due, only a few are in flight at once, none of
@@ -584,10 +595,10 @@ TEST_F(Online, AResendBurstKeepsFewRequestsInFlightAndSmallReplies) {
 TEST_F(Online, APassSendsTheOldestEntriesFirst) {
   ASSERT_TRUE(settled());
   svc.set_mode(WebService::DROP);
-  const int entries = RELIABLE_MAX_IN_FLIGHT + 2;
+  const int entries = 3 * RELIABLE_MAX_IN_FLIGHT;
   for (int i = 0; i < entries; i++) {
     rate(1 + i % 5);
-    g_now += 1;
+    g_now += i % 2;  // pairs share a stamp
   }
   ASSERT_TRUE(pump([&] { return count("urate") == static_cast<size_t>(entries) && web_requests.empty(); }));
   svc.set_mode(WebService::HOLD);
@@ -599,7 +610,7 @@ TEST_F(Online, APassSendsTheOldestEntriesFirst) {
   for (WebRequest* r : web_requests) sent.push_back(r->receipt);
   DBWrap db;
   ASSERT_TRUE(db_open(db, tmp.file("user/reliable.db")));
-  var rows = db_query(db, "select n from events order by ts");
+  var rows = db_query(db, "select n from events order by ts, n");
   for (size_t i = 0; i < static_cast<size_t>(RELIABLE_MAX_IN_FLIGHT); i++) oldest.push_back(var_str(rows[i]["n"]));
   EXPECT_EQ(sent, oldest);
   svc.set_mode(WebService::SERVE);

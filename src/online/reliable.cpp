@@ -110,9 +110,11 @@ bool create_table() {
   return true;
 }
 
-void make_private(const std::string& path) {
+// Opens the outbox's database, a broken one salvaged, and keeps it private.
+void open_db(const std::string& path) {
+  Outbox& b = box();
   // Entries carry the player's login token: the player's eyes only.
-  if (chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
+  if (db_open_salvaging(b.db, path) && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
     fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
 }
 
@@ -120,7 +122,7 @@ void make_private(const std::string& path) {
 // be usable by now.
 void reopen() {
   Outbox& b = box();
-  if (!b.db.db && !b.db.path.empty() && db_open(b.db, b.db.path)) make_private(b.db.path);
+  if (!b.db.db && !b.db.path.empty()) open_db(b.db.path);
 }
 
 void retry_unstored() {
@@ -293,10 +295,7 @@ void game_reliable_init(Game*) {
     b.unstored.clear();
     b.delivered.clear();
     b.seq = 0;
-    db_open_salvaging(b.db, path);
-    // Entries carry the player's login token: the player's eyes only.
-    if (b.db.db && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
-      fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
+    open_db(path);
   }
   // A new run: no request of an earlier one is still waiting for its reply.
   b.in_flight.clear();

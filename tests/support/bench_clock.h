@@ -5,7 +5,6 @@
 #include <SDL/SDL.h>
 #include <stdlib.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,17 +26,6 @@ inline double seconds(clockid_t id) {
 }
 inline double wall() { return seconds(CLOCK_MONOTONIC); }
 inline double cpu() { return seconds(CLOCK_PROCESS_CPUTIME_ID); }
-
-// The memory the process holds now, in MiB (the allocator may keep some of
-// what was freed).
-inline double resident_mib() {
-  long pages = 0, resident = 0;
-  FILE* f = std::fopen("/proc/self/statm", "r");
-  if (!f) return 0;
-  if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-  std::fclose(f);
-  return resident * (sysconf(_SC_PAGESIZE) / 1048576.0);
-}
 
 // Wall and processor times of many frames, printed as median and 90th
 // percentile.

@@ -245,8 +245,19 @@ void RowList::keep_rows(int first, int last) {
 
 void RowList::follow_view() {
   float y0, y1;
-  if (row_h_ <= 0 || !view_band(&y0, &y1)) return;
-  keep_rows(static_cast<int>(std::floor(y0 / row_h_)), static_cast<int>(std::ceil(y1 / row_h_)));
+  if (row_h_ > 0 && view_band(&y0, &y1)) {
+    first_ = static_cast<int>(std::floor(y0 / row_h_));
+    last_ = static_cast<int>(std::ceil(y1 / row_h_));
+  }
+  keep_rows(first_, last_);
+}
+
+// The focus may have moved since the last step (keys come faster than
+// steps, and a screen may set it before its first step): the arrow keys
+// find the neighbours of the row that holds it now.
+int RowList::event(Event* e) {
+  keep_rows(first_, last_);
+  return Container::event(e);
 }
 
 void RowList::loop() {

@@ -84,6 +84,7 @@ class RowList : public Container {
   RowList(int count, std::function<Widget*(int)> make);
   int count() const { return count_; }
   float row_h() const { return row_h_; }
+  int event(Event* e) override;
   void loop() override;
   void paint() override;
   void measure() override;
@@ -95,6 +96,7 @@ class RowList : public Container {
   int count_;
   std::function<Widget*(int)> make_;
   float row_w_ = 0, row_h_ = 0;
+  int first_ = 0, last_ = 1;  // the rows in view at the last step or paint
   // Builds the rows that meet the view and takes down the others.
   void follow_view();
   // Keeps the rows first to last - 1 and the focused row's neighbours.

@@ -60,15 +60,16 @@ void MenusEdit::build() {
   outer->new_row();
   outer->add(spacer());
 
+  // Rows without map data (left by earlier versions) would open nothing.
   maps_rows = db_query(game_db(GAME_DB_USER),
-                       "select id,title,name,ts from levels order by cast(ts as integer) desc");
-  Table* list = new Table;
-  for (int i = 0; i < static_cast<int>(maps_rows.len()); i++) {
-    list->new_row();
-    var title = maps_rows[i]["title"];
-    list->add(map_row(font15, title.str(), i));
-  }
-  if (maps_rows.len() == 0) {
+                       "select id,title from levels where length(data) > 0 "
+                       "order by cast(ts as integer) desc");
+  Widget* list;
+  if (maps_rows.len() > 0) {
+    // Only the rows in view are built: a player may have thousands of maps.
+    list = new RowList(static_cast<int>(maps_rows.len()),
+                       [this, font15](int i) { return map_row(font15, maps_rows[i]["title"].str(), i); });
+  } else {
     MyLabel* none = new MyLabel(font15, "You have not created any new maps yet.");
     none->st(SW_WIDTH, LIST_W / 2);
     none->st(SW_ALIGN, 0);
@@ -77,8 +78,7 @@ void MenusEdit::build() {
     b->st(SW_WIDTH, LIST_W);
     b->st(SW_HEIGHT, LIST_H);
     b->restyle();
-    list->new_row();
-    list->add(b);
+    list = b;
   }
   outer->new_row();
   outer->add(new Box(gui_menu_box(new ScrollBox2(new ScrollBox(list, LIST_W, LIST_H)), 50)));
@@ -98,9 +98,10 @@ void MenusEdit::action(int a) {
     if (game->settings.debug == 1) game_switch(game, TRANS_ZOOM, STATE_EDIT_IMPORT);
     return;
   }
-  if (!(a & MAPS_ACT_ROW)) return;
-  int i = a & 0xffff;
-  if (i >= static_cast<int>(maps_rows.len())) return;
+  // Every code from MAPS_ACT_ROW on names a row, however many there are.
+  if (a < MAPS_ACT_ROW) return;
+  size_t i = static_cast<size_t>(a - MAPS_ACT_ROW);
+  if (i >= maps_rows.len()) return;
   char before[sizeof game->current_level_id];
   memcpy(before, game->current_level_id, sizeof before);
   game_text_set(game->current_level_id, sizeof game->current_level_id, maps_rows[i]["id"].str().c_str());

@@ -7,13 +7,15 @@
 #include "menus/menu_screen.h"
 #include "util/var.h"
 
-// Action codes: create, import, and MAPS_ACT_ROW + i for row i (the back
-// button is the frame's).
+// Action codes: create, import, and MAPS_ACT_ROW + i for row i, every i
+// (the back button is the frame's).
 enum { MAPS_ACT_CREATE = 7, MAPS_ACT_IMPORT = 8, MAPS_ACT_ROW = 0x10000 };
 
 class MenusEdit : public MenuScreen {
  public:
-  var maps_rows;  // the rows of the last query, so a row's code finds its map
+  // The rows of the last query (maps with data, newest first), so that a
+  // row's code finds its map.
+  var maps_rows;
 
   explicit MenusEdit(Game* g) : MenuScreen(g) {}
   // Makes a new map and opens its title form; stays here when the map

@@ -383,6 +383,26 @@ void Container::rows_in(float y0, float y1, size_t* first, size_t* last) {
   if (*last < *first) *last = *first;
 }
 
+bool Container::view_band(float* y0, float* y1) const {
+  // Stepping: the view the parent handed down, in the parent's children's
+  // coordinates.
+  float oy = y + cy - scroll_y;
+  if (g_loop_view.on) {
+    *y0 = g_loop_view.y0 - oy;
+    *y1 = g_loop_view.y1 - oy;
+    return true;
+  }
+  // Painting: the innermost clip, through the transform to this
+  // container's outer top left.
+  float m[16];
+  if (g_view_clips.empty() || !plain_transform(m) || m[5] == 0) return false;
+  const EyeRect& v = g_view_clips.back();
+  float a = (v.y0 - m[13]) / m[5], b = (v.y1 - m[13]) / m[5];
+  *y0 = std::min(a, b) - (cy - scroll_y);
+  *y1 = std::max(a, b) - (cy - scroll_y);
+  return true;
+}
+
 void Container::paint() {
   float m[16];
   bool clip = clips_children != 0;

@@ -86,17 +86,8 @@ int Table::cols() const {
 void Table::add(Widget* child, float, float) {
   if (!child) return;
   if (cur_row < 0) new_row();
-  // The next column of the current row that no cell (or span) takes.
-  bool taken = true;
-  while (taken) {
-    taken = false;
-    for (Widget* c : children)
-      if (c->row <= cur_row && cur_row < c->row + c->row_span &&
-          c->col <= cur_col && cur_col < c->col + c->col_span) {
-        taken = true;
-        cur_col = c->col + c->col_span;
-      }
-  }
+  sync_taken();
+  while (is_taken(cur_col, cur_row)) cur_col++;
   add_at(child, cur_col, cur_row, 1, 1);
   cur_col++;
 }
@@ -107,7 +98,34 @@ void Table::add_at(Widget* child, int c, int r, int cs, int rs) {
   child->row = std::max(0, r);
   child->col_span = std::max(1, cs);
   child->row_span = std::max(1, rs);
+  sync_taken();
   Container::add(child, 0, 0);
+  take(child);
+  taken_cells_++;
+}
+
+void Table::sync_taken() {
+  if (taken_cells_ == children.size()) return;
+  taken_.clear();
+  for (Widget* c : children) take(c);
+  taken_cells_ = children.size();
+}
+
+void Table::take(const Widget* cell) {
+  size_t bottom = static_cast<size_t>(cell->row + cell->row_span);
+  size_t right = static_cast<size_t>(cell->col + cell->col_span);
+  if (taken_.size() < bottom) taken_.resize(bottom);
+  for (size_t r = static_cast<size_t>(cell->row); r < bottom; r++) {
+    std::vector<bool>& cols = taken_[r];
+    if (cols.size() < right) cols.resize(right, false);
+    for (size_t k = static_cast<size_t>(cell->col); k < right; k++) cols[k] = true;
+  }
+}
+
+bool Table::is_taken(int col, int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= taken_.size()) return false;
+  const std::vector<bool>& cols = taken_[static_cast<size_t>(row)];
+  return col >= 0 && static_cast<size_t>(col) < cols.size() && cols[static_cast<size_t>(col)];
 }
 
 // Column widths and row heights from the cells' natural sizes; extra room

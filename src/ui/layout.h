@@ -31,7 +31,9 @@ class VBox : public Container {
 
 // Rows and columns. The caller opens a row (new_row) before adding the
 // cells of that row; add() puts the widget into the next free column of
-// the current row. Cells are stretched to their column widths and row
+// the current row (one that no cell or span takes), found without a walk
+// over the cells, so that a table of many rows builds in time linear in
+// its cells. Cells are stretched to their column widths and row
 // heights; wrap a widget in a Box to keep its own size. Style words 0 and 1
 // are the table's width and height: extra room is shared out evenly among
 // the columns and rows.
@@ -55,4 +57,15 @@ class Table : public Container {
   void layout_children() override;
   void grid(std::vector<float>* colw, std::vector<float>* rowh, float total_w,
             float total_h);
+
+ private:
+  // The columns that the cells (spans included) take, row by row, kept as
+  // cells are added; taken_cells_ counts the children marked in it. Cells
+  // taken out (detach, remove, reset) leave the count apart from the
+  // children's, and the marks are made again from the children.
+  std::vector<std::vector<bool>> taken_;
+  size_t taken_cells_ = 0;
+  void sync_taken();
+  void take(const Widget* cell);
+  bool is_taken(int col, int row) const;
 };

@@ -1,8 +1,10 @@
-// ScrollBox, VSlider and ScrollBox2.
+// ScrollBox, VSlider, ScrollBox2 and RowList.
 #include "ui/scroll.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "gfx/gfx.h"
 
@@ -199,4 +201,94 @@ void ScrollBox2::loop() {
 void ScrollBox2::measure() {
   Table::measure();
   sync();
+}
+
+RowList::RowList(int count, std::function<Widget*(int)> make) : count_(std::max(0, count)), make_(std::move(make)) {
+  // The first row stands for all: its size is every row's.
+  if (count_ > 0) build_row(0);
+  if (!children.empty()) {
+    row_w_ = children[0]->nat_w;
+    row_h_ = children[0]->nat_h;
+  }
+}
+
+void RowList::build_row(int i) {
+  if (i < 0 || i >= count_) return;
+  // The rows stay in index order, as the culling's search expects.
+  auto at = std::lower_bound(children.begin(), children.end(), i, [](Widget* c, int r) { return c->row < r; });
+  if (at != children.end() && (*at)->row == i) return;
+  size_t place = static_cast<size_t>(at - children.begin());
+  Widget* w = make_(i);
+  if (!w) return;
+  w->row = i;
+  add(w, 0, i * row_h_);
+  std::rotate(children.begin() + static_cast<long>(place), children.end() - 1, children.end());
+}
+
+void RowList::keep_rows(int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, count_);
+  int focus_row = focus_child ? focus_child->row : -1;
+  auto kept = [&](int i) { return (i >= first && i < last) || (focus_row >= 0 && std::abs(i - focus_row) <= 1); };
+  size_t before = children.size();
+  bool changed = false;
+  for (size_t k = children.size(); k-- > 0;)
+    if (!kept(children[k]->row)) {
+      remove(children[k]);
+      changed = true;
+    }
+  for (int i = first; i < last; i++) build_row(i);
+  if (focus_row >= 0)
+    for (int i = focus_row - 1; i <= focus_row + 1; i++) build_row(i);
+  if (changed || children.size() != before) layout_children();
+}
+
+void RowList::follow_view() {
+  float y0, y1;
+  if (row_h_ > 0 && view_band(&y0, &y1)) {
+    first_ = static_cast<int>(std::floor(y0 / row_h_));
+    last_ = static_cast<int>(std::ceil(y1 / row_h_));
+  }
+  keep_rows(first_, last_);
+}
+
+// The focus may have moved since the last step (keys come faster than
+// steps, and a screen may set it before its first step): the arrow keys
+// find the neighbours of the row that holds it now.
+int RowList::event(Event* e) {
+  keep_rows(first_, last_);
+  return Container::event(e);
+}
+
+void RowList::loop() {
+  follow_view();
+  Container::loop();
+}
+
+// A paint may come before any step (the picture a transition takes of a
+// new screen) or after a scroll that no step saw yet.
+void RowList::paint() {
+  follow_view();
+  Container::paint();
+}
+
+void RowList::measure() {
+  float mw = row_w_;
+  for (Widget* c : children) {
+    c->measure();
+    mw = std::max(mw, c->nat_w);
+  }
+  content_w = mw;
+  content_h = count_ * row_h_;
+  box_measure();
+  box_resize();
+  layout_children();
+}
+
+void RowList::layout_children() {
+  for (Widget* c : children) {
+    c->x = 0;
+    c->y = c->row * row_h_;
+    c->resize(cw, row_h_);
+  }
 }

@@ -1,5 +1,8 @@
-// Scrolling: ScrollBox, the vertical slider VSlider and ScrollBox2.
+// Scrolling: ScrollBox, the vertical slider VSlider, ScrollBox2 and the
+// long list RowList.
 #pragma once
+
+#include <functional>
 
 #include "ui/layout.h"
 
@@ -66,4 +69,37 @@ class ScrollBox2 : public Table {
   void loop() override;
   void measure() override;
   void sync();  // slider from the box
+};
+
+// A column of rows of one height for lists far longer than their view (a
+// player's thousands of maps): only the rows that meet the view clipping
+// the list, as the culling finds it while the list is stepped or painted,
+// and the focused row with its neighbours (so that the arrow keys find the
+// next one), exist as widgets. The others are built by make(i) when they
+// come into the view and deleted when they leave it; a row's index is its
+// widget's `row`. The list is as high as all its rows, so that the view
+// scrolls over all of them; the first row gives the height of every row.
+class RowList : public Container {
+ public:
+  RowList(int count, std::function<Widget*(int)> make);
+  int count() const { return count_; }
+  float row_h() const { return row_h_; }
+  int event(Event* e) override;
+  void loop() override;
+  void paint() override;
+  void measure() override;
+
+ protected:
+  void layout_children() override;
+
+ private:
+  int count_;
+  std::function<Widget*(int)> make_;
+  float row_w_ = 0, row_h_ = 0;
+  int first_ = 0, last_ = 1;  // the rows in view at the last step or paint
+  // Builds the rows that meet the view and takes down the others.
+  void follow_view();
+  // Keeps the rows first to last - 1 and the focused row's neighbours.
+  void keep_rows(int first, int last);
+  void build_row(int i);
 };

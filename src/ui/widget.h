@@ -203,6 +203,11 @@ class Container : public Widget {
   // Deletes every child and resets the widget settings to their defaults.
   void reset();
 
+  // The band of this container's children's coordinates (top y0 to bottom
+  // y1) that the views clipping it show, as the culling finds it while the
+  // container is stepped or painted; false when no view clips it then.
+  bool view_band(float* y0, float* y1) const;
+
   // Moves the focus of the whole tree to w (null clears it); answers w's
   // focus code.
   int set_focus(Widget* w);

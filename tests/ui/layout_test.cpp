@@ -112,6 +112,25 @@ TEST(Layout, TablesRowsSpansAndWidth) {
   Widget* d = box(10, 10);
   u.add(d);
   EXPECT_EQ(d->col, 1);
+  // Any mix of rows of every length, spans and cells taken out: add() puts each cell into the open row's
+  // first column, from the last cell's on, that no cell or span takes.
+  for (unsigned round = 0, op = 0; round < 40; round++) {
+    Table m;
+    for (int step = 0, row, col; step < 80; step++, op = (op * 1103515245u + 12345u) >> 1) {
+      row = std::max(m.cur_row, 0), col = m.cur_row < 0 ? 0 : m.cur_col;
+      if (op % 9 == 0) m.new_row();
+      if (op % 9 == 1) m.add_at(box(5, 5), op / 7 % 5, row + op / 11 % 3, 1 + op / 9 % 3, 1 + op / 27 % 3);
+      if (op % 9 == 2 && !m.children.empty()) m.remove(m.children[op / 9 % m.children.size()]);
+      if (op % 9 < 3) continue;
+      for (size_t k = 0; k < m.children.size(); k++) {
+        Widget* c = m.children[k];
+        if (c->row <= row && row < c->row + c->row_span && c->col <= col && col < c->col + c->col_span)
+          col = c->col + c->col_span, k = static_cast<size_t>(-1);
+      }
+      m.add(box(5, 5));
+      ASSERT_TRUE(m.children.back()->row == row && m.children.back()->col == col) << step;
+    }
+  }
 }
 
 TEST(Layout, LongLevelTitlesAreCutToTheirBoxAtAWholeCharacter) {

@@ -1,17 +1,12 @@
 // Any byte string through the Ogg Vorbis loader: open, read in uneven steps,
 // seek to the middle and back to the start.
-#include <cstdint>
 #include <vector>
 
-#include "sound/file_reader.h"
 #include "sound/stream_ogg.h"
+#include "stream_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
-  auto* reader = new vz_internal::io::CMemoryReadFile(data, static_cast<int32_t>(size), "f.ogg", false);
-  auto* loader = new vavozovu::CVavOzovuAudioStreamLoaderOGG(nullptr);
-  vavozovu::IAudioStream* s = loader->createAudioStream(reader);
-  if (s) {
+  return fuzz_stream<vavozovu::CVavOzovuAudioStreamLoaderOGG>(data, size, 1u << 20, "f.ogg", [](vavozovu::IAudioStream* s) {
     vavozovu::SAudioStreamFormat f = s->getFormat();
     std::vector<int16_t> buf(4096 * 2);
     int32_t step = 1;
@@ -20,9 +15,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s->readFrames(buf.data(), 4096);
     s->setPosition(0);
     s->readFrames(buf.data(), 17);
-    s->drop();
-  }
-  loader->drop();
-  reader->drop();
-  return 0;
+  });
 }

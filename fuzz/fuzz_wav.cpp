@@ -1,16 +1,11 @@
 // Any byte string through the WAV loader: parse, read in uneven steps, seek.
-#include <cstdint>
 #include <vector>
 
-#include "sound/file_reader.h"
 #include "sound/stream_wav.h"
+#include "stream_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
-  auto* reader = new vz_internal::io::CMemoryReadFile(data, static_cast<int32_t>(size), "f.wav", false);
-  auto* loader = new vavozovu::CVavOzovuAudioStreamLoaderWAV(nullptr);
-  vavozovu::IAudioStream* s = loader->createAudioStream(reader);
-  if (s) {
+  return fuzz_stream<vavozovu::CVavOzovuAudioStreamLoaderWAV>(data, size, 1u << 20, "f.wav", [](vavozovu::IAudioStream* s) {
     vavozovu::SAudioStreamFormat f = s->getFormat();
     std::vector<int16_t> buf(4096 * 2);
     int32_t step = 1;
@@ -19,9 +14,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s->readFrames(buf.data(), 4096);
     s->setPosition(-1);
     s->readFrames(buf.data(), 17);
-    s->drop();
-  }
-  loader->drop();
-  reader->drop();
-  return 0;
+  });
 }

@@ -6,7 +6,8 @@
 #include "stream_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return fuzz_stream<vavozovu::CVavOzovuAudioStreamLoaderOGG>(data, size, 1u << 20, "f.ogg", [](vavozovu::IAudioStream* s) {
+  using Loader = vavozovu::CVavOzovuAudioStreamLoaderOGG;
+  return fuzz_stream<Loader>(data, size, 1u << 20, "f.ogg", [](vavozovu::IAudioStream* s) {
     vavozovu::SAudioStreamFormat f = s->getFormat();
     std::vector<int16_t> buf(4096 * 2);
     int32_t step = 1;

@@ -5,7 +5,8 @@
 #include "stream_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return fuzz_stream<vavozovu::CVavOzovuAudioStreamLoaderWAV>(data, size, 1u << 20, "f.wav", [](vavozovu::IAudioStream* s) {
+  using Loader = vavozovu::CVavOzovuAudioStreamLoaderWAV;
+  return fuzz_stream<Loader>(data, size, 1u << 20, "f.wav", [](vavozovu::IAudioStream* s) {
     vavozovu::SAudioStreamFormat f = s->getFormat();
     std::vector<int16_t> buf(4096 * 2);
     int32_t step = 1;

@@ -56,9 +56,8 @@ TEST_F(LevelsDb, TheTableIsCreatedInTheRightFile) {
   EXPECT_EQ(db_query(game_db(GAME_DB_USER), "select id from levels").len(), 1u);
 }
 
-// A new map's row holds the whole map from the start, as every save writes
-// it; a load brings back the map as saved with bit 7 of every tile cleared;
-// a delete leaves nothing to load.
+// A new map's row holds the whole map from the start, as a save writes it; a
+// load brings it back with bit 7 of every tile cleared; a delete, nothing.
 TEST_F(LevelsDb, SaveLoadAndDelete) {
   make_map("Deep Vault");
   ASSERT_TRUE(levels_create(g.get(), game_pack_level(g.get())));
@@ -87,9 +86,8 @@ TEST_F(LevelsDb, SaveLoadAndDelete) {
   EXPECT_EQ(db_query(game_db(GAME_DB_USER), "select id from levels").len(), 0u);
 }
 
-// Ids are taken by trying them, so rows another copy of the game made are
-// passed over to the next free second; a map that is not there to store
-// leaves no row.
+// Ids held (by another copy of the game, say) are passed over to the next
+// free second; a map that is not there to store leaves no row.
 TEST_F(LevelsDb, ANewMapTakesTheNextFreeIdAndNeverLeavesARowWithoutItsMap) {
   long long now = static_cast<long long>(time(nullptr));
   for (long long held : {now, now + 1, now + 2, now + 4})

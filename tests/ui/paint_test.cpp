@@ -129,7 +129,6 @@ TEST(Paint, ChildrenOutsideTheScrolledViewAreNotPainted) {
   // above it, and so on): every child that meets the view is stepped and
   // painted, wherever the view is scrolled; those far from it are not.
   Container* page = new Container;
-  std::vector<Painted*> kids;
   unsigned seed = 7;
   for (int i = 0; i < 40; i++) {
     seed = seed * 1103515245u + 12345u;
@@ -137,20 +136,19 @@ TEST(Paint, ChildrenOutsideTheScrolledViewAreNotPainted) {
     k->st(SW_WIDTH, 20);
     k->st(SW_HEIGHT, i % 5 == 0 ? 400 : 10 + static_cast<int>(seed >> 24) % 40);
     page->add(k, 0, static_cast<float>((seed >> 8) % 900));
-    kids.push_back(k);
   }
   ScrollBox* view = new ScrollBox(page, 100, 120);
   root.add(view, 300, 0);
   for (int y = 0; y < 1000; y += 13) {
     view->scroll_y = static_cast<float>(y);
-    for (Painted* k : kids) k->paints = k->loops = 0;
+    for (Widget* k : page->children) static_cast<Painted*>(k)->paints = static_cast<Painted*>(k)->loops = 0;
     root.loop();
     paint(root);
-    for (size_t i = 0; i < kids.size(); i++) {
-      const float top = kids[i]->y - y, bottom = top + kids[i]->h;
-      const int want = bottom > 0 && top < 120 ? 1 : bottom < -20 || top > 140 ? 0 : kids[i]->paints;
-      EXPECT_EQ(kids[i]->paints, want) << "child " << i << " view at " << y;
-      EXPECT_EQ(kids[i]->loops, want) << "child " << i << " view at " << y;
+    for (size_t i = 0; i < page->children.size(); i++) {
+      auto* k = static_cast<Painted*>(page->children[i]);
+      const float top = k->y - y, bottom = top + k->h;
+      const int want = bottom > 0 && top < 120 ? 1 : bottom < -20 || top > 140 ? 0 : k->paints;
+      EXPECT_EQ(std::make_pair(k->paints, k->loops), std::make_pair(want, want)) << "child " << i << " view at " << y;
     }
   }
 }

@@ -1,4 +1,4 @@
-// Tests of the database wrapper: text binding, binary round trips, errors, one statement, locks, salvage.
+// Tests of the database wrapper: text binding, binary round trips, errors, one statement, locks.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "util/db.h"
 #include "support/temp_dir.h"
@@ -17,11 +15,7 @@
 namespace {
 class DbTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(tmp_.path().empty());
-    dir_ = tmp_.path();
-    path_ = dir_ + "/test.db";
-  }
+  void SetUp() override { ASSERT_FALSE((dir_ = tmp_.path()).empty()); path_ = dir_ + "/test.db"; }
   void TearDown() override { db_close(db_); }
   TempDir tmp_;
   var quiet_query(const std::string& sql, const var& args = var()) {
@@ -154,43 +148,37 @@ TEST_F(DbTest, ALockedDatabaseWaitsBrieflyThenReportsTheError) {
 // takes writes; one line says so. A sound or merely locked one is left be.
 TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
   const int kRows = 600;
-  std::string noise(20000, 0);
-  for (size_t i = 0; i < noise.size(); i++) noise[i] = static_cast<char>(i * 7919 % 251);
-  struct Case { const char* what; std::function<void(std::string&)> damage; int least_kept; };
-  for (const Case& c : std::vector<Case>{
-           {"sound", [](std::string&) {}, kRows},
-           {"random bytes", [&](std::string& b) { b = noise; }, 0},
-           {"cut to 100 bytes", [](std::string& b) { b.resize(100); }, 0},
-           {"zeroed page", [](std::string& b) { b.replace(b.size() / 8192 * 4096, 4096, 4096, '\0'); }, kRows - 20}}) {
+  ASSERT_TRUE(db_open(db_, path_));
+  db_query(db_, "create table events (n text primary key, data blob)");
+  db_query(db_, "create table other (k text)");
+  db_query(db_, "insert into other values ('kept')");
+  db_query(db_, "begin");
+  for (int i = 0; i < kRows; i++)
+    db_query(db_, "insert into events values (?, ?)", var_list(std::to_string(i), std::string(300, 'a' + i % 26)));
+  db_query(db_, "commit");
+  db_close(db_);
+  const std::string sound = tmp_.read("test.db");
+  struct Case { const char* what; void (*damage)(std::string&); int least_kept; } const cases[] = {
+      {"sound", [](std::string&) {}, kRows},
+      {"random bytes", [](std::string& b) { for (size_t i = 0; i < b.size(); i++) b[i] = static_cast<char>(i * 7919 % 251); }, 0},
+      {"cut to 100 bytes", [](std::string& b) { b.resize(100); }, 0},
+      {"zeroed page", [](std::string& b) { b.replace(b.size() / 8192 * 4096, 4096, 4096, '\0'); }, kRows - 20}};
+  for (const Case& c : cases) {
     std::remove((path_ + ".bad").c_str());
-    std::remove(path_.c_str());
-    ASSERT_TRUE(db_open(db_, path_));
-    db_query(db_, "create table events (n text primary key, data blob)");
-    db_query(db_, "create table other (k text)");
-    db_query(db_, "insert into other values ('kept')");
-    db_query(db_, "begin");
-    for (int i = 0; i < kRows; i++)
-      db_query(db_, "insert into events values (?, ?)", var_list(std::to_string(i), std::string(300, 'a' + i % 26)));
-    db_query(db_, "commit");
-    db_close(db_);
-    std::string before = tmp_.read("test.db");
+    std::string before = sound;
     c.damage(before);
     tmp_.write("test.db", before);
     testing::internal::CaptureStderr();
     ASSERT_TRUE(db_open_salvaging(db_, path_)) << c.what;
     std::string err = testing::internal::GetCapturedStderr();
+    const bool hurt = c.least_kept < kRows;
+    EXPECT_EQ(err.empty(), !hurt) << c.what << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), hurt) << c.what << err;
+    EXPECT_EQ(err.find("kept as " + path_ + ".bad") != std::string::npos, hurt) << c.what << err;
     struct stat st;
-    if (c.least_kept == kRows) {
-      EXPECT_EQ(err, "") << c.what;
-      EXPECT_NE(stat((path_ + ".bad").c_str(), &st), 0) << c.what;
-    } else {
-      EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << err;
-      EXPECT_NE(err.find("kept as " + path_ + ".bad"), std::string::npos) << c.what << err;
-      EXPECT_EQ(tmp_.read("test.db.bad"), before) << c.what;
-      ASSERT_EQ(stat((path_ + ".bad").c_str(), &st), 0);
-      EXPECT_EQ(st.st_mode & 0777, 0600u) << c.what;
-      EXPECT_EQ(quiet_query("pragma quick_check")[0]["quick_check"].str(), "ok") << c.what;
-    }
+    EXPECT_EQ(stat((path_ + ".bad").c_str(), &st) == 0 && (st.st_mode & 0777) == 0600 && tmp_.read("test.db.bad") == before,
+              hurt) << c.what;
+    EXPECT_EQ(quiet_query("pragma quick_check")[0]["quick_check"].str(), "ok") << c.what;
     // Whatever was copied is what was stored, and the copy takes new rows.
     var events = quiet_query("select n, data from events");
     EXPECT_GE(static_cast<int>(events.len()), c.least_kept) << c.what;

@@ -1,7 +1,6 @@
 // Writes and reads the save files, moving unusable ones aside and repairing what a file may hold.
 #include "game/save_files.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,18 +28,15 @@ bool game_write_file(const std::string& path, const void* data, size_t len, mode
 // not destroy what the player had; why names the fault for the log line.
 // The copy may hold the account password: it is the player's only.
 static void keep_unusable(const std::string& path, const std::string& why) {
-  std::string bad = path + ".bad";
-  if (rename(path.c_str(), bad.c_str()) != 0) {
+  std::string bad = path + ".bad", error;
+  if (!file_keep_aside(path, bad, SAVE_PRIVATE_MODE, &error))
     fprintf(stderr, "game_read_block: %s %s; using defaults (cannot keep it as %s: %s)\n", path.c_str(), why.c_str(),
-            bad.c_str(), strerror(errno));
-    return;
-  }
-  if (chmod(bad.c_str(), SAVE_PRIVATE_MODE) != 0) {
+            bad.c_str(), error.c_str());
+  else if (!error.empty())
     fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults (cannot make it private: %s)\n", path.c_str(),
-            why.c_str(), bad.c_str(), strerror(errno));
-    return;
-  }
-  fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
+            why.c_str(), bad.c_str(), error.c_str());
+  else
+    fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults\n", path.c_str(), why.c_str(), bad.c_str());
 }
 
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version) {

@@ -29,10 +29,11 @@ const char* const kIndex = "create index if not exists events_order on events (t
 const char* const kNoStamp = "update events set ts = 0 where ts is null";
 // The rows a pass still has to look at: after its cursor in (ts, n) order,
 // and due (an age outside [0, RELIABLE_RESEND_AGE) or no number at all).
-const char* const kDueFrom = "select n, name, ts from events where (ts, n) > (?, ?) and ifnull(not (ts > ? and ts <= ?), 1) "
+const char* const kDueFrom = "select n, name, ts from events where (ts, n) > (?, ?) and not (ts > ? and ts <= ?) "
                              "order by ts, n limit 8";
-const char* const kDueFirst = "select n, name, ts from events where ifnull(not (ts > ? and ts <= ?), 1) "
-                              "order by ts, n limit 8";
+// The cursor of a new pass: before every stamp (every row has one once the
+// table is opened).
+const char* const kBeforeEveryStamp = "-9223372036854775808";
 
 struct Unstored {
   std::string name;
@@ -68,7 +69,7 @@ struct Outbox {
   // A pass sends only as slots free, over many frames: it walks the stored
   // entries in (ts, n) order from a cursor, then those held in memory. The
   // first `ahead` waiting entries were queued before the pass and go first.
-  bool sweeping = false, in_memory = false, started = false;
+  bool sweeping = false, in_memory = false;
   var cursor_ts, cursor_n;
   std::string memory_cursor;
   size_t ahead = 0;
@@ -225,10 +226,7 @@ bool sweep_next(Waiting* next) {
       continue;
     }
     var old = std::to_string(now - RELIABLE_RESEND_AGE), at = std::to_string(now);
-    var rows = !b.db.db ? var()
-               : b.started ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at))
-                           : db_query(b.db, kDueFirst, var_list(old, at));
-    b.started = true;
+    var rows = b.db.db ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at)) : var();
     for (size_t i = 0; i < rows.len(); i++) b.batch.push_back({var_str(rows[i]["n"]), var_str(rows[i]["name"])});
     if (rows.len() == 0) {
       b.in_memory = true;
@@ -273,7 +271,9 @@ void fill_slots() {
 void start_sweep() {
   Outbox& b = box();
   b.sweeping = true;
-  b.in_memory = b.started = false;
+  b.in_memory = false;
+  b.cursor_ts = kBeforeEveryStamp;
+  b.cursor_n = "";
   b.memory_cursor.clear();
   b.batch.clear();
   b.ahead = b.waiting.size();

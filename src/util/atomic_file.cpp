@@ -220,3 +220,13 @@ bool atomic_write_file(const std::string& path, const void* data, size_t len, mo
   remove_leftovers(path);
   return true;
 }
+
+bool file_keep_aside(const std::string& path, const std::string& bad, mode_t mode, std::string* why) {
+  why->clear();
+  if (rename(path.c_str(), bad.c_str()) != 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  if (chmod(bad.c_str(), mode) != 0) *why = std::strerror(errno);
+  return true;
+}

@@ -22,3 +22,9 @@
 // previous file as it was and answers false.
 bool atomic_write_file(const std::string& path, const void* data, size_t len,
                        mode_t mode = 0644);
+
+// Moves a file that cannot be used aside to bad (replacing an older one
+// there), so that nothing written later destroys what it held, and narrows
+// bad to mode. False, with the reason in *why, when it cannot be moved; true
+// with *why set when it was moved but could not be narrowed.
+bool file_keep_aside(const std::string& path, const std::string& bad, mode_t mode, std::string* why);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "util/atomic_file.h"
 #include "util/db.h"
 #include "util/error.h"
 
@@ -182,8 +183,6 @@ bool copy_database(sqlite3* from, sqlite3* to, Tally& t) {
   return run(to, "commit");
 }
 
-std::string errno_text() { return strerror(errno); }
-
 void remove_with_sidecars(const std::string& path) {
   std::remove(path.c_str());
   for (const char* s : kSidecars) std::remove((path + s).c_str());
@@ -193,14 +192,13 @@ void remove_with_sidecars(const std::string& path) {
 // the reason in *note, when it cannot be moved.
 bool keep_aside(const std::string& path, const std::string& bad, std::string* note) {
   remove_with_sidecars(bad);
-  if (rename(path.c_str(), bad.c_str()) != 0) {
-    *note = "it cannot be kept as " + bad + ": " + errno_text();
+  std::string why;
+  if (!file_keep_aside(path, bad, kKeptMode, &why)) {
+    *note = "it cannot be kept as " + bad + ": " + why;
     return false;
   }
-  for (const char* s : kSidecars) {
-    if (rename((path + s).c_str(), (bad + s).c_str()) == 0) chmod((bad + s).c_str(), kKeptMode);
-  }
-  if (chmod(bad.c_str(), kKeptMode) != 0) *note = " (it cannot be made private: " + errno_text() + ")";
+  if (!why.empty()) *note = " (it cannot be made private: " + why + ")";
+  for (const char* s : kSidecars) file_keep_aside(path + s, bad + s, kKeptMode, &why);
   return true;
 }
 }  // namespace
@@ -224,7 +222,7 @@ bool db_open_salvaging(DBWrap& db, const std::string& path) {
   if (swapped && stat(path.c_str(), &st) == 0) chmod(fresh.c_str(), st.st_mode & 0777);
   swapped = swapped && keep_aside(path, bad, &note);
   if (swapped && rename(fresh.c_str(), path.c_str()) != 0) {
-    note = "the new database cannot take its place: " + errno_text();
+    note = std::string("the new database cannot take its place: ") + strerror(errno);
     rename(bad.c_str(), path.c_str());
     swapped = false;
   }

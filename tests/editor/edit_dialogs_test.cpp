@@ -68,13 +68,12 @@ struct EditDialogs : EditorGame {
     EXPECT_EQ(slot(slot_index), "dXYzbe");
     // Up and Down take the focus out of the field.
     for (int k : {GK_UP, GK_DOWN}) {
-      root_select(field);
+      current()->root.set_focus(field);
       key(k);
       EXPECT_NE(focused(), field) << k;
     }
-    root_select(field);
+    current()->root.set_focus(field);
   }
-  void root_select(Widget* w) { current()->root.set_focus(w); }
   static std::string read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});

@@ -68,13 +68,12 @@ struct EditDialogs : EditorGame {
     EXPECT_EQ(slot(slot_index), "dXYzbe");
     // Up and Down take the focus out of the field.
     for (int k : {GK_UP, GK_DOWN}) {
-      root_select(field);
+      current()->root.set_focus(field);
       key(k);
       EXPECT_NE(focused(), field) << k;
     }
-    root_select(field);
+    current()->root.set_focus(field);
   }
-  void root_select(Widget* w) { current()->root.set_focus(w); }
   static std::string read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});
@@ -136,13 +135,14 @@ TEST_F(EditDialogs, MenuEntriesTitleFormAndDeletion) {
   // The drawing screen's status texts are set before its first picture,
   // which a transition captures before any step runs.
   g->transition(TRANS_NONE, STATE_EDIT_MAIN);
-  std::vector<std::string> at_entry;
-  for (const char* name : {"title", "hint", "pos"}) at_entry.push_back(current()->root.find(name)->get_value_s());
+  auto status = [&] {
+    std::vector<std::string> texts;
+    for (const char* name : {"title", "hint", "pos"}) texts.push_back(current()->root.find(name)->get_value_s());
+    return texts;
+  };
+  std::vector<std::string> at_entry = status();
   game_headless_run(1);
-  for (const char* name : {"title", "hint", "pos"}) {
-    EXPECT_EQ(current()->root.find(name)->get_value_s(), at_entry.front()) << name;
-    at_entry.erase(at_entry.begin());
-  }
+  EXPECT_EQ(status(), at_entry);
   g->transition(TRANS_NONE, STATE_EDIT_MENU);
   // Shown cut to one line, the long title leaves the column inside the view.
   buttons.clear();
@@ -400,33 +400,27 @@ TEST_F(EditDialogs, LongTextsLieOnTheDialogGroundInsideTheView) {
 // Every page the game opens lies on the service TUNNELWICK_SERVICE names,
 // whichever screen opens it.
 TEST_F(EditDialogs, EveryPageLinkFollowsTheService) {
-  auto go = [&](int id) {
-    g->transition(TRANS_NONE, id);
-    settle();
+  struct Link {
+    int screen;
+    const char* button;
+    const char* page;
+  };
+  const Link links[] = {
+      {STATE_EDIT_MENU, "View Tutorials", WEB_PAGE_TUTORIAL}, {STATE_EDIT_HELP, "View Tutorials", WEB_PAGE_TUTORIAL},
+      {STATE_MENUS_MAIN, "Become a Fan", WEB_PAGE_FAN},       {STATE_MENUS_PLAY, "Leaderboard", WEB_PAGE_SCORES},
+      {STATE_MENUS_SETTINGS, "New Account", WEB_PAGE_SIGNUP},
   };
   static_cast<MenusSettings*>(state_get(STATE_MENUS_SETTINGS))->settings_tab = PAGE_OPTIONS;
   for (const char* service : {"127.0.0.1:2", "127.0.0.2:8080"}) {
     setenv("TUNNELWICK_SERVICE", service, 1);
-    auto opened = [&](const char* how, const char* page) {
-      std::string link = g_driver->last_weblink;
-      EXPECT_EQ(link.rfind(std::string("http://") + service + page, 0), 0u) << how << ": " << link;
+    for (const Link& l : links) {
+      g->transition(TRANS_NONE, l.screen);
+      settle();
       g_driver->last_weblink.clear();
-    };
-    go(STATE_EDIT_MENU);
-    click("View Tutorials");
-    opened("editor menu", WEB_PAGE_TUTORIAL);
-    go(STATE_EDIT_HELP);
-    click("View Tutorials");
-    opened("editor help", WEB_PAGE_TUTORIAL);
-    go(STATE_MENUS_MAIN);
-    click("Become a Fan");
-    opened("main menu", WEB_PAGE_FAN);
-    go(STATE_MENUS_PLAY);
-    click("Leaderboard");
-    opened("sector screen", WEB_PAGE_SCORES);
-    go(STATE_MENUS_SETTINGS);
-    click("New Account");
-    opened("settings", WEB_PAGE_SIGNUP);
+      click(l.button);
+      std::string link = g_driver->last_weblink;
+      EXPECT_EQ(link.rfind(std::string("http://") + service + l.page, 0), 0u) << l.button << " on " << l.screen << ": " << link;
+    }
   }
 }
 

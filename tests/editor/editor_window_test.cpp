@@ -129,11 +129,9 @@ TEST_F(EditorWindow, MakeAMapPlayTestItAndFindItAgain) {
   ASSERT_EQ(g->state, STATE_EDIT_TEXT);
   // The title typed with a slip mended by the arrows and Home.
   type_text("Wls");
-  type_key(SDLK_LEFT);
-  type_key(SDLK_LEFT);
+  for (int sym : {SDLK_LEFT, SDLK_LEFT}) type_key(sym);
   type_text("al");
-  type_key(SDLK_RIGHT);
-  type_key(SDLK_HOME);
+  for (int sym : {SDLK_RIGHT, SDLK_HOME}) type_key(sym);
   type_text("A ");
   type_key(SDLK_END);
   type_text("!");

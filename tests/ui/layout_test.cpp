@@ -266,10 +266,14 @@ TEST(Layout, ScrollBoxFollowsTheFocusOnlyWhenItMoves) {
 
 namespace {
 struct Counted : Widget {
-  int measures = 0;
+  int measures = 0, steps = 0;
   void measure() override {
     measures++;
     Widget::measure();
+  }
+  void loop() override {
+    steps++;
+    Widget::loop();
   }
 };
 }  // namespace
@@ -311,23 +315,13 @@ TEST(Layout, TheRootLaysOutOnlyAfterAChange) {
   EXPECT_EQ(c->measures, n + 3);
 }
 
-namespace {
-struct Stepped : Widget {
-  int steps = 0;
-  void loop() override {
-    steps++;
-    Widget::loop();
-  }
-};
-}  // namespace
-
 TEST(Layout, AScrolledViewStepsWhatItShowsAndEveryFadeRunsOn) {
   tw_test::env();
   Container root;
   Table* list = new Table;
-  Stepped* rows[40];
+  Counted* rows[40];
   for (int i = 0; i < 40; i++) {
-    rows[i] = new Stepped;
+    rows[i] = new Counted;
     rows[i]->st(SW_WIDTH, 100);
     rows[i]->st(SW_HEIGHT, 50);
     rows[i]->st(SW_OVERLAY_ALPHA, 0);
@@ -345,7 +339,7 @@ TEST(Layout, AScrolledViewStepsWhatItShowsAndEveryFadeRunsOn) {
     std::vector<int> out;
     for (int i = 0; i < 40; i++)
       if (rows[i]->steps) out.push_back(i);
-    for (Stepped* r : rows) r->steps = 0;
+    for (Counted* r : rows) r->steps = 0;
     return out;
   };
   root.loop();

@@ -266,10 +266,14 @@ TEST(Layout, ScrollBoxFollowsTheFocusOnlyWhenItMoves) {
 
 namespace {
 struct Counted : Widget {
-  int measures = 0;
+  int measures = 0, steps = 0;
   void measure() override {
     measures++;
     Widget::measure();
+  }
+  void loop() override {
+    steps++;
+    Widget::loop();
   }
 };
 }  // namespace
@@ -311,23 +315,13 @@ TEST(Layout, TheRootLaysOutOnlyAfterAChange) {
   EXPECT_EQ(c->measures, n + 3);
 }
 
-namespace {
-struct Stepped : Widget {
-  int steps = 0;
-  void loop() override {
-    steps++;
-    Widget::loop();
-  }
-};
-}  // namespace
-
 TEST(Layout, AScrolledViewStepsWhatItShowsAndEveryFadeRunsOn) {
   tw_test::env();
   Container root;
   Table* list = new Table;
-  Stepped* rows[40];
+  Counted* rows[40];
   for (int i = 0; i < 40; i++) {
-    rows[i] = new Stepped;
+    rows[i] = new Counted;
     rows[i]->st(SW_WIDTH, 100);
     rows[i]->st(SW_HEIGHT, 50);
     rows[i]->st(SW_OVERLAY_ALPHA, 0);
@@ -341,17 +335,17 @@ TEST(Layout, AScrolledViewStepsWhatItShowsAndEveryFadeRunsOn) {
   holder->add(list, 0, 0);
   ScrollBox* sb = new ScrollBox(holder, 100, 120);
   root.add(sb, 0, 0);
-  auto stepped = [&] {
+  // The rows that one step of the root steps.
+  auto step = [&] {
+    for (Counted* r : rows) r->steps = 0;
+    root.loop();
     std::vector<int> out;
     for (int i = 0; i < 40; i++)
       if (rows[i]->steps) out.push_back(i);
-    for (Stepped* r : rows) r->steps = 0;
     return out;
   };
-  root.loop();
-  stepped();
-  root.loop();
-  EXPECT_EQ(stepped(), (std::vector<int>{0, 1, 2}));
+  step();
+  EXPECT_EQ(step(), (std::vector<int>{0, 1, 2}));
   // A fade started in the view runs on, tick by tick, once scrolled out of
   // it; the row is stepped only while it fades.
   send(root, pointer(EVT_MOTION, 50, 75, 0));
@@ -359,15 +353,11 @@ TEST(Layout, AScrolledViewStepsWhatItShowsAndEveryFadeRunsOn) {
   root.loop();
   EXPECT_FLOAT_EQ(rows[1]->style.alpha(SW_OVERLAY_ALPHA), 51 / 255.0f);
   sb->scroll_y = 1010;
-  stepped();
-  root.loop();
-  EXPECT_EQ(stepped(), (std::vector<int>{1, 20, 21, 22}));
+  EXPECT_EQ(step(), (std::vector<int>{1, 20, 21, 22}));
   EXPECT_FLOAT_EQ(rows[1]->style.alpha(SW_OVERLAY_ALPHA), 102 / 255.0f);
   for (int i = 0; i < 3; i++) root.loop();
   EXPECT_FLOAT_EQ(rows[1]->style.alpha(SW_OVERLAY_ALPHA), 1.0f);
-  stepped();
-  root.loop();
-  EXPECT_EQ(stepped(), (std::vector<int>{20, 21, 22}));
+  EXPECT_EQ(step(), (std::vector<int>{20, 21, 22}));
   // A fading row taken out of the tree takes its fade with it: row 1
   // fades out, row 21 in.
   send(root, pointer(EVT_MOTION, 50, 65, 0));

@@ -160,22 +160,20 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
     backend->play_sample(1, "first", 1.0f, x, y);
     return heard(100);
   };
-  const std::pair<int16_t, int16_t> eighth = at(8, 0), share16 = at(6.25f, 0), far = at(25, 0);
-  const std::pair<int16_t, int16_t> whole = at(1, 0);
-  EXPECT_EQ(eighth.first, 0);
-  EXPECT_GT(eighth.second, 0);
-  for (float y : {4.0f, -4.0f}) {
-    EXPECT_EQ(at(0, y).first, eighth.second) << y;
-    EXPECT_EQ(at(0, y).second, eighth.second) << y;
+  // The right voice of a play `d` units to the right; none for 0.
+  auto rightAt = [&](float d) { return d > 0 ? at(d, 0).second : int16_t{0}; };
+  EXPECT_EQ(rightAt(1), 9000);
+  EXPECT_GT(rightAt(8), 0);
+  // Each voice of a place as the right voice `d` units to the right.
+  const struct {
+    float x, y, left, right;
+  } places[] = {{8, 0, 0, 8},        {0, 4, 8, 8},      {0, -4, 8, 8},   {-8, 0, 8, 0},
+                {3, 4, 25, 6.25f},   {-3, -4, 6.25f, 25}, {0.5f, 0, 0, 1}};
+  for (const auto& p : places) {
+    const std::pair<int16_t, int16_t> lr = at(p.x, p.y);
+    EXPECT_EQ(lr.first, rightAt(p.left)) << p.x << "," << p.y;
+    EXPECT_EQ(lr.second, rightAt(p.right)) << p.x << "," << p.y;
   }
-  EXPECT_EQ(at(-8, 0).first, eighth.second);
-  EXPECT_EQ(at(-8, 0).second, 0);
-  EXPECT_EQ(at(3, 4).second, share16.second);
-  EXPECT_EQ(at(3, 4).first, far.second);
-  EXPECT_EQ(at(-3, -4).first, share16.second);
-  EXPECT_EQ(whole.second, 9000);
-  EXPECT_EQ(at(0.5f, 0).second, 9000);
-  EXPECT_EQ(at(0.5f, 0).first, 0);
   engine->stopAllSounds();
 
   // Music: a new volume is heard at once; a stopped track is silent.

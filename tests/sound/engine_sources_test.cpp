@@ -71,10 +71,8 @@ TEST_F(EngineTest, SourcesByName) {
   const struct {
     int channels, rate;
     ESampleFormat format;
-  } badFormats[] = {{3, 44100, ESF_S16},
-                    {0, 44100, ESF_S16},
-                    {1, 0, ESF_S16},
-                    {1, 44100, static_cast<ESampleFormat>(ESF_S16 + 1)}};
+  } badFormats[] = {
+      {3, 44100, ESF_S16}, {0, 44100, ESF_S16}, {1, 0, ESF_S16}, {1, 44100, static_cast<ESampleFormat>(ESF_S16 + 1)}};
   for (const auto& bad : badFormats) {
     SAudioStreamFormat f = s16Format(bad.channels, bad.rate, 100);
     f.SampleFormat = bad.format;

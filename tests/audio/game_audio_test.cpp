@@ -139,18 +139,14 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
   EXPECT_EQ(lr.first, 0);
   // A third of the volume is -1098 hundredths of a decibel in the buffer.
   EXPECT_NEAR(lr.second, 9000 * std::pow(10.0, -1098 / 2000.0), 2);
-  // The slots of the two plays so far, then 30 more: the last positioned
-  // play still sounds; the next sample reuses its slot and stops both of
-  // its voices.
-  for (int i = 0; i < 30; i++) backend->play_sample(2, "other", 0.01f, 0, 0);
-  engine->update();
-  EXPECT_TRUE(engine->isCurrentlyPlaying("first"));
-  backend->play_sample(2, "other", 0.01f, 0, 0);
-  engine->update();
-  EXPECT_TRUE(engine->isCurrentlyPlaying("first"));  // slot 0 held the stopped one
-  backend->play_sample(2, "other", 0.01f, 0, 0);
-  engine->update();
-  EXPECT_FALSE(engine->isCurrentlyPlaying("first"));
+  // Plays 3 to 32 take the free slots and the 33rd slot 0, which held the
+  // stopped play: the positioned play sounds on until the 34th reuses its
+  // slot and stops both of its voices.
+  for (int play = 3; play <= 34; ++play) {
+    backend->play_sample(2, "other", 0.01f, 0, 0);
+    engine->update();
+    EXPECT_EQ(engine->isCurrentlyPlaying("first"), play < 34) << play;
+  }
   EXPECT_TRUE(engine->isCurrentlyPlaying("other"));
   // Each voice is the volume over the distance (never above the volume
   // nearer than one unit) times its side's share, 0.5 + 0.5 x / distance to
@@ -160,22 +156,20 @@ TEST(AudioVoices, AThirtyThirdSampleStopsTheOldestSlotsSoundsAndVoicesFollowTheP
     backend->play_sample(1, "first", 1.0f, x, y);
     return heard(100);
   };
-  const std::pair<int16_t, int16_t> eighth = at(8, 0), share16 = at(6.25f, 0), far = at(25, 0);
-  const std::pair<int16_t, int16_t> whole = at(1, 0);
-  EXPECT_EQ(eighth.first, 0);
-  EXPECT_GT(eighth.second, 0);
-  for (float y : {4.0f, -4.0f}) {
-    EXPECT_EQ(at(0, y).first, eighth.second) << y;
-    EXPECT_EQ(at(0, y).second, eighth.second) << y;
+  // The right voice of a play `d` units to the right; none for 0.
+  auto rightAt = [&](float d) { return d > 0 ? at(d, 0).second : int16_t{0}; };
+  EXPECT_EQ(rightAt(1), 9000);
+  EXPECT_GT(rightAt(8), 0);
+  // Each voice of a place as the right voice `d` units to the right.
+  const struct {
+    float x, y, left, right;
+  } places[] = {{8, 0, 0, 8},        {0, 4, 8, 8},      {0, -4, 8, 8},   {-8, 0, 8, 0},
+                {3, 4, 25, 6.25f},   {-3, -4, 6.25f, 25}, {0.5f, 0, 0, 1}};
+  for (const auto& p : places) {
+    const std::pair<int16_t, int16_t> lr = at(p.x, p.y);
+    EXPECT_EQ(lr.first, rightAt(p.left)) << p.x << "," << p.y;
+    EXPECT_EQ(lr.second, rightAt(p.right)) << p.x << "," << p.y;
   }
-  EXPECT_EQ(at(-8, 0).first, eighth.second);
-  EXPECT_EQ(at(-8, 0).second, 0);
-  EXPECT_EQ(at(3, 4).second, share16.second);
-  EXPECT_EQ(at(3, 4).first, far.second);
-  EXPECT_EQ(at(-3, -4).first, share16.second);
-  EXPECT_EQ(whole.second, 9000);
-  EXPECT_EQ(at(0.5f, 0).second, 9000);
-  EXPECT_EQ(at(0.5f, 0).first, 0);
   engine->stopAllSounds();
 
   // Music: a new volume is heard at once; a stopped track is silent.

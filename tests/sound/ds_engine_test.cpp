@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -493,6 +494,21 @@ std::vector<uint8_t> runningBlock(ISound* s, DsEffectKind kind) {
   return {};
 }
 
+// Just beyond that end of the range: the next whole number or float.
+double outside(const EffectRanges::Range& r, double end) {
+  const bool low = end == r.lo;
+  return r.integer ? end + (low ? -1 : 1) : std::nextafter(static_cast<float>(end), low ? -1e30f : 1e30f);
+}
+
+// The running effect's parameter block as its structure.
+template <typename Params>
+Params runningParams(ISound* s, DsEffectKind kind) {
+  std::vector<uint8_t> block = runningBlock(s, kind);
+  Params p{};
+  if (block.size() == sizeof p) std::memcpy(&p, block.data(), sizeof p);
+  return p;
+}
+
 }  // namespace
 
 TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) {
@@ -506,9 +522,8 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
       ISoundEffectControl* c = s->getSoundEffectControl();
       ASSERT_NE(c, nullptr);
       // Refused while off: the effect stays off and later enables work.
-      EffectRanges::Range r0 = fx.ranges[0];
       std::vector<double> bad = fx.defaults;
-      bad[r0.arg] = r0.integer ? r0.hi + 1 : std::nextafter(static_cast<float>(r0.hi), 1e30f);
+      bad[fx.ranges[0].arg] = outside(fx.ranges[0], fx.ranges[0].hi);
       EXPECT_FALSE(fx.enable(c, bad)) << fx.name;
       EXPECT_FALSE(fx.enabled(c)) << fx.name;
       EXPECT_TRUE(runningBlock(s, fx.kind).empty()) << fx.name;
@@ -522,10 +537,8 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
           EXPECT_TRUE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << end;
           std::vector<uint8_t> taken = runningBlock(s, fx.kind);
           // Just outside the end: refused, the last settings keep running.
-          double outside = r.integer ? end + (end == r.lo ? -1 : 1)
-                                     : std::nextafter(static_cast<float>(end), end == r.lo ? -1e30f : 1e30f);
-          p[r.arg] = outside;
-          EXPECT_FALSE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << outside;
+          p[r.arg] = outside(r, end);
+          EXPECT_FALSE(fx.enable(c, p)) << fx.name << " argument " << r.arg << " = " << p[r.arg];
           EXPECT_TRUE(fx.enabled(c)) << fx.name;
           EXPECT_EQ(runningBlock(s, fx.kind), taken) << fx.name << " argument " << r.arg;
           last = taken;
@@ -548,19 +561,15 @@ TEST_F(DsEngine, EveryEffectTakesBothEndsOfEveryRangeAndARefusalChangesNothing) 
   for (int32_t code = 0; code < 5; ++code)
     for (bool sine : {true, false}) {
       ASSERT_TRUE(c->enableChorus(50, 10, 25, 1.1f, sine, 16, degrees[code]));
-      DsFxChorus chorus;
-      std::memcpy(&chorus, runningBlock(s, DSFX_CHORUS).data(), sizeof chorus);
+      const DsFxChorus chorus = runningParams<DsFxChorus>(s, DSFX_CHORUS);
       EXPECT_EQ(chorus.phase, code) << degrees[code];
       EXPECT_EQ(chorus.waveform, sine ? 1 : 0);
       ASSERT_TRUE(c->enableFlanger(50, 100, -50, 0.25f, sine, 2, code));
-      DsFxFlanger flanger;
-      std::memcpy(&flanger, runningBlock(s, DSFX_FLANGER).data(), sizeof flanger);
+      const DsFxFlanger flanger = runningParams<DsFxFlanger>(s, DSFX_FLANGER);
       EXPECT_EQ(flanger.phase, code);
       EXPECT_EQ(flanger.waveform, sine ? 1 : 0);
       ASSERT_TRUE(c->enableGargle(20, sine));
-      DsFxGargle gargle;
-      std::memcpy(&gargle, runningBlock(s, DSFX_GARGLE).data(), sizeof gargle);
-      EXPECT_EQ(gargle.waveShape, sine ? 0u : 1u);
+      EXPECT_EQ(runningParams<DsFxGargle>(s, DSFX_GARGLE).waveShape, sine ? 0u : 1u);
     }
   EXPECT_FALSE(c->enableGargle(-5));
   s->drop();
@@ -579,10 +588,9 @@ TEST_F(DsEngine, BuffersWithoutGlobalFocusAreSilentWhileTheWindowHasNoInputFocus
       for (ISoundSource* src : {buffered, streamed}) {
         ISound* s = e->play2D(src, true, false, true);
         ASSERT_NE(s, nullptr);
-        const bool muted = options != 0;
         EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], 8000);
         sys_audio_set_focus(false);
-        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], muted ? 0 : 8000) << driver << " " << options;
+        EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], options ? 0 : 8000) << driver << " " << options;
         sys_audio_set_focus(true);
         EXPECT_EQ(play(e, 2205, 2205)[2 * 2000], 8000) << driver << " " << options;
         s->stop();
@@ -621,24 +629,21 @@ TEST_F(DsEngine, StreamPositionsAreTheFramesHeardModuloTheLength) {
           heard += n;
         }
       };
-      for (int64_t at : {int64_t(4409), int64_t(4410), int64_t(len - 1)}) {
-        advance(at);
-        EXPECT_EQ(sound->getPlayPosition(), ms(at)) << driver << " looped " << looped << " at " << at;
-      }
-      if (looped) {
-        for (int64_t at : {int64_t(len), int64_t(len + 440), int64_t(len + 441), int64_t(2 * len - 1),
-                           int64_t(2 * len + 4410)}) {
-          advance(at);
-          EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " at " << at;
+      // Heard through stream frame `at` of a start `start` frames ago.
+      auto expectAt = [&](int64_t start, std::initializer_list<int64_t> ats) {
+        for (int64_t at : ats) {
+          advance(start + at);
+          EXPECT_EQ(sound->getPlayPosition(), ms(at % len))
+              << driver << " looped " << looped << " from " << start << " at " << at;
         }
+      };
+      expectAt(0, {4409, 4410, len - 1});
+      if (looped) {
+        expectAt(0, {len, len + 440, len + 441, 2 * len - 1, 2 * len + 4410});
         // A new start: frame 30429 of the stream, 441 frames before its end.
         ASSERT_TRUE(sound->setPlayPosition(690));
         EXPECT_EQ(sound->getPlayPosition(), 690);
-        const int64_t start = heard - 30429;
-        for (int64_t at : {int64_t(len - 1), int64_t(len), int64_t(len + 4409)}) {
-          advance(start + at);
-          EXPECT_EQ(sound->getPlayPosition(), ms(at % len)) << driver << " from 690 ms at " << at;
-        }
+        expectAt(heard - 30429, {len - 1, len, len + 4409});
         // Past the end is the end, which is the start again.
         ASSERT_TRUE(sound->setPlayPosition(5000));
         EXPECT_EQ(sound->getPlayPosition(), 0);
@@ -695,15 +700,18 @@ TEST_F(DsEngine, SetPlayPositionLandsOnTheFrameOfTheMilliseconds) {
     ISoundEngine* e = make(driver, 0, &log);
     ASSERT_NE(e, nullptr);
     ISound* sound = e->play2D(pcm(e, "b", s, 2), false, true, true);
-    for (int32_t at : {1, 10, 23, 999}) {
-      ASSERT_TRUE(sound->setPlayPosition(at));
-      int64_t frame = static_cast<int64_t>(at) * 44100 / 1000;
-      EXPECT_EQ(sound->getPlayPosition(), static_cast<int32_t>(frame * 1000 / 44100)) << at;
+    // Milliseconds set, the frame they start, the whole milliseconds before it.
+    const struct {
+      int32_t set, frame, position;
+    } starts[] = {{1, 44, 0}, {10, 441, 10}, {23, 1014, 22}, {999, 44055, 998}};
+    for (const auto& at : starts) {
+      ASSERT_TRUE(sound->setPlayPosition(at.set));
+      EXPECT_EQ(sound->getPlayPosition(), at.position) << at.set;
       sound->setIsPaused(false);
       std::vector<int16_t> out = play(e, 1, 1);
       sound->setIsPaused(true);
-      EXPECT_EQ(out[0], s[2 * frame]) << driver << " " << at;
-      EXPECT_EQ(out[1], s[2 * frame + 1]) << driver << " " << at;
+      EXPECT_EQ(out[0], s[2 * at.frame]) << driver << " " << at.set;
+      EXPECT_EQ(out[1], s[2 * at.frame + 1]) << driver << " " << at.set;
     }
     EXPECT_FALSE(sound->setPlayPosition(1000));  // past the end
     sound->drop();
@@ -724,18 +732,23 @@ TEST_F(DsEngine, SettingsReachThePlayingBufferWithinItsRange) {
   ISoundSource* src = pcm(e, "b", s, 2);
   ISound* snd = e->play2D(src, true, false, true);
   DsBuffer* b = dynamic_cast<CVavOzovuDSSound*>(snd)->getBuffer();
-  const struct {
-    float volume;
-    int32_t millibels;
-  } volumes[] = {{1, 0}, {0.5f, -693}, {1 / 3.0f, -1098}, {1e-4f, -9210}, {0.25f, -1386},
-                 {2, 0},  {0, -10000},  {4.5e-5f, -10000}, {-1, -10000}};
-  for (const auto& c : volumes) {
-    snd->setVolume(c.volume);
-    e->update();
-    int32_t mb = 1;
-    b->GetVolume(&mb);
-    EXPECT_EQ(mb, c.millibels) << c.volume;
-  }
+  struct Reach {
+    float set;
+    int32_t held;
+  };
+  auto reaches = [&](void (ISound::*set)(float), int32_t (DsBuffer::*get)(int32_t*),
+                     std::initializer_list<Reach> cases) {
+    for (const Reach& c : cases) {
+      (snd->*set)(c.set);
+      e->update();
+      int32_t held = 1;
+      (b->*get)(&held);
+      EXPECT_EQ(held, c.held) << c.set;
+    }
+  };
+  reaches(&ISound::setVolume, &DsBuffer::GetVolume,
+          {{1, 0}, {0.5f, -693}, {1 / 3.0f, -1098}, {1e-4f, -9210}, {0.25f, -1386}, {2, 0}, {0, -10000},
+           {4.5e-5f, -10000}, {-1, -10000}});
   snd->setVolume(1);
   for (bool looped : {false, true}) {
     snd->setIsLooped(looped);
@@ -743,17 +756,8 @@ TEST_F(DsEngine, SettingsReachThePlayingBufferWithinItsRange) {
     b->GetStatus(&status);
     EXPECT_EQ(status, DSBSTATUS_PLAYING | (looped ? DSBSTATUS_LOOPING : 0u)) << looped;
   }
-  const struct {
-    float pan;
-    int32_t hundredths;
-  } pans[] = {{0, 0}, {0.5f, -5000}, {-0.25f, 2500}, {1, -10000}, {0.2f, -2000}, {2, -10000}, {-3, 10000}};
-  for (const auto& c : pans) {
-    snd->setPan(c.pan);
-    e->update();
-    int32_t p = 1;
-    b->GetPan(&p);
-    EXPECT_EQ(p, c.hundredths) << c.pan;
-  }
+  reaches(&ISound::setPan, &DsBuffer::GetPan,
+          {{0, 0}, {0.5f, -5000}, {-0.25f, 2500}, {1, -10000}, {0.2f, -2000}, {2, -10000}, {-3, 10000}});
   // The engine's volume scales every sound, hardware 3D ones too; a 3D
   // buffer takes the sound's minimum distance, 1 when it has none.
   e->setSoundVolume(0.5f);

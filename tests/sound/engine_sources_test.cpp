@@ -42,9 +42,9 @@ TEST_F(EngineTest, SourcesByName) {
   ISoundSource* alias = engine_->addSoundSourceAlias(a, "quiet");
   // Default volumes are kept within 0..1; distances of 0 or less stand for
   // the engine's defaults.
-  for (float v : {-1.0f, 0.0f, 0.25f, 1.0f, 2.0f}) {
-    alias->setDefaultVolume(v);
-    EXPECT_FLOAT_EQ(alias->getDefaultVolume(), v < 0 ? 0 : (v > 1 ? 1 : v));
+  for (auto [set, kept] : {std::pair{-1.0f, 0.0f}, {0.0f, 0.0f}, {0.25f, 0.25f}, {1.0f, 1.0f}, {2.0f, 1.0f}}) {
+    alias->setDefaultVolume(set);
+    EXPECT_FLOAT_EQ(alias->getDefaultVolume(), kept) << set;
   }
   engine_->setDefault3DSoundMinDistance(3);
   engine_->setDefault3DSoundMaxDistance(30);
@@ -68,17 +68,17 @@ TEST_F(EngineTest, SourcesByName) {
   EXPECT_EQ(captureLog([&] { engine_->addSoundSourceFromMemory(nullptr, 10, "empty"); }),
             "Cannot add sound source from empty memory: empty\n");
   // Raw samples: mono or stereo, 8 or 16 bits, at a rate.
-  for (int bad = 0; bad < 4; ++bad) {
-    SAudioStreamFormat f;
-    f.ChannelCount = bad == 0 ? 3 : (bad == 1 ? 0 : 1);
-    f.SampleRate = bad == 2 ? 0 : 44100;
-    f.SampleFormat = bad == 3 ? static_cast<ESampleFormat>(ESF_S16 + 1) : ESF_S16;
-    f.FrameCount = 100;
-    std::string name = "raw" + std::to_string(bad);
-    EXPECT_EQ(captureLog([&] {
-                EXPECT_EQ(engine_->addSoundSourceFromPCMData(pcm.data(), 200, name.c_str(), f), nullptr);
-              }),
-              "Cannot add sound source with an unsupported format: " + name + "\n");
+  const struct {
+    int channels, rate;
+    ESampleFormat format;
+  } badFormats[] = {
+      {3, 44100, ESF_S16}, {0, 44100, ESF_S16}, {1, 0, ESF_S16}, {1, 44100, static_cast<ESampleFormat>(ESF_S16 + 1)}};
+  for (const auto& bad : badFormats) {
+    SAudioStreamFormat f = s16Format(bad.channels, bad.rate, 100);
+    f.SampleFormat = bad.format;
+    EXPECT_EQ(captureLog([&] { EXPECT_EQ(engine_->addSoundSourceFromPCMData(pcm.data(), 200, "raw", f), nullptr); }),
+              "Cannot add sound source with an unsupported format: raw\n")
+        << bad.channels << " " << bad.rate;
   }
   // The frame count never reaches past the caller's block.
   for (int32_t declared : {-1, 50, 100, 101, 1000}) {

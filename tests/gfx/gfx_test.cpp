@@ -270,31 +270,27 @@ TEST(Gfx, ARecordingDrawsWhatItRecorded) {
   rec.begin();
   gfx_record_end();
   EXPECT_NE(sig(8), s);
-}
 
-// A large recorded lattice of cells (drawn in one pass) looks as the cells
-// drawn one by one: every cell where it was, no pixel more than a rounding
-// step away, whatever is drawn over it still over it.
-TEST(Gfx, ARecordedLatticeLooksAsItsCellsDrawnOneByOne) {
-  env();
-  const int imgs[4] = {gfx_img_load("red"), gfx_img_load("green"), gfx_img_load("blue"), gfx_img_load("white")};
-  auto scene = [&] {
+  // A large lattice of cells (drawn in one pass) looks as the cells drawn
+  // one by one: every cell where it was, no pixel more than a rounding step
+  // away, whatever is drawn over it still over it.
+  const int imgs[4] = {red, green, gfx_img_load("blue"), white};
+  auto lattice = [&] {
     for (int y = 0; y < 40; y++)
       for (int x = 0; x < 40; x++)
         if ((x * 7 + y * 3) % 11) tri_batch_img(imgs[(x * 5 + y) % 4], x - 3.0f, y - 2.0f, 1, 1, 0xffffff);
     tri_batch_img(imgs[0], 4, 4, 1, 1, 0xffffff);  // on a cell taken: over it
     tri_batch_flush();
   };
-  auto transform = [] { frame_placed(3.3f, 7.61f, 4.7573f, 5.131f); };
-  transform();
-  scene();
-  std::vector<uint32_t> direct = grab(200, 220);
-  GfxRecording rec;
-  rec.begin();
-  scene();
+  frame_placed(3.3f, 7.61f, 4.7573f, 5.131f);
+  lattice();
+  direct = grab(200, 220);
+  GfxRecording grid;
+  grid.begin();
+  lattice();
   gfx_record_end();
-  transform();
-  rec.draw(-10, -10, 50, 50);
+  frame_placed(3.3f, 7.61f, 4.7573f, 5.131f);
+  grid.draw(-10, -10, 50, 50);
   std::vector<uint32_t> recorded = grab(200, 220);
   EXPECT_EQ(channels_apart(recorded, direct, 2), 0) << "of " << direct.size() * 3;
   EXPECT_EQ(recorded[30 * 200 + 24], 0xff0000u);

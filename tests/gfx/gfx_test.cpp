@@ -10,6 +10,30 @@
 
 using namespace tw_test;
 
+namespace {
+// A cleared frame drawn shifted, then scaled.
+void frame_placed(float dx, float dy, float sx, float sy) {
+  frame_start();
+  glTranslatef(dx, dy, 0);
+  glScalef(sx, sy, 1);
+}
+// The window's top left w by h pixels, row by row.
+std::vector<uint32_t> grab(int w, int h) {
+  std::vector<uint32_t> px;
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) px.push_back(pixel(x, y));
+  return px;
+}
+// How many colour channels of two grabs differ by more than `slack`.
+int channels_apart(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int slack) {
+  int apart = 0;
+  for (size_t i = 0; i < a.size(); i++)
+    for (int shift : {0, 8, 16})
+      apart += std::abs(static_cast<int>((a[i] >> shift) & 255) - static_cast<int>((b[i] >> shift) & 255)) > slack;
+  return apart;
+}
+}  // namespace
+
 TEST(Gfx, ImagesLandWhereAskedTintedByTheColour) {
   env();
   frame_start();
@@ -39,19 +63,15 @@ TEST(Gfx, AlphaBlendsAndPlainQuadsWithoutTexturing) {
   gfx_color(1, 1, 1, 1);
   gfx_img_draw(0, 60, 0, 10, 10);  // no image, texturing on: nothing
   EXPECT_EQ(pixel(65, 5), 0x000000u);
-}
-
-TEST(Gfx, TranslucentTexelsBlendAtFullAlphaAndOpaqueOnesCover) {
-  env();
-  frame_start();
+  // Translucent texels blend at full colour alpha; opaque ones cover.
   gfx_color(1, 0, 0, 1);
-  gfx_rect(0, 0, 40, 10);
+  gfx_rect(0, 20, 40, 10);
   gfx_color(1, 1, 1, 1);
-  gfx_img_draw(gfx_img_load("glass"), 0, 0, 20, 10);
-  gfx_img_draw(gfx_img_load("white"), 20, 0, 20, 10);
-  EXPECT_EQ(red(pixel(5, 5)), 255);
-  EXPECT_NEAR(green(pixel(5, 5)), 128, 2);
-  EXPECT_EQ(pixel(25, 5), 0xffffffu);
+  gfx_img_draw(gfx_img_load("glass"), 0, 20, 20, 10);
+  gfx_img_draw(gfx_img_load("white"), 20, 20, 20, 10);
+  EXPECT_EQ(red(pixel(5, 25)), 255);
+  EXPECT_NEAR(green(pixel(5, 25)), 128, 2);
+  EXPECT_EQ(pixel(25, 25), 0xffffffu);
 }
 
 TEST(Gfx, CataloguesKeepIndexesAndAnswerZeroForBadEntries) {
@@ -217,16 +237,10 @@ TEST(Gfx, ARecordingDrawsWhatItRecorded) {
     tri_batch_flush();
     gfx_color(1, 1, 1, 1);
   };
-  auto transform = [] {
-    frame_start();
-    glTranslatef(13.5f, 7.25f, 0);
-    glScalef(21.3f, 19.7f, 1);
-  };
+  auto transform = [] { frame_placed(13.5f, 7.25f, 21.3f, 19.7f); };
   transform();
   scene();
-  std::vector<uint32_t> direct;
-  for (int y = 0; y < 160; y++)
-    for (int x = 0; x < 160; x++) direct.push_back(pixel(x, y));
+  std::vector<uint32_t> direct = grab(160, 160);
 
   GfxRecording rec;
   rec.begin();
@@ -240,10 +254,7 @@ TEST(Gfx, ARecordingDrawsWhatItRecorded) {
   EXPECT_EQ(pixel(50, 50), 0x000000u);  // recording draws nothing
   transform();
   rec.draw(0, 0, 8, 8);
-  int differ = 0;
-  for (int y = 0; y < 160; y++)
-    for (int x = 0; x < 160; x++) differ += pixel(x, y) != direct[static_cast<size_t>(y) * 160 + x];
-  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(channels_apart(grab(160, 160), direct, 0), 0);
   EXPECT_EQ(pixel(13 + 21 * 20 + 10, 7 + 20 * 20 + 10), 0x000000u);  // culled
   rec.draw(19, 19, 22, 22);
   EXPECT_EQ(pixel(13 + 21 * 20 + 10, 7 + 20 * 20 + 10), 0xff0000u);
@@ -259,47 +270,29 @@ TEST(Gfx, ARecordingDrawsWhatItRecorded) {
   rec.begin();
   gfx_record_end();
   EXPECT_NE(sig(8), s);
-}
 
-// A large recorded lattice of cells (drawn in one pass) looks as the cells
-// drawn one by one: every cell where it was, no pixel more than a rounding
-// step away, whatever is drawn over it still over it.
-TEST(Gfx, ARecordedLatticeLooksAsItsCellsDrawnOneByOne) {
-  env();
-  const int imgs[4] = {gfx_img_load("red"), gfx_img_load("green"), gfx_img_load("blue"), gfx_img_load("white")};
-  auto scene = [&] {
+  // A large lattice of cells (drawn in one pass) looks as the cells drawn
+  // one by one: every cell where it was, no pixel more than a rounding step
+  // away, whatever is drawn over it still over it.
+  const int imgs[4] = {red, green, gfx_img_load("blue"), white};
+  auto lattice = [&] {
     for (int y = 0; y < 40; y++)
       for (int x = 0; x < 40; x++)
         if ((x * 7 + y * 3) % 11) tri_batch_img(imgs[(x * 5 + y) % 4], x - 3.0f, y - 2.0f, 1, 1, 0xffffff);
     tri_batch_img(imgs[0], 4, 4, 1, 1, 0xffffff);  // on a cell taken: over it
     tri_batch_flush();
   };
-  auto transform = [] {
-    frame_start();
-    glTranslatef(3.3f, 7.61f, 0);
-    glScalef(4.7573f, 5.131f, 1);
-  };
-  auto grab = [] {
-    std::vector<uint32_t> px;
-    for (int y = 0; y < 220; y++)
-      for (int x = 0; x < 200; x++) px.push_back(pixel(x, y));
-    return px;
-  };
-  transform();
-  scene();
-  std::vector<uint32_t> direct = grab();
-  GfxRecording rec;
-  rec.begin();
-  scene();
+  frame_placed(3.3f, 7.61f, 4.7573f, 5.131f);
+  lattice();
+  direct = grab(200, 220);
+  GfxRecording grid;
+  grid.begin();
+  lattice();
   gfx_record_end();
-  transform();
-  rec.draw(-10, -10, 50, 50);
-  std::vector<uint32_t> recorded = grab();
-  int far = 0;
-  for (size_t i = 0; i < direct.size(); i++)
-    for (int shift : {0, 8, 16})
-      far += std::abs(static_cast<int>((direct[i] >> shift) & 255) - static_cast<int>((recorded[i] >> shift) & 255)) > 2;
-  EXPECT_EQ(far, 0) << "of " << direct.size() * 3;
+  frame_placed(3.3f, 7.61f, 4.7573f, 5.131f);
+  grid.draw(-10, -10, 50, 50);
+  std::vector<uint32_t> recorded = grab(200, 220);
+  EXPECT_EQ(channels_apart(recorded, direct, 2), 0) << "of " << direct.size() * 3;
   EXPECT_EQ(recorded[30 * 200 + 24], 0xff0000u);
 }
 

@@ -15,16 +15,16 @@
 namespace {
 class DbTest : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE((dir_ = tmp_.path()).empty()); path_ = dir_ + "/test.db"; }
+  void SetUp() override { ASSERT_FALSE(tmp_.path().empty()); }
   void TearDown() override { db_close(db_); }
   TempDir tmp_;
+  std::string path_ = tmp_.file("test.db"), last_err_;
   var quiet_query(const std::string& sql, const var& args = var()) {
     testing::internal::CaptureStderr();
     var rows = db_query(db_, sql, args);
     last_err_ = testing::internal::GetCapturedStderr();
     return rows;
   }
-  std::string dir_, path_, last_err_;
   DBWrap db_;
 };
 }  // namespace
@@ -101,7 +101,7 @@ TEST_F(DbTest, ErrorsLogSqliteMessageAndAnswerEmptyList) {
 
 TEST_F(DbTest, OpenFailureIsReported) {
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(db_open(db_, dir_ + "/missing/dir/x.db"));
+  EXPECT_FALSE(db_open(db_, tmp_.file("missing/dir/x.db")));
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("DatabaseError: db_open"), std::string::npos);
   EXPECT_EQ(db_.db, nullptr);
@@ -201,7 +201,7 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
 // A folder path longer than SQLite takes by name still holds a database
 // that opens, takes rows and keeps them across a reopen.
 TEST_F(DbTest, APathPastSqlitesLengthLimitOpens) {
-  std::string dir = dir_;
+  std::string dir = tmp_.path();
   while (dir.size() < 700) ASSERT_EQ(mkdir((dir += "/" + std::string(60, 'd')).c_str(), 0700), 0);
   ASSERT_TRUE(db_open_salvaging(db_, dir + "/long.db"));
   db_query(db_, "create table t (a text)");

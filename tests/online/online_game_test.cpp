@@ -3,7 +3,6 @@
 // service that is down, a killed process and duplicate receipts, community
 // pages, shared maps, errors and messages.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <zlib.h>
 
 #include <cstdlib>
@@ -26,6 +25,7 @@
 #include "online/web_loop.h"
 #include "online/web_request.h"
 #include "support/temp_dir.h"
+#include "support/web_pump.h"
 #include "support/web_service.h"
 #include "util/db.h"
 #include "util/encode.h"
@@ -92,16 +92,10 @@ struct Online : ::testing::Test {
     ::testing::internal::GetCapturedStderr();
     g = nullptr;
   }
-  // Runs frames until done() holds, waiting briefly on the loopback socket
-  // between them; false after 5 s. What the game said goes to log.
+  // Runs frames until done() holds; what the game said goes to log.
   bool pump(const std::function<bool()>& done, std::string* log = nullptr) {
     ::testing::internal::CaptureStderr();
-    bool ok = false;
-    for (int i = 0; i < 5000 && !ok; i++) {
-      game_headless_run(1);
-      ok = done();
-      if (!ok) poll(nullptr, 0, 1);
-    }
+    bool ok = pump_until([] { game_headless_run(1); }, done);
     std::string said = ::testing::internal::GetCapturedStderr();
     if (log) *log = said;
     return ok;
@@ -145,10 +139,14 @@ struct Online : ::testing::Test {
     game_headless_run(5);
     ::testing::internal::GetCapturedStderr();
   }
+  // Runs until the outbox is empty and no request is open.
+  bool delivered() {
+    return pump([] { return game_reliable_pending() == 0 && web_requests.empty(); });
+  }
   // A resend pass, run until the outbox is empty.
   bool resend_all() {
     g_now += RELIABLE_RESEND_AGE;
-    return pump([] { return game_reliable_pending() == 0 && web_requests.empty(); });
+    return delivered();
   }
   // A statement on the outbox's database, opened beside the game's.
   var outbox(const std::string& sql) {
@@ -620,13 +618,14 @@ TEST_F(Online, AnEntryIsDeliveredUnderTheIdentityItWasSignedFor) {
   svc.set_mode(WebService::SERVE);
   ASSERT_TRUE(resend_all());
   rate(4);  // made after the change: the account's
-  ASSERT_TRUE(pump([&] { return game_reliable_pending() == 0 && web_requests.empty(); }));
+  ASSERT_TRUE(delivered());
   EXPECT_TRUE(svc.rejected().empty());
   ASSERT_EQ(svc.accepted().size(), 3u);
   EXPECT_EQ(svc.accepted()[0].query["_uid"], anonymous);
   EXPECT_EQ(svc.accepted()[1].query["_uid"], anonymous);
   EXPECT_EQ(svc.accepted()[2].query["_uid"], "g:walker");
 }
+
 // While the name server does not answer the game runs on, the request
 // waits for the address and ends at its time-out; once the name server
 // answers, its address serves.
@@ -662,19 +661,16 @@ TEST_F(Online, RepliesAreReadWhateverTheLetterCaseOfTheirHeaderNames) {
   ASSERT_TRUE(settled());
   LevelMap m{};
   svc.set_map("m1", zpack(std::string(reinterpret_cast<const char*>(&m), sizeof m)), 2);
-  size_t n = 0;
+  svc.set_reply("valid_popup", {{"X-Response: OK", "X-Type: popup"}, "hi"});
+  svc.set_reply("valid", {{"X-Response: OK", "X-Error: Nope"}, ""});
   for (WebService::HeaderCase c : {WebService::LOWER, WebService::UPPER, WebService::MIXED}) {
     svc.set_header_case(c);
     rate(2);
-    n++;
-    ASSERT_TRUE(pump([&] { return svc.accepted().size() == n && web_requests.empty(); })) << c;
-    EXPECT_EQ(game_reliable_pending(), 0) << c;
+    ASSERT_TRUE(delivered()) << c;
     go(STATE_MENUS_MAIN);
-    svc.set_reply("valid_popup", {{"X-Response: OK", "X-Type: popup"}, "hi"});
     web_valid_popup(g);
     ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_POPUP; })) << c;
     go(STATE_MENUS_MAIN);
-    svc.set_reply("valid", {{"X-Response: OK", "X-Error: Nope"}, ""});
     web_valid(g);
     ASSERT_TRUE(pump([&] { return g->state == STATE_MENUS_ERROR; })) << c;
     EXPECT_STREQ(g->error_text, "Nope");

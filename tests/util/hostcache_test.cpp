@@ -4,7 +4,6 @@
 #include <arpa/inet.h>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 #include "util/hostcache.h"

@@ -69,13 +69,11 @@ TEST_F(EngineTest, SourcesByName) {
             "Cannot add sound source from empty memory: empty\n");
   // Raw samples: mono or stereo, 8 or 16 bits, at a rate.
   const struct {
-    int channels, rate;
-    ESampleFormat format;
-  } badFormats[] = {
-      {3, 44100, ESF_S16}, {0, 44100, ESF_S16}, {1, 0, ESF_S16}, {1, 44100, static_cast<ESampleFormat>(ESF_S16 + 1)}};
+    int channels, rate, format;  // a format past the last is held as a number, never as the enum
+  } badFormats[] = {{3, 44100, ESF_S16}, {0, 44100, ESF_S16}, {1, 0, ESF_S16}, {1, 44100, ESF_S16 + 1}};
   for (const auto& bad : badFormats) {
     SAudioStreamFormat f = s16Format(bad.channels, bad.rate, 100);
-    f.SampleFormat = bad.format;
+    f.SampleFormat = static_cast<ESampleFormat>(bad.format);
     EXPECT_EQ(captureLog([&] { EXPECT_EQ(engine_->addSoundSourceFromPCMData(pcm.data(), 200, "raw", f), nullptr); }),
               "Cannot add sound source with an unsupported format: raw\n")
         << bad.channels << " " << bad.rate;

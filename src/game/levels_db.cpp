@@ -13,6 +13,8 @@
 
 static DBWrap g_dbs[GAME_DB_COUNT];
 static DBWrap g_no_db;
+static const char kLevelsTable[] =
+    "create table if not exists levels (id text primary key, data blob, ts text, title text, author text, name text)";
 
 DBWrap& game_db(int index) {
   if (index < 0 || index >= GAME_DB_COUNT) return g_no_db;
@@ -25,13 +27,12 @@ bool game_db_open(bool steam_user) {
     fclose(f);
     db_open(g_dbs[GAME_DB_MAIN], main_db);
   }
-  bool ok = db_open_salvaging(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"));
+  bool ok = db_open_salvaging(g_dbs[GAME_DB_USER], game_user_path(steam_user ? "user.db" : "userns.db"), {kLevelsTable});
   var rows;
-  ok = ok && db_query_checked(g_dbs[GAME_DB_USER],
-                              "create table if not exists levels (id text primary key, data blob, ts text, "
-                              "title text, author text, name text)",
-                              var(), rows);
-  db_open_salvaging(g_dbs[GAME_DB_SHARED], game_user_path("shared.db"));
+  ok = ok && db_query_checked(g_dbs[GAME_DB_USER], kLevelsTable, var(), rows);
+  // The game makes nothing in it: a damaged one is kept aside and a new
+  // one made.
+  db_open_salvaging(g_dbs[GAME_DB_SHARED], game_user_path("shared.db"), {});
   return ok;
 }
 

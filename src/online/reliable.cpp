@@ -115,7 +115,7 @@ bool create_table() {
 void open_db(const std::string& path) {
   Outbox& b = box();
   // Entries carry the player's login token: the player's eyes only.
-  if (db_open_salvaging(b.db, path) && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
+  if (db_open_salvaging(b.db, path, {kCreate, kIndex}) && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
     fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
 }
 

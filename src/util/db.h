@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "util/var.h"
 
@@ -31,15 +32,27 @@ constexpr int kDbBusyTimeoutMs = 250;
 bool db_open(DBWrap& db, const std::string& path);
 void db_close(DBWrap& db);
 
-// db_open, then a cheap check that SQLite can read the file (its schema and
-// the structure of every table). A file that is not a database, is cut short
-// or has damaged pages is kept as "<path>.bad" (the player's eyes only, with
-// its journal beside it as "<path>.bad-journal"), every row SQLite can still
-// read of every table is copied into a new database at path, one line on
-// stderr says what was kept and what could not be read, and the new database
-// is opened. A database that is only busy or locked is left alone. False,
-// as db_open answers, when no database could be opened at path.
-bool db_open_salvaging(DBWrap& db, const std::string& path);
+// db_open for a database of the player's, whose tables and indexes the
+// game makes with schema (its own "create ... if not exists" statements,
+// which the caller still runs after the open). A file the game cannot use is
+// mended first, one copy of the game at a time (the others wait for it):
+// - not a regular file (a folder, a device, a link to one): kept aside and a
+//   new database made;
+// - damaged (anything but "ok" from SQLite's quick check: not a database,
+//   cut short, a damaged page or index), or of another shape (an object of
+//   the game's schema, or one on its tables, that is not the game's own):
+//   every row SQLite can still read of every table of schema is copied, by
+//   column name, into a new database made from schema alone. Nothing of the
+//   file's own schema text is ever run. Once that copy is whole and on the
+//   disk it takes the file's place, and the file is kept aside.
+// A file kept aside keeps its journal beside it, is the player's eyes only,
+// and takes the first free name of "<path>.bad", "<path>.bad.1", ...; none
+// is ever replaced. One line on stderr says what was kept and what could not
+// be read or stored. A mend that cannot be finished (a full disk, a
+// read-only folder) leaves the file in use as it is and says so; the next
+// open tries again. A database that is only busy or locked is left alone.
+// False, as db_open answers, when no database could be opened at path.
+bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>& schema);
 
 // Runs one statement; text holding a second statement is refused, with an
 // error line, and nothing of it runs. Every argument (the items of a list, or a single

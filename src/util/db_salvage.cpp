@@ -203,7 +203,7 @@ bool keep_aside(const std::string& path, const std::string& bad, std::string* no
 }
 }  // namespace
 
-bool db_open_salvaging(DBWrap& db, const std::string& path) {
+bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>&) {
   if (!db_open(db, path)) return false;
   std::string why;
   if (!damaged(db.db, &why)) return true;

@@ -13,6 +13,8 @@
 #include "util/error.h"
 
 namespace {
+const std::vector<std::string> kSchema = {"create table if not exists events (n text primary key, data blob)",
+                                          "create table if not exists other (k text)"};
 class DbTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(tmp_.path().empty()); }
@@ -169,7 +171,7 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
     c.damage(before);
     tmp_.write("test.db", before);
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(db_open_salvaging(db_, path_)) << c.what;
+    ASSERT_TRUE(db_open_salvaging(db_, path_, kSchema)) << c.what;
     std::string err = testing::internal::GetCapturedStderr();
     const bool hurt = c.least_kept < kRows;
     EXPECT_EQ(err.empty(), !hurt) << c.what << err;
@@ -194,7 +196,7 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
   std::remove((path_ + ".bad").c_str());
   DBWrap other;
   ASSERT_TRUE(db_open(other, path_) && db_query(other, "begin exclusive").is_list());
-  EXPECT_TRUE(db_open_salvaging(db_, path_));
+  EXPECT_TRUE(db_open_salvaging(db_, path_, kSchema));
   EXPECT_NE(access((path_ + ".bad").c_str(), F_OK), 0);
 }
 
@@ -203,7 +205,7 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
 TEST_F(DbTest, APathPastSqlitesLengthLimitOpens) {
   std::string dir = tmp_.path();
   while (dir.size() < 700) ASSERT_EQ(mkdir((dir += "/" + std::string(60, 'd')).c_str(), 0700), 0);
-  ASSERT_TRUE(db_open_salvaging(db_, dir + "/long.db"));
+  ASSERT_TRUE(db_open_salvaging(db_, dir + "/long.db", {}));
   db_query(db_, "create table t (a text)");
   db_query(db_, "insert into t values ('x')");
   ASSERT_TRUE(db_open(db_, dir + "/long.db"));

@@ -28,10 +28,11 @@ bool game_write_file(const std::string& path, const void* data, size_t len, mode
 // not destroy what the player had; why names the fault for the log line.
 // The copy may hold the account password: it is the player's only.
 static void keep_unusable(const std::string& path, const std::string& why) {
-  std::string bad = path + ".bad", error;
-  if (!file_keep_aside(path, bad, SAVE_PRIVATE_MODE, &error))
-    fprintf(stderr, "game_read_block: %s %s; using defaults (cannot keep it as %s: %s)\n", path.c_str(), why.c_str(),
-            bad.c_str(), error.c_str());
+  std::string error;
+  std::string bad = file_keep_aside(path, SAVE_PRIVATE_MODE, KeepAside::Move, {}, &error);
+  if (bad.empty())
+    fprintf(stderr, "game_read_block: %s %s; using defaults (cannot keep it aside: %s)\n", path.c_str(), why.c_str(),
+            error.c_str());
   else if (!error.empty())
     fprintf(stderr, "game_read_block: %s %s; kept as %s, using defaults (cannot make it private: %s)\n", path.c_str(),
             why.c_str(), bad.c_str(), error.c_str());

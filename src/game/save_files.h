@@ -1,8 +1,8 @@
 // The save files: raw images of Game ("state.dat"), Settings
 // ("settings.dat"), LocalSettings ("lsettings.dat") and Progress
 // ("progress.dat"), each led by its version word. A file of the wrong size or
-// version leaves the block as it was and is moved aside to "<name>.bad",
-// with one diagnostic line that says where, so that the next save does not
+// version leaves the block as it was and is moved aside to "<name>.bad"
+// (or "<name>.bad.1" and so on: an earlier one is never replaced), with one diagnostic line that says where, so that the next save does not
 // destroy it; a missing file is normal on a first run and says nothing.
 #pragma once
 #include <sys/types.h>
@@ -21,7 +21,8 @@ constexpr mode_t SAVE_PRIVATE_MODE = 0600;
 // False with a diagnostic.
 bool game_write_file(const std::string& path, const void* data, size_t len, mode_t mode = 0644);
 // Reads path into the block when it holds exactly size bytes led by version;
-// a file that exists but is unusable is moved aside to "<path>.bad".
+// a file that exists but is unusable is moved aside to the first free of
+// "<path>.bad", "<path>.bad.1", ...
 bool game_read_block(const std::string& path, void* block, size_t size, int32_t version);
 
 // Writes the four files into dir, each whole or not at all; false when any

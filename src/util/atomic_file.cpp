@@ -166,11 +166,10 @@ static bool write_all(int fd, const void* data, size_t len) {
   return true;
 }
 
-// Flushes the directory so that the rename itself is on the disk. Some
-// file systems cannot sync a directory; they say so with EINVAL.
-static bool sync_dir(const std::string& dir) {
-  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool file_sync_dir(const std::string& path) {
+  int fd = open(dir_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
+  // Some file systems cannot sync a directory; they say so with EINVAL.
   bool ok = fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
   int saved = errno;
   close(fd);
@@ -190,13 +189,6 @@ bool atomic_write_file(const std::string& path, const void* data, size_t len, mo
       step = "flush";
       ok = fsync(fd) == 0;
     }
-    int saved = errno;
-    if (close(fd) != 0 && ok) {
-      step = "close";
-      ok = false;
-    } else {
-      errno = saved;
-    }
     if (ok) {
       step = "rename";
       ok = rename(tmp.c_str(), path.c_str()) == 0;
@@ -206,27 +198,90 @@ bool atomic_write_file(const std::string& path, const void* data, size_t len, mo
     int saved = errno;
     if (fd >= 0) {
       unlink(tmp.c_str());
+      close(fd);
       set_in_use(tmp, false);
     }
     std::fprintf(stderr, "atomic_write_file: cannot %s %s (%s); %s is unchanged\n", step,
                  fd >= 0 ? tmp.c_str() : path.c_str(), std::strerror(saved), path.c_str());
     return false;
   }
+  // The lock is held until the file has its name: a cleaner that cannot
+  // tell whether this writer lives (another pid namespace) never takes it.
+  // Its contents are flushed already, so closing cannot lose them.
+  close(fd);
   set_in_use(tmp, false);
   // The new file is in place; only its durability is in doubt.
-  if (!sync_dir(dir_of(path)))
+  if (!file_sync_dir(path))
     std::fprintf(stderr, "atomic_write_file: cannot flush the directory of %s (%s)\n", path.c_str(),
                  std::strerror(errno));
   remove_leftovers(path);
   return true;
 }
 
-bool file_keep_aside(const std::string& path, const std::string& bad, mode_t mode, std::string* why) {
-  why->clear();
-  if (rename(path.c_str(), bad.c_str()) != 0) {
-    *why = std::strerror(errno);
+// The first kept name is "<path>.bad", then "<path>.bad.1" and so on; the
+// search stops after this many, all taken.
+static const char* const KEPT_ENDING = ".bad";
+static const int KEPT_NAMES_MAX = 1000;
+
+static bool name_taken(const std::string& name) {
+  struct stat st;
+  return lstat(name.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+// Renames from to to, never over a file there. A file system that cannot
+// refuse a replacing rename takes a link and an unlink instead; a folder,
+// which cannot be linked, is renamed once to is seen to be free.
+static bool move_no_replace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  if (link(from.c_str(), to.c_str()) == 0) return unlink(from.c_str()) == 0;
+  if (errno != EPERM) return false;
+  if (name_taken(to)) {
+    errno = EEXIST;
     return false;
   }
-  if (chmod(bad.c_str(), mode) != 0) *why = std::strerror(errno);
-  return true;
+  return rename(from.c_str(), to.c_str()) == 0;
+}
+
+static void narrow(const std::string& name, mode_t mode, std::string* why) {
+  struct stat st;
+  if (lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && chmod(name.c_str(), mode) != 0 && why->empty())
+    *why = std::strerror(errno);
+}
+
+std::string file_keep_aside(const std::string& path, mode_t mode, KeepAside how,
+                            const std::vector<std::string>& with, std::string* why) {
+  why->clear();
+  for (int i = 0; i < KEPT_NAMES_MAX; i++) {
+    std::string bad = path + KEPT_ENDING + (i ? "." + std::to_string(i) : "");
+    bool free = !name_taken(bad);
+    for (const std::string& w : with) free = free && !name_taken(bad + w);
+    if (!free) continue;
+    bool kept = how == KeepAside::Link ? link(path.c_str(), bad.c_str()) == 0 : move_no_replace(path, bad);
+    if (!kept && errno == EEXIST) continue;  // taken meanwhile
+    if (!kept) {
+      *why = std::strerror(errno);
+      return "";
+    }
+    std::vector<std::string> moved;
+    for (const std::string& w : with) {
+      if (!name_taken(path + w)) continue;
+      if (!move_no_replace(path + w, bad + w)) {
+        *why = "its " + w + " cannot be kept beside it: " + std::strerror(errno);
+        // Undone, so that the file and its companions stay together.
+        for (const std::string& back : moved) move_no_replace(bad + back, path + back);
+        if (how == KeepAside::Link)
+          unlink(bad.c_str());
+        else
+          move_no_replace(bad, path);
+        return "";
+      }
+      moved.push_back(w);
+    }
+    narrow(bad, mode, why);
+    for (const std::string& w : moved) narrow(bad + w, mode, why);
+    return bad;
+  }
+  *why = "every name for it is taken";
+  return "";
 }

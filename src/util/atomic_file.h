@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Writes len bytes as the new contents of path, created with mode (the
 // umask applies). The temporary file is named
@@ -23,8 +24,22 @@
 bool atomic_write_file(const std::string& path, const void* data, size_t len,
                        mode_t mode = 0644);
 
-// Moves a file that cannot be used aside to bad (replacing an older one
-// there), so that nothing written later destroys what it held, and narrows
-// bad to mode. False, with the reason in *why, when it cannot be moved; true
-// with *why set when it was moved but could not be narrowed.
-bool file_keep_aside(const std::string& path, const std::string& bad, mode_t mode, std::string* why);
+// Flushes the folder that holds path, so that a rename into it is on the
+// disk. False, with errno set, when it cannot be flushed.
+bool file_sync_dir(const std::string& path);
+
+// How a file that cannot be used is kept: moved away from its name, or
+// linked, so that it also stays at its name until the caller puts another
+// file there (anything but a folder).
+enum class KeepAside { Move, Link };
+
+// Keeps a file that cannot be used, so that nothing written later destroys
+// what it held, under the first of "<path>.bad", "<path>.bad.1", ... that is
+// free for it and for each of its companions (path + each of with, such as
+// a database's journal), which are moved beside it when they exist. No file
+// is ever replaced: every file kept before stays. What is kept is narrowed
+// to mode when it is a regular file. Answers the name it was kept as; empty,
+// with the reason in *why, when it could not be kept (then nothing of it was
+// moved). *why also tells a kept file that could not be narrowed.
+std::string file_keep_aside(const std::string& path, mode_t mode, KeepAside how,
+                            const std::vector<std::string>& with, std::string* why);

@@ -21,6 +21,7 @@ void db_close(DBWrap& db) {
 
 namespace {
 constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+constexpr int kReadOnlyFlags = SQLITE_OPEN_READONLY;
 constexpr char kHeldDirVfs[] = "tw-held-dir";
 
 // SQLite's unix files resolve every symbolic link in a path, which would
@@ -67,8 +68,8 @@ int open_folder(const std::string& dir) {
 // Opens path; one SQLite cannot open by name (a path past its length limit)
 // is opened again as /proc/self/fd/N/<name> through a descriptor of its
 // folder that the DBWrap keeps.
-int open_path(DBWrap& db, const std::string& path) {
-  int rc = sqlite3_open_v2(path.c_str(), &db.db, kOpenFlags, nullptr);
+int open_path(DBWrap& db, const std::string& path, int flags) {
+  int rc = sqlite3_open_v2(path.c_str(), &db.db, flags, nullptr);
   size_t slash = path.rfind('/');
   if (rc != SQLITE_CANTOPEN || slash == std::string::npos || slash + 1 == path.size() || !held_dir_vfs_ready())
     return rc;
@@ -77,7 +78,7 @@ int open_path(DBWrap& db, const std::string& path) {
   sqlite3_close_v2(db.db);
   db.db = nullptr;
   std::string held = "/proc/self/fd/" + std::to_string(fd) + path.substr(slash);
-  rc = sqlite3_open_v2(held.c_str(), &db.db, kOpenFlags, kHeldDirVfs);
+  rc = sqlite3_open_v2(held.c_str(), &db.db, flags, kHeldDirVfs);
   if (rc == SQLITE_OK)
     db.held_dir = fd;
   else
@@ -86,10 +87,10 @@ int open_path(DBWrap& db, const std::string& path) {
 }
 }  // namespace
 
-bool db_open(DBWrap& db, const std::string& path) {
+bool db_open(DBWrap& db, const std::string& path, bool read_only) {
   db_close(db);
   db.path = path;
-  int rc = open_path(db, path);
+  int rc = open_path(db, path, read_only ? kReadOnlyFlags : kOpenFlags);
   if (rc != SQLITE_OK) {
     tk_error("DatabaseError: db_open: %s: %s", path.c_str(),
              db.db ? sqlite3_errmsg(db.db) : sqlite3_errstr(rc));

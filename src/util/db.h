@@ -22,14 +22,15 @@ struct DBWrap {
   ~DBWrap();  // closes the database
 };
 
-// Opens the database read-write, creating the file when missing; a DBWrap
-// that was open is closed first. Answers false, with an error line, when the
+// Opens the database read-write, creating the file when missing (or, with
+// read_only, only reads an existing one); a DBWrap that was open is closed
+// first. Answers false, with an error line, when the
 // database cannot be opened. While another connection holds a lock, a
 // statement waits up to kDbBusyTimeoutMs before it fails. A path longer
 // than SQLite takes (its unix limit is 512 bytes) is opened through its
 // folder, held open for as long as the database is.
 constexpr int kDbBusyTimeoutMs = 250;
-bool db_open(DBWrap& db, const std::string& path);
+bool db_open(DBWrap& db, const std::string& path, bool read_only = false);
 void db_close(DBWrap& db);
 
 // db_open for a database of the player's, whose tables and indexes the

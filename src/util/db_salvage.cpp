@@ -1,11 +1,15 @@
-// Keeps a damaged database of the player's aside and carries what can still be read of it into a new one.
+// Keeps a player's database that cannot be used aside and carries what can still be read of it into a new one.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "util/atomic_file.h"
@@ -16,46 +20,31 @@ namespace {
 // A damaged file may still hold the player's login token or maps.
 constexpr mode_t kKeptMode = 0600;
 constexpr size_t kWhyMax = 160;
-// Files SQLite keeps beside a database, which belong to it alone.
-const char* const kSidecars[] = {"-journal", "-wal", "-shm"};
+// Files SQLite keeps beside a database, which belong to it alone: they go
+// where it goes, and never stay beside the copy that takes its place (a
+// journal would be played back into it).
+const std::vector<std::string> kSidecars = {"-journal", "-wal", "-shm"};
+// The copy is made here; a leftover is a copy of a file still in place.
+constexpr char kCopyEnding[] = ".salvage";
+// One copy of the game mends a file at a time, holding this beside it.
+constexpr char kLockEnding[] = ".salvage-lock";
+constexpr int kLockTries = 16;
+// Names a damaged table may give its own columns; the first it leaves
+// free reads the rowid.
+const char* const kRowidNames[] = {"rowid", "_rowid_", "oid"};
 
 struct Tally {
-  bool schema_read = false;
   long rows = 0;
   int tables = 0;
   int unreadable = 0;  // parts of tables (or whole tables) that could not be read
+  long unstored = 0;   // rows the new database refused (a key read twice)
 };
 
 int primary(int rc) { return rc & 0xff; }
 
-// True, with SQLite's reason, when the open database cannot be read whole:
-// not a database, cut short, or a page that is not what the file's
-// structure says. A busy or locked database is not damaged.
-bool damaged(sqlite3* db, std::string* why) {
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, "pragma quick_check", -1, &st, nullptr);
-  std::string said;
-  int rows = 0;
-  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-    if ((rc = sqlite3_step(st)) != SQLITE_ROW) break;
-    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    std::string line = text ? text : "";
-    if (rows++ == 0 && line == "ok") continue;
-    if (line.rfind("***", 0) == 0) continue;  // "*** in database main ***"
-    if (!said.empty()) said += "; ";
-    said += line;
-  }
-  sqlite3_finalize(st);
-  if (rc != SQLITE_DONE) {
-    if (primary(rc) != SQLITE_CORRUPT && primary(rc) != SQLITE_NOTADB) return false;
-    said = sqlite3_errmsg(db);
-  } else if (rows == 1 && said.empty()) {
-    return false;
-  }
-  for (char& c : said)
-    if (c == '\n') c = ' ';
-  *why = said.substr(0, kWhyMax);
-  return true;
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return s;
 }
 
 std::string quoted(const std::string& name) {
@@ -66,180 +55,378 @@ std::string quoted(const std::string& name) {
 
 bool run(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-bool step_reads(sqlite3_stmt* read, sqlite3_int64 after) {
+// Each row of a query as its columns' texts; false when it fails part way.
+bool rows_of(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>* rows, int* rc_out = nullptr) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+    if ((rc = sqlite3_step(st)) != SQLITE_ROW) break;
+    std::vector<std::string> row;
+    for (int c = 0; c < sqlite3_column_count(st); c++) {
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+      row.push_back(text ? text : "");
+    }
+    rows->push_back(row);
+  }
+  sqlite3_finalize(st);
+  if (rc_out) *rc_out = rc;
+  return rc == SQLITE_DONE;
+}
+
+// True, with SQLite's reason, when the open database cannot be read whole:
+// its quick check answers anything but one row "ok" (not a database, cut
+// short, a page or an index that is not what the file's structure says).
+// A busy or locked database is not damaged.
+bool damaged(sqlite3* db, std::string* why) {
+  std::vector<std::vector<std::string>> rows;
+  int rc;
+  if (!rows_of(db, "pragma quick_check", &rows, &rc)) {
+    if (primary(rc) != SQLITE_CORRUPT && primary(rc) != SQLITE_NOTADB) return false;
+    *why = sqlite3_errmsg(db);
+  } else if (rows.size() == 1 && rows[0].size() == 1 && rows[0][0] == "ok") {
+    return false;
+  } else {
+    why->clear();
+    for (auto& row : rows) *why += (why->empty() ? "" : "; ") + (row.empty() ? std::string() : row[0]);
+  }
+  for (char& c : *why)
+    if (c == '\n') c = ' ';
+  why->resize(std::min(why->size(), kWhyMax));
+  return true;
+}
+
+// The entries of a schema table that the game's schema is about: objects of
+// its names and those on its tables, each as one text of type, name, table
+// and statement (the names in lower case, as SQLite compares them).
+std::set<std::string> entries_about(sqlite3* db, const std::set<std::string>& names) {
+  std::vector<std::vector<std::string>> rows;
+  rows_of(db, "select type, name, tbl_name, sql from sqlite_master", &rows);
+  std::set<std::string> out;
+  for (auto& r : rows)
+    if (r.size() == 4 && (names.count(lower(r[1])) || names.count(lower(r[2]))))
+      out.insert(r[0] + '\n' + lower(r[1]) + '\n' + lower(r[2]) + '\n' + r[3]);
+  return out;
+}
+
+// True when the file holds an object of the game's schema, or one on its
+// tables, that the schema would not make itself: a table of other columns
+// or constraints, an index or trigger of its own. What the schema makes
+// and the file lacks is made by the caller.
+bool other_shape(sqlite3* db, const std::vector<std::string>& schema, std::string* why) {
+  if (schema.empty()) return false;
+  sqlite3* own = nullptr;
+  bool made = sqlite3_open_v2(":memory:", &own, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+  for (const std::string& sql : schema) made = made && run(own, sql);
+  std::set<std::string> names;
+  std::vector<std::vector<std::string>> rows;
+  if (made) rows_of(own, "select name from sqlite_master", &rows);
+  for (auto& r : rows) names.insert(lower(r[0]));
+  std::set<std::string> ours = entries_about(own, names);
+  sqlite3_close_v2(own);
+  if (!made) return false;  // the game's own schema is at fault, not the file
+  for (const std::string& e : entries_about(db, names))
+    if (!ours.count(e)) {
+      size_t at = e.find('\n');
+      *why = "its " + e.substr(0, at) + " " + e.substr(at + 1, e.find('\n', at + 1) - at - 1) +
+             " is not of the game's shape";
+      return true;
+    }
+  return false;
+}
+
+// Reads from a rowid on: a read that fails at its first row cannot start there.
+bool reads_from(sqlite3_stmt* read, sqlite3_int64 from) {
   sqlite3_reset(read);
-  sqlite3_bind_int64(read, 1, after);
+  sqlite3_bind_int64(read, 1, from);
   int rc = sqlite3_step(read);
   return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-// After a failure past rowid *after, finds the least rowid from which the
-// table reads again: the search doubles its stride until a read succeeds,
-// then halves back to the edge of the unreadable part. False when nothing
-// past it reads.
-bool skip_unreadable(sqlite3_stmt* read, sqlite3_int64* after) {
-  uint64_t lo = static_cast<uint64_t>(*after), hi = 0, stride = 1;
-  const uint64_t top = static_cast<uint64_t>(INT64_MAX);
-  auto reads = [&](uint64_t x) { return step_reads(read, static_cast<sqlite3_int64>(x)); };
+// After a read failed at *from (the first rowid not yet read), finds the
+// least rowid from which the table reads again: the search doubles its
+// stride until a read succeeds, then halves back to the edge of the
+// unreadable part. False when nothing past it reads. Rowids are searched
+// as offsets from the least one, so that negative ones order right.
+bool skip_unreadable(sqlite3_stmt* read, sqlite3_int64* from) {
+  constexpr uint64_t kSign = uint64_t{1} << 63;
+  auto reads = [&](uint64_t u) { return reads_from(read, static_cast<sqlite3_int64>(u ^ kSign)); };
+  uint64_t bad = static_cast<uint64_t>(*from) ^ kSign, good = 0, stride = 1;
+  if (reads(bad)) return true;
   for (;;) {
-    hi = (top - lo) <= stride ? top : lo + stride;  // unsigned: lo may stand for a negative rowid
-    if (reads(hi)) break;
-    if (hi == top) return false;
-    lo = hi;
+    good = UINT64_MAX - bad <= stride ? UINT64_MAX : bad + stride;
+    if (reads(good)) break;
+    if (good == UINT64_MAX) return false;
+    bad = good;
     stride *= 2;
   }
-  while (hi - lo > 1) {
-    uint64_t mid = lo + (hi - lo) / 2;
-    (reads(mid) ? hi : lo) = mid;
+  while (good - bad > 1) {
+    uint64_t mid = bad + (good - bad) / 2;
+    (reads(mid) ? good : bad) = mid;
   }
-  *after = static_cast<sqlite3_int64>(hi);
+  *from = static_cast<sqlite3_int64>(good ^ kSign);
   return true;
 }
 
-// Copies the readable rows of one table, with their rowids, going past the
-// parts that cannot be read when the table has rowids.
-void copy_rows(sqlite3* from, sqlite3* to, const std::string& table, Tally& t) {
-  std::string q = quoted(table);
+// The columns of a table, in lower case.
+std::set<std::string> columns_of(sqlite3* db, const std::string& table) {
+  std::vector<std::vector<std::string>> rows;
+  rows_of(db, "pragma table_info(" + quoted(table) + ")", &rows);
+  std::set<std::string> out;
+  for (auto& r : rows)
+    if (r.size() > 1) out.insert(lower(r[1]));
+  return out;
+}
+
+// A row the new database refuses for its own sake: a key the damaged file
+// held twice, a value of the wrong kind for its column.
+bool refused_row(int rc) { return primary(rc) == SQLITE_CONSTRAINT || primary(rc) == SQLITE_MISMATCH; }
+
+// Copies the readable rows of one table of the game's into the new database,
+// by the names of its columns, going past the parts that cannot be read.
+// Only an ordinary table of the damaged file is read. False when the new
+// database could not be written.
+bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, Tally& t) {
+  std::vector<std::vector<std::string>> kind;
+  sqlite3_stmt* look = nullptr;
+  // Bound, not spliced: the name is the game's, the answer the file's.
+  bool plain = false;
+  if (sqlite3_prepare_v2(from, "select sql from sqlite_master where type = 'table' and name = ? collate nocase", -1,
+                         &look, nullptr) == SQLITE_OK) {
+    sqlite3_bind_text(look, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(look) == SQLITE_ROW) {
+      const char* sql = reinterpret_cast<const char*>(sqlite3_column_text(look, 0));
+      plain = sql && lower(std::string(sql).substr(0, 13)) == "create table ";
+    }
+  }
+  sqlite3_finalize(look);
+  t.tables++;
+  if (!plain) return true;  // none there (or a view or a virtual table): nothing of it to keep
+  std::set<std::string> theirs = columns_of(from, table);
+  std::vector<std::string> cols;
+  std::vector<std::vector<std::string>> ours;
+  rows_of(to, "pragma table_info(" + quoted(table) + ")", &ours);
+  for (auto& r : ours)
+    if (r.size() > 1 && theirs.count(lower(r[1]))) cols.push_back(r[1]);
+  if (cols.empty()) return true;
+  std::string names, marks, rowid;
+  for (size_t c = 0; c < cols.size(); ++c) {
+    names += (c ? ", " : "") + quoted(cols[c]);
+    marks += c ? ", ?" : "?";
+  }
+  for (const char* r : kRowidNames)
+    if (rowid.empty() && !theirs.count(r)) rowid = r;
+  const std::string q = quoted(table);
   sqlite3_stmt* read = nullptr;
-  bool by_rowid = sqlite3_prepare_v2(from, ("select rowid, * from " + q + " where rowid > ? order by rowid").c_str(),
+  bool by_rowid = !rowid.empty() &&
+                  sqlite3_prepare_v2(from, ("select " + rowid + ", " + names + " from " + q + " where " + rowid +
+                                            " >= ? order by " + rowid).c_str(),
                                      -1, &read, nullptr) == SQLITE_OK;
   if (!by_rowid) {
     sqlite3_finalize(read);
     read = nullptr;
-    if (sqlite3_prepare_v2(from, ("select * from " + q).c_str(), -1, &read, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(from, ("select " + names + " from " + q).c_str(), -1, &read, nullptr) != SQLITE_OK) {
       sqlite3_finalize(read);
       t.unreadable++;
-      return;
+      return true;
     }
-  }
-  int cols = sqlite3_column_count(read);
-  std::string names, marks;
-  for (int c = 0; c < cols; ++c) {
-    names += (c ? ", " : "") + quoted(sqlite3_column_name(read, c));
-    marks += c ? ", ?" : "?";
   }
   sqlite3_stmt* write = nullptr;
   if (sqlite3_prepare_v2(to, ("insert into " + q + " (" + names + ") values (" + marks + ")").c_str(), -1, &write,
                          nullptr) != SQLITE_OK) {
     sqlite3_finalize(write);
     sqlite3_finalize(read);
-    t.unreadable++;
-    return;
+    return false;
   }
-  sqlite3_int64 after = INT64_MIN;
-  if (by_rowid) sqlite3_bind_int64(read, 1, after);
+  const int skip = by_rowid ? 1 : 0;
+  sqlite3_int64 next = INT64_MIN;  // the first rowid not yet read
+  bool last_read = false, written = true;
+  if (by_rowid) sqlite3_bind_int64(read, 1, next);
   for (;;) {
-    int rc;
-    while ((rc = sqlite3_step(read)) == SQLITE_ROW) {
-      if (by_rowid) after = sqlite3_column_int64(read, 0);
-      for (int c = 0; c < cols; ++c) sqlite3_bind_value(write, c + 1, sqlite3_column_value(read, c));
-      if (sqlite3_step(write) == SQLITE_DONE) t.rows++;
+    int rc = SQLITE_DONE;
+    while (written && (rc = sqlite3_step(read)) == SQLITE_ROW) {
+      for (size_t c = 0; c < cols.size(); ++c)
+        sqlite3_bind_value(write, static_cast<int>(c) + 1, sqlite3_column_value(read, static_cast<int>(c) + skip));
+      int w = sqlite3_step(write);
       sqlite3_reset(write);
+      if (w == SQLITE_DONE)
+        t.rows++;
+      else if (refused_row(w))
+        t.unstored++;
+      else
+        written = false;
+      if (by_rowid) {
+        sqlite3_int64 id = sqlite3_column_int64(read, 0);
+        last_read = id == INT64_MAX;
+        if (!last_read) next = id + 1;
+      }
     }
-    if (rc == SQLITE_DONE) break;
+    if (!written || rc == SQLITE_DONE) break;
     t.unreadable++;
-    if (!by_rowid || !skip_unreadable(read, &after)) break;
+    if (!by_rowid || last_read || !skip_unreadable(read, &next)) break;
     sqlite3_reset(read);
-    sqlite3_bind_int64(read, 1, after);
+    sqlite3_bind_int64(read, 1, next);
   }
   sqlite3_finalize(write);
   sqlite3_finalize(read);
+  return written;
 }
 
-// Makes every table of from's schema in to and copies its readable rows,
-// then its indexes, views and triggers where they still fit. False when the
-// copy could not be written.
-bool copy_database(sqlite3* from, sqlite3* to, Tally& t) {
+// Makes the new database from the game's schema alone and copies into each
+// of its tables what the damaged file's table of that name still holds, in
+// one transaction. False when any of it could not be written.
+bool copy_database(sqlite3* from, sqlite3* to, const std::vector<std::string>& schema, Tally& t) {
   // Lets SQLite read a file cut shorter than its header says, up to where
-  // it ends; nothing is written to the damaged file.
+  // it ends; the connection only reads.
   run(from, "pragma writable_schema = on");
-  sqlite3_stmt* st = nullptr;
-  std::vector<std::pair<std::string, std::string>> tables, others;
-  int rc = sqlite3_prepare_v2(from,
-                              "select type, name, sql from sqlite_master where sql is not null and "
-                              "name not like 'sqlite\\_%' escape '\\' order by rowid",
-                              -1, &st, nullptr);
-  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-    if ((rc = sqlite3_step(st)) != SQLITE_ROW) break;
-    auto text = [&](int c) {
-      const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-      return std::string(s ? s : "");
-    };
-    (text(0) == "table" ? tables : others).emplace_back(text(1), text(2));
-  }
-  sqlite3_finalize(st);
-  t.schema_read = rc == SQLITE_DONE;
-  if (!t.schema_read) tables.clear(), others.clear();
   if (!run(to, "begin")) return false;
-  for (auto& [name, sql] : tables) {
-    if (!run(to, sql)) {
-      t.unreadable++;
-      continue;
-    }
-    t.tables++;
-    copy_rows(from, to, name, t);
-  }
-  for (auto& other : others) run(to, other.second);
-  return run(to, "commit");
+  bool ok = true;
+  for (const std::string& sql : schema) ok = ok && run(to, sql);
+  std::vector<std::vector<std::string>> tables;
+  ok = ok && rows_of(to, "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'",
+                     &tables);
+  for (auto& table : tables) ok = ok && copy_rows(from, to, table[0], t);
+  if (ok && run(to, "commit")) return true;
+  run(to, "rollback");
+  return false;
 }
 
 void remove_with_sidecars(const std::string& path) {
   std::remove(path.c_str());
-  for (const char* s : kSidecars) std::remove((path + s).c_str());
+  for (const std::string& s : kSidecars) std::remove((path + s).c_str());
 }
 
-// Moves the damaged file and its journal aside as "<path>.bad"; false, with
-// the reason in *note, when it cannot be moved.
-bool keep_aside(const std::string& path, const std::string& bad, std::string* note) {
-  remove_with_sidecars(bad);
+// Held while this copy of the game mends a file; another copy waits for it.
+// The lock file is removed when the mend ends; a holder checks that the
+// file it locked still has the name, so that one removed under a waiter
+// is not taken for the lock.
+class MendLock {
+ public:
+  explicit MendLock(const std::string& path) : name_(path + kLockEnding) {
+    for (int i = 0; i < kLockTries && fd_ < 0; i++) {
+      int fd = open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kKeptMode);
+      if (fd < 0) break;
+      struct stat held, named;
+      int rc;
+      while ((rc = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      if (rc == 0 && fstat(fd, &held) == 0 && stat(name_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+          held.st_dev == named.st_dev)
+        fd_ = fd;
+      else
+        close(fd);
+    }
+    if (fd_ < 0) why_ = std::strerror(errno);
+  }
+  ~MendLock() {
+    if (fd_ < 0) return;
+    unlink(name_.c_str());
+    close(fd_);
+  }
+  MendLock(const MendLock&) = delete;
+  MendLock& operator=(const MendLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+  const std::string& why() const { return why_; }
+
+ private:
+  std::string name_, why_;
+  int fd_ = -1;
+};
+
+enum class Fault { kNone, kNotAFile, kDamaged };
+
+// Opens path into db (when it is a file, or none is there) and tells what
+// keeps the game from using it as it is.
+Fault check(DBWrap& db, const std::string& path, const std::vector<std::string>& schema, std::string* why) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    db_close(db);
+    *why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a file";
+    return Fault::kNotAFile;
+  }
+  if (!db_open(db, path)) return Fault::kNone;
+  if (damaged(db.db, why) || other_shape(db.db, schema, why)) return Fault::kDamaged;
+  return Fault::kNone;
+}
+
+// Copies what path holds into a new database beside it, then puts that
+// copy in its place with the damaged file kept aside. A kill at any moment
+// leaves path holding the damaged file or the whole copy. False, with the
+// reason in *note, when path is left as it was.
+bool mend(const std::string& path, const std::vector<std::string>& schema, Tally& t, std::string* kept,
+          std::string* note) {
+  const std::string copy = path + kCopyEnding;
+  remove_with_sidecars(copy);
+  DBWrap from, to;
+  bool ok = db_open(from, path, true);
+  if (ok) {
+    // The damaged file's schema may name functions; none of them runs.
+    sqlite3_db_config(from.db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int*>(nullptr));
+    ok = db_open(to, copy) && copy_database(from.db, to.db, schema, t);
+    if (!ok) *note = std::string("no new database could be written: ") + (to.db ? sqlite3_errmsg(to.db) : "cannot open it");
+  } else {
+    *note = "it cannot be read";
+  }
+  db_close(from);
+  db_close(to);
+  struct stat st;
+  if (ok && stat(path.c_str(), &st) == 0) chmod(copy.c_str(), st.st_mode & 0777);
+  // Linked, not moved: the damaged file keeps its name until the copy takes it.
   std::string why;
-  if (!file_keep_aside(path, bad, kKeptMode, &why)) {
-    *note = "it cannot be kept as " + bad + ": " + why;
+  if (ok) *kept = file_keep_aside(path, kKeptMode, KeepAside::Link, kSidecars, &why);
+  if (ok && kept->empty()) {
+    *note = "it cannot be kept aside: " + why;
+    ok = false;
+  }
+  if (ok && rename(copy.c_str(), path.c_str()) != 0) {
+    *note = std::string("the new database cannot take its place: ") + std::strerror(errno);
+    ok = false;
+  }
+  if (!ok) {
+    remove_with_sidecars(copy);
     return false;
   }
-  if (!why.empty()) *note = " (it cannot be made private: " + why + ")";
-  for (const char* s : kSidecars) file_keep_aside(path + s, bad + s, kKeptMode, &why);
+  if (!file_sync_dir(path)) *note = std::string(" (its folder cannot be flushed: ") + std::strerror(errno) + ")";
+  if (!why.empty()) *note += " (it cannot be made private: " + why + ")";
   return true;
 }
 }  // namespace
 
-bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>&) {
-  if (!db_open(db, path)) return false;
+bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>& schema) {
   std::string why;
-  if (!damaged(db.db, &why)) return true;
-
-  // The copy is made beside the damaged file and takes its place only once
-  // whole, so a run cut short meets the damaged file again next time.
-  const std::string bad = path + ".bad", fresh = path + ".salvage";
-  remove_with_sidecars(fresh);
-  Tally t;
-  DBWrap to;
-  bool swapped = db_open(to, fresh) && copy_database(db.db, to.db, t);
-  std::string note = swapped ? "" : "no new database could be written";
-  db_close(to);
+  if (check(db, path, schema, &why) == Fault::kNone) return db.db != nullptr;
   db_close(db);
-  struct stat st;
-  if (swapped && stat(path.c_str(), &st) == 0) chmod(fresh.c_str(), st.st_mode & 0777);
-  swapped = swapped && keep_aside(path, bad, &note);
-  if (swapped && rename(fresh.c_str(), path.c_str()) != 0) {
-    note = std::string("the new database cannot take its place: ") + strerror(errno);
-    rename(bad.c_str(), path.c_str());
-    swapped = false;
+  // Another copy of the game may be mending it: wait, then look again.
+  MendLock lock(path);
+  Fault fault = lock.held() ? check(db, path, schema, &why) : Fault::kDamaged;
+  if (fault == Fault::kNone) return db.db != nullptr;
+  db_close(db);
+  Tally t;
+  std::string kept, note, error;
+  bool done = false;
+  if (!lock.held()) {
+    note = "it cannot be locked for mending (" + lock.why() + ")";
+  } else if (fault == Fault::kNotAFile) {
+    kept = file_keep_aside(path, kKeptMode, KeepAside::Move, kSidecars, &error);
+    done = !kept.empty();
+    note = done ? "" : "it cannot be kept aside: " + error;
+  } else {
+    done = mend(path, schema, t, &kept, &note);
   }
-  if (!swapped) {
-    remove_with_sidecars(fresh);
-    tk_error("DatabaseError: db_open: %s cannot be read whole (%s); %s, so it is used as it is", path.c_str(),
-             why.c_str(), note.c_str());
+  if (!done) {
+    tk_error("DatabaseError: db_open: %s cannot be used as it is (%s); %s, so it is used as it is until it can be "
+             "mended",
+             path.c_str(), why.c_str(), note.c_str());
     return db_open(db, path);
   }
-  char what[128];
-  if (t.schema_read)
-    snprintf(what, sizeof what, "%ld rows of %d tables copied, %d unreadable parts left behind", t.rows, t.tables,
-             t.unreadable);
+  char what[160];
+  if (fault == Fault::kNotAFile)
+    snprintf(what, sizeof what, "a new database is made");
   else
-    snprintf(what, sizeof what, "nothing of it could be read");
-  tk_error("DatabaseError: db_open: %s cannot be read whole (%s); kept as %s%s, and a new database holds what "
-           "could be read: %s",
-           path.c_str(), why.c_str(), bad.c_str(), note.c_str(), what);
+    snprintf(what, sizeof what,
+             "a new database holds what could be read: %ld rows of %d tables copied, %d unreadable parts left "
+             "behind, %ld rows that could not be stored",
+             t.rows, t.tables, t.unreadable, t.unstored);
+  tk_error("DatabaseError: db_open: %s cannot be used as it is (%s); kept as %s%s, and %s", path.c_str(), why.c_str(),
+           kept.c_str(), note.c_str(), what);
   return db_open(db, path);
 }

@@ -2,7 +2,9 @@
 #include "util/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,13 +26,13 @@ static std::set<std::string> names_in(const std::string& dir) {
 
 // Whatever stands beside the target is left as it was: files that look like
 // a temporary (a file or a link named "<name>.tmp", or one of the writer's
-// own pattern) are the player's, another target's leftovers and those a live
-// writer is filling too; only what a writer left by a crash goes (this
+// own pattern) are the player's, another target's leftovers (one whose name
+// is as long too) and those a live writer is filling or holds locked too; only what a writer left by a crash goes (this
 // process is filling none). The new file has no more permissions than asked.
 TEST(AtomicWriteFile, OnlyCrashLeftoversOfTheTargetGo) {
   TempDir dir;
-  auto leftover = [](pid_t pid, const char* target) {
-    return "." + std::string(target) + "." + std::to_string(pid) + ".0123456789abcdef.twpart";
+  auto leftover = [](pid_t pid, const char* target, const char* nonce = "0123456789abcdef") {
+    return "." + std::string(target) + "." + std::to_string(pid) + "." + nonce + ".twpart";
   };
   pid_t dead = fork(), live = dead ? fork() : 0;
   if (dead == 0) _exit(0);
@@ -39,9 +41,12 @@ TEST(AtomicWriteFile, OnlyCrashLeftoversOfTheTargetGo) {
   for (pid_t pid : {dead, getpid()}) dir.write(leftover(pid, "f.dat"), "partial");
   std::map<std::string, std::string> kept = {
       {leftover(live, "f.dat"), "partial"}, {leftover(dead, "other.dat"), "another target's"},
+      {leftover(dead, "e.dat"), "another target's"}, {leftover(dead, "f.dat", "fedcba9876543210"), "locked"},
       {"f.dat.tmp", std::string(5000, 'x')}, {"victim", "kept"}, {".f.dat.1.twpart", "player's"}};
   for (const auto& [name, bytes] : kept) dir.write(name, bytes);
   ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("g.dat.tmp").c_str()), 0);
+  int held = open(dir.file(leftover(dead, "f.dat", "fedcba9876543210")).c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
   ASSERT_TRUE(atomic_write_file(dir.file("f.dat"), "new", 3, 0600));
   ASSERT_TRUE(atomic_write_file(dir.file("g.dat"), "new", 3, 0600));
   kept.insert({{"f.dat", "new"}, {"g.dat", "new"}, {"g.dat.tmp", "kept"}});
@@ -54,6 +59,7 @@ TEST(AtomicWriteFile, OnlyCrashLeftoversOfTheTargetGo) {
   struct stat st;
   ASSERT_EQ(stat(dir.file("f.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+  close(held);
   kill(live, SIGKILL);
   waitpid(live, nullptr, 0);
 }

@@ -4,13 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "util/db.h"
 #include "support/temp_dir.h"
 #include "util/error.h"
+#include "util/json.h"
 
 namespace {
 const std::vector<std::string> kSchema = {"create table if not exists events (n text primary key, data blob)",
@@ -145,59 +153,138 @@ TEST_F(DbTest, ALockedDatabaseWaitsBrieflyThenReportsTheError) {
   EXPECT_TRUE(db_query_checked(db_, "select * from t", var(), rows));
 }
 
-// A damaged database is kept aside whole as "<name>.bad", private; every row
-// that can still be read goes into a new database at the old path, which
-// takes writes; one line says so. A sound or merely locked one is left be.
+// A damaged database, or one of another shape, is kept aside whole under a
+// name of its own, private; every row still readable by rowid goes into a
+// new database made from the game's schema alone (nothing of the file's
+// schema runs), which takes writes; one line says so. A sound or merely
+// locked one is left be.
 TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
   const int kRows = 600;
-  ASSERT_TRUE(db_open(db_, path_));
-  db_query(db_, "create table events (n text primary key, data blob)");
-  db_query(db_, "create table other (k text)");
-  db_query(db_, "insert into other values ('kept')");
-  db_query(db_, "begin");
-  for (int i = 0; i < kRows; i++)
-    db_query(db_, "insert into events values (?, ?)", var_list(std::to_string(i), std::string(300, 'a' + i % 26)));
-  db_query(db_, "commit");
-  db_close(db_);
-  const std::string sound = tmp_.read("test.db");
-  struct Case { const char* what; void (*damage)(std::string&); int least_kept; } const cases[] = {
+  auto make = [&](size_t len) {
+    std::remove(path_.c_str());
+    EXPECT_TRUE(db_open(db_, path_));
+    db_query(db_, kSchema[0]);
+    db_query(db_, kSchema[1]);
+    db_query(db_, "insert into other values ('kept')");
+    db_query(db_, "begin");
+    for (int i = 0; i < kRows; i++)
+      db_query(db_, "insert into events values (?, ?)", var_list(std::to_string(i), std::string(len, 'a' + i % 26)));
+    db_query(db_, "commit");
+    db_close(db_);
+    return tmp_.read("test.db");
+  };
+  const std::string sound = make(300);
+  // Runs SQL on a copy of the bytes, as a hostile or broken writer would.
+  auto edit = [&](std::string& b, const std::string& sql) {
+    tmp_.write("edit.db", b);
+    DBWrap e;
+    EXPECT_TRUE(db_open(e, tmp_.file("edit.db")));
+    sqlite3_exec(e.db, sql.c_str(), nullptr, nullptr, nullptr);
+    db_close(e);
+    b = tmp_.read("edit.db");
+  };
+  const std::string owned = tmp_.file("owned.db");
+  struct Case { const char* what; std::function<void(std::string&)> damage; int least_kept; } const cases[] = {
       {"sound", [](std::string&) {}, kRows},
       {"random bytes", [](std::string& b) { for (size_t i = 0; i < b.size(); i++) b[i] = static_cast<char>(i * 7919 % 251); }, 0},
       {"cut to 100 bytes", [](std::string& b) { b.resize(100); }, 0},
-      {"zeroed page", [](std::string& b) { b.replace(b.size() / 8192 * 4096, 4096, 4096, '\0'); }, kRows - 20}};
+      {"zeroed page", [](std::string& b) { b.replace(b.size() / 8192 * 4096, 4096, 4096, '\0'); }, kRows - 20},
+      {"zeroed index root", [&](std::string& b) {
+         DBWrap e;
+         tmp_.write("edit.db", b);
+         EXPECT_TRUE(db_open(e, tmp_.file("edit.db")));
+         long root = db_query(e, "select rootpage from sqlite_master where type = 'index'")[0]["rootpage"].lnum();
+         b.replace((root - 1) * 4096, 4096, 4096, '\0'); }, kRows},
+      {"schema text that runs", [&](std::string& b) {
+         edit(b, "create view v as select 1; create trigger t after insert on events begin insert into other "
+                 "values ('ran'); end; pragma writable_schema = on; update sqlite_master set sql = 'CREATE TABLE "
+                 "other (k text); ATTACH DATABASE ''" + owned + "'' AS u; CREATE TABLE u.t (x)' where name = 'other'"); }, kRows},
+      {"other columns", [&](std::string& b) { edit(b, "alter table events add column extra"); }, kRows}};
+  std::vector<std::pair<std::string, std::string>> kept;
   for (const Case& c : cases) {
-    std::remove((path_ + ".bad").c_str());
     std::string before = sound;
     c.damage(before);
+    // The rows the damaged file still gives up, one rowid at a time.
+    tmp_.write("probe.db", before);
+    DBWrap probe;
+    ASSERT_TRUE(db_open(probe, tmp_.file("probe.db")));
+    std::set<std::string> readable;
+    for (int id = 1; id <= kRows; id++) {
+      testing::internal::CaptureStderr();
+      var r = db_query(probe, "select n from events where rowid = ?", var(id));
+      testing::internal::GetCapturedStderr();
+      if (r.len()) readable.insert(r[0]["n"].str());
+    }
+    EXPECT_GE(static_cast<int>(readable.size()), c.least_kept) << c.what;
     tmp_.write("test.db", before);
     testing::internal::CaptureStderr();
     ASSERT_TRUE(db_open_salvaging(db_, path_, kSchema)) << c.what;
     std::string err = testing::internal::GetCapturedStderr();
-    const bool hurt = c.least_kept < kRows;
+    const bool hurt = c.what != std::string("sound");
+    const std::string bad = path_ + ".bad" + (kept.empty() ? "" : "." + std::to_string(kept.size()));
     EXPECT_EQ(err.empty(), !hurt) << c.what << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), hurt) << c.what << err;
-    EXPECT_EQ(err.find("kept as " + path_ + ".bad") != std::string::npos, hurt) << c.what << err;
+    EXPECT_EQ(err.find("kept as " + bad + ","), hurt ? err.find("kept as ") : std::string::npos) << c.what << err;
     struct stat st;
-    EXPECT_EQ(stat((path_ + ".bad").c_str(), &st) == 0 && (st.st_mode & 0777) == 0600 && tmp_.read("test.db.bad") == before,
-              hurt) << c.what;
+    EXPECT_EQ(stat(bad.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600, hurt) << c.what;
+    if (hurt) kept.emplace_back(bad, before);
+    var schema = quiet_query("select name from sqlite_master order by name");
+    EXPECT_EQ(json_dump(schema), R"([{"name":"events"},{"name":"other"},{"name":"sqlite_autoindex_events_1"}])")
+        << c.what;
     EXPECT_EQ(quiet_query("pragma quick_check")[0]["quick_check"].str(), "ok") << c.what;
-    // Whatever was copied is what was stored, and the copy takes new rows.
+    // Every row readable by rowid is copied, as it was stored; the copy
+    // takes new rows.
     var events = quiet_query("select n, data from events");
-    EXPECT_GE(static_cast<int>(events.len()), c.least_kept) << c.what;
-    for (size_t i = 0; i < events.len(); i++)
+    std::set<std::string> copied;
+    for (size_t i = 0; i < events.len(); i++) {
+      copied.insert(events[i]["n"].str());
       EXPECT_EQ(events[i]["data"].str(), std::string(300, 'a' + static_cast<int>(events[i]["n"].num()) % 26)) << c.what;
-    EXPECT_EQ(quiet_query("select k from other").len(), c.least_kept ? 1u : 0u) << c.what;
+    }
+    EXPECT_TRUE(std::includes(copied.begin(), copied.end(), readable.begin(), readable.end())) << c.what;
+    EXPECT_EQ(json_dump(quiet_query("select k from other")), c.least_kept ? R"([{"k":"kept"}])" : "[]") << c.what;
     var rows;
     EXPECT_TRUE(db_query_checked(db_, "create table if not exists fresh (a text)", var(), rows) &&
-                db_query_checked(db_, "insert into fresh values ('x')", var(), rows)) << c.what;
+                db_query_checked(db_, "insert into events values ('new', 'x')", var(), rows)) << c.what;
     db_close(db_);
   }
+  // Nothing of a file's schema text ran; no kept file was replaced.
+  EXPECT_NE(access(owned.c_str(), F_OK), 0);
+  for (auto& [name, bytes] : kept) EXPECT_EQ(tmp_.read(name.substr(tmp_.path().size() + 1)), bytes) << name;
+
+  // A copy that cannot be written whole (a statement that fails, a disk that
+  // fills while rows are copied) leaves the damaged file in use as it is;
+  // the next open mends it.
+  std::string big = make(4096);
+  cases[4].damage(big);
+  std::vector<std::string> failing = kSchema;
+  failing.push_back("create index if not exists i on nowhere (x)");
+  struct rlimit was;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+  signal(SIGXFSZ, SIG_IGN);
+  for (int full = 0; full < 2; full++) {
+    tmp_.write("test.db", big);
+    struct rlimit small = was;
+    small.rlim_cur = full ? 1 << 20 : was.rlim_cur;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(db_open_salvaging(db_, path_, full ? kSchema : failing));
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("so it is used as it is"), std::string::npos) << full << err;
+    db_close(db_);
+    EXPECT_TRUE(tmp_.read("test.db") == big) << full;
+    EXPECT_NE(access((path_ + ".bad." + std::to_string(kept.size())).c_str(), F_OK), 0) << full;
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(db_open_salvaging(db_, path_, kSchema));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("kept as"), std::string::npos);
+  EXPECT_EQ(quiet_query("select n from events").len(), static_cast<size_t>(kRows));
+
   // A database another connection holds locked is busy, not damaged.
-  std::remove((path_ + ".bad").c_str());
   DBWrap other;
   ASSERT_TRUE(db_open(other, path_) && db_query(other, "begin exclusive").is_list());
   EXPECT_TRUE(db_open_salvaging(db_, path_, kSchema));
-  EXPECT_NE(access((path_ + ".bad").c_str(), F_OK), 0);
+  EXPECT_NE(access((path_ + ".bad." + std::to_string(kept.size() + 1)).c_str(), F_OK), 0);
 }
 
 // A folder path longer than SQLite takes by name still holds a database
@@ -208,6 +295,10 @@ TEST_F(DbTest, APathPastSqlitesLengthLimitOpens) {
   ASSERT_TRUE(db_open_salvaging(db_, dir + "/long.db", {}));
   db_query(db_, "create table t (a text)");
   db_query(db_, "insert into t values ('x')");
+  auto fds = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+  const auto open_before = fds();
   ASSERT_TRUE(db_open(db_, dir + "/long.db"));
   EXPECT_EQ(db_query(db_, "select a from t").len(), 1u);
+  db_close(db_);
+  EXPECT_EQ(fds(), open_before - 2);  // the database and its folder
 }

@@ -27,9 +27,21 @@ static Widget* spacer() {
   return w;
 }
 
+// The title as one line: each line break (CR, LF or CR LF) becomes a space,
+// since a row taller than the first would overlap the rows below it.
+static std::string one_line(const std::string& title) {
+  std::string s;
+  for (size_t i = 0; i < title.size(); i++) {
+    bool brk = title[i] == '\n' || title[i] == '\r';
+    if (title[i] == '\r' && i + 1 < title.size() && title[i + 1] == '\n') i++;
+    s += brk ? ' ' : title[i];
+  }
+  return s;
+}
+
 static Widget* map_row(int font, const std::string& title, int index) {
   // A long title is cut to the row's one line.
-  Box* b = new Box(new MyLabel(font, text_fit(font, title, LIST_W - 2 * (ROW_PAD_X + 1))));
+  Box* b = new Box(new MyLabel(font, text_fit(font, one_line(title), LIST_W - 2 * (ROW_PAD_X + 1))));
   gui_style_dialog(b);
   // The title stays clear of the frame's rounded ends.
   b->st(SW_PAD + 1, ROW_PAD_X);

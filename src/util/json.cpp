@@ -403,6 +403,10 @@ int json_parse(const char* text, size_t len, var& out, size_t max_items, size_t*
       tk_error("SyntaxError: json_parse: lone surrogate escape at byte %zu", at);
     } else if (builder.too_deep()) {
       tk_error("SyntaxError: json_parse: nesting deeper than %zu levels at byte %zu", kMaxDepth, at);
+    } else if (ok.Offset() < len && text[ok.Offset()] == '\0') {
+      // The reader takes a NUL for the end of the text and would call the
+      // document empty or a string unclosed; it is a bad byte like any other.
+      tk_error("SyntaxError: json_parse: unexpected NUL byte at byte %zu", at);
     } else {
       tk_error("SyntaxError: json_parse: %s at byte %zu", rapidjson::GetParseError_En(ok.Code()), at);
     }

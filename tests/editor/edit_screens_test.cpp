@@ -1,5 +1,6 @@
 // The editor as a player meets it: my maps, the drawing screen with its
 // tools, limits and autosave, and nothing lost on quit.
+#include <regex>
 #include <set>
 
 #include "editor/edit_icons.h"
@@ -140,12 +141,14 @@ TEST_F(EditorScreens, MapsMadeInOneSecondStayTwoAndOpenNewestFirst) {
   EXPECT_EQ(g->current_level_id, maps->maps_rows[0]["id"].str());
 
   // Thousands of maps, and rows without data left by earlier versions, which are not listed: newest first,
-  // the keys (two a step) and the wheel reach every map in view with its own title, only the rows in view
-  // are built, and a click opens the map its row shows.
+  // the keys (two a step) and the wheel reach every map in view with its own title, on one line even when
+  // it holds line breaks (no row is taller than the others), only the rows in view are built, and a click
+  // opens the map its row shows.
   std::vector<std::string> order = {maps->maps_rows[0]["id"].str(), maps->maps_rows[1]["id"].str()};
   db_query(game_db(GAME_DB_USER), "with recursive k(i) as (select 0 union all select i + 1 from k where i < 2999) "
            "insert into levels select 'm' || i, case i % 9 when 0 then null when 1 then '' else "
-           "(select max(data) from levels) end, i, 'Map ' || i, '', '' from k");
+           "(select max(data) from levels) end, i, 'Map' || case i % 4 when 0 then ' ' when 1 then char(10) "
+           "when 2 then char(13) else char(13, 10) end || i, '', '' from k");
   for (int i = 2999; i >= 0; i--)
     if (i % 9 > 1) order.push_back("m" + std::to_string(i));
   g->transition(TRANS_NONE, STATE_MENUS_EDIT);
@@ -157,7 +160,9 @@ TEST_F(EditorScreens, MapsMadeInOneSecondStayTwoAndOpenNewestFirst) {
     Widget* sb = w->parent->parent;
     w->abs_pos(&x, &wy), sb->abs_pos(&x, &by);
     return w->click_code == MAPS_ACT_ROW + static_cast<int>(k) && maps->maps_rows[k]["id"].str() == order[k] &&
-           static_cast<Container*>(w)->children[0]->get_value_s() == maps->maps_rows[k]["title"].str() &&
+           static_cast<Container*>(w)->children[0]->get_value_s() ==
+               std::regex_replace(maps->maps_rows[k]["title"].str(), std::regex("\r\n|\r|\n"), " ") &&
+           w->nat_h == static_cast<RowList*>(w->parent)->row_h() &&
            wy + w->h > by + sb->cy && wy < by + sb->cy + sb->ch;
   };
   for (size_t k = 0; k < order.size(); k += 2, key(GK_DOWN), key(GK_DOWN), frames(1))

@@ -151,4 +151,22 @@ TEST(Paint, ChildrenOutsideTheScrolledViewAreNotPainted) {
       EXPECT_EQ(std::make_pair(k->paints, k->loops), std::make_pair(want, want)) << "child " << i << " view at " << y;
     }
   }
+
+  // A long list scrolled before any step (a transition's picture of a new
+  // screen): its first paint builds and paints the rows in view.
+  RowList* long_list = new RowList(1000, [](int) {
+    Widget* r = box(100, 50);
+    r->st(SW_BG_COLOR, 0xffffff);
+    r->restyle();
+    return r;
+  });
+  ScrollBox* lv = new ScrollBox(long_list, 100, 120);
+  Container top;
+  top.add(lv, 0, 0);
+  lv->scroll_y = 4975;
+  paint(top);
+  std::vector<int> built;
+  for (Widget* r : long_list->children) built.push_back(r->row);
+  EXPECT_EQ(built, (std::vector<int>{99, 100, 101}));
+  EXPECT_EQ(pixel(50, 10), 0xffffffu);
 }

@@ -76,8 +76,20 @@ TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
   const std::string doc = "\xEF\xBB\xBF{\"a\": [1, -2.5e3, \"x\\u00e9\", true, null], \"b\": {}}";
   for (size_t cut = 3; cut < doc.size(); cut++)
     EXPECT_TRUE(starts_with(refusal(doc.substr(0, cut), v), "JSON_parser_end: syntax error\n")) << cut;
+  auto char_error = [](size_t at) { return "JSON_parser_char: syntax error, byte " + std::to_string(at) + "\n"; };
+  EXPECT_TRUE(starts_with(refusal(std::string("\0[]", 3), v), char_error(0)));
+  EXPECT_TRUE(starts_with(refusal(std::string("{}\0{}", 5), v), char_error(2)));
   bool in_text = false;
   for (size_t at = 3; at < doc.size(); at++) {
+    // A NUL is a bad byte anywhere, inside a text too; within an escape it
+    // names the escape, as any bad byte there does.
+    std::string nul = doc;
+    nul[at] = '\0';
+    size_t esc = doc.rfind('\\', at), named = at > esc && at < esc + 6 ? esc : at;
+    EXPECT_TRUE(starts_with(refusal(nul, v), char_error(named))) << at;
+    if (named == at) {
+      EXPECT_EQ(tk_last_error(), "SyntaxError: json_parse: unexpected NUL byte at byte " + std::to_string(at));
+    }
     bool quote = doc[at] == '"' && doc[at - 1] != '\\';
     if (in_text || quote) {  // inside a text any byte may follow
       in_text = in_text != quote;
@@ -85,14 +97,13 @@ TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
     }
     std::string bad = doc;
     bad[at] = '#';
-    EXPECT_TRUE(starts_with(refusal(bad, v), "JSON_parser_char: syntax error, byte " + std::to_string(at) + "\n")) << at;
+    EXPECT_TRUE(starts_with(refusal(bad, v), char_error(at))) << at;
   }
 
   EXPECT_EQ(parse_quiet("", v), 1);
   EXPECT_TRUE(v.is_none());
   EXPECT_EQ(parse_quiet("{\"a\":1} x", v), 1);
   EXPECT_EQ(v["a"].num(), 1);
-  EXPECT_EQ(parse_quiet(std::string("{}\0{}", 5), v), 1);
   EXPECT_EQ(parse_quiet("[NaN]", v), 1);
   // A number beyond a double is an error, not an infinity; zero with any
   // exponent is zero.

@@ -14,32 +14,11 @@
 
 #include "game/game.h"
 #include "game/save_files.h"
+#include "scratch.h"
 
 namespace {
 
 const char* const kNames[] = {"state.dat", "settings.dat", "lsettings.dat", "progress.dat"};
-
-// One folder per process, left empty after every input.
-const std::string& scratch_dir() {
-  static std::string dir = [] {
-    const char* base = getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tw-fuzz-save-XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data())) abort();
-    std::string made = buf.data();
-    atexit([] { rmdir(scratch_dir().c_str()); });
-    return made;
-  }();
-  return dir;
-}
-
-void put_file(const std::string& path, const void* data, size_t len) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f) abort();
-  if (len) fwrite(data, 1, len, f);
-  fclose(f);
-}
 
 // The file's block: the version word, then the input over and over, so that
 // a short input reaches the fields far into a large block too.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +33,10 @@ constexpr int kLockTries = 16;
 // Names a damaged table may give its own columns; the first it leaves
 // free reads the rowid.
 const char* const kRowidNames[] = {"rowid", "_rowid_", "oid"};
+// The least bytes a row takes in a file (its cell and the cell's place in
+// the page), and what one search past a damaged part may read.
+constexpr long kLeastRowBytes = 4;
+constexpr long kSearchReads = 2 * 64;
 
 struct Tally {
   long rows = 0;
@@ -75,13 +80,17 @@ bool rows_of(sqlite3* db, const std::string& sql, std::vector<std::vector<std::s
 
 // True, with SQLite's reason, when the open database cannot be read whole:
 // its quick check answers anything but one row "ok" (not a database, cut
-// short, a page or an index that is not what the file's structure says).
-// A busy or locked database is not damaged.
+// short, a page or an index that is not what the file's structure says,
+// a format SQLite does not read). A busy or locked database is not damaged.
 bool damaged(sqlite3* db, std::string* why) {
   std::vector<std::vector<std::string>> rows;
   int rc;
   if (!rows_of(db, "pragma quick_check", &rows, &rc)) {
-    if (primary(rc) != SQLITE_CORRUPT && primary(rc) != SQLITE_NOTADB) return false;
+    // A file in use, a short read or a lack of memory pass; anything else
+    // (damage, not a database, a format no reader takes) stays.
+    for (int passing : {SQLITE_BUSY, SQLITE_LOCKED, SQLITE_NOMEM, SQLITE_IOERR, SQLITE_INTERRUPT, SQLITE_CANTOPEN,
+                        SQLITE_FULL, SQLITE_PERM})
+      if (primary(rc) == passing) return false;
     *why = sqlite3_errmsg(db);
   } else if (rows.size() == 1 && rows[0].size() == 1 && rows[0][0] == "ok") {
     return false;
@@ -143,7 +152,7 @@ bool reads_from(sqlite3_stmt* read, sqlite3_int64 from) {
 }
 
 // After a read failed at *from (the first rowid not yet read), finds the
-// least rowid from which the table reads again: the search doubles its
+// least rowid past it from which the table reads again: the search doubles its
 // stride until a read succeeds, then halves back to the edge of the
 // unreadable part. False when nothing past it reads. Rowids are searched
 // as offsets from the least one, so that negative ones order right.
@@ -151,7 +160,6 @@ bool skip_unreadable(sqlite3_stmt* read, sqlite3_int64* from) {
   constexpr uint64_t kSign = uint64_t{1} << 63;
   auto reads = [&](uint64_t u) { return reads_from(read, static_cast<sqlite3_int64>(u ^ kSign)); };
   uint64_t bad = static_cast<uint64_t>(*from) ^ kSign, good = 0, stride = 1;
-  if (reads(bad)) return true;
   for (;;) {
     good = UINT64_MAX - bad <= stride ? UINT64_MAX : bad + stride;
     if (reads(good)) break;
@@ -183,9 +191,11 @@ bool refused_row(int rc) { return primary(rc) == SQLITE_CONSTRAINT || primary(rc
 
 // Copies the readable rows of one table of the game's into the new database,
 // by the names of its columns, going past the parts that cannot be read.
-// Only an ordinary table of the damaged file is read. False when the new
+// Only an ordinary table of the damaged file is read, and at most reads
+// rows of it (a damaged page can make the same bytes read as rows without
+// end). False when the new
 // database could not be written.
-bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, Tally& t) {
+bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, long reads, Tally& t) {
   std::vector<std::vector<std::string>> kind;
   sqlite3_stmt* look = nullptr;
   // Bound, not spliced: the name is the game's, the answer the file's.
@@ -240,10 +250,19 @@ bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, Tally& t) {
   const int skip = by_rowid ? 1 : 0;
   sqlite3_int64 next = INT64_MIN;  // the first rowid not yet read
   bool last_read = false, written = true;
+  long budget = reads;
   if (by_rowid) sqlite3_bind_int64(read, 1, next);
   for (;;) {
     int rc = SQLITE_DONE;
-    while (written && (rc = sqlite3_step(read)) == SQLITE_ROW) {
+    while (written && budget-- > 0 && (rc = sqlite3_step(read)) == SQLITE_ROW) {
+      if (by_rowid) {
+        // A damaged tree may give rowids out of order, or the same rows
+        // again after a search: the read only ever moves on.
+        sqlite3_int64 id = sqlite3_column_int64(read, 0);
+        if (id < next || last_read) continue;
+        last_read = id == INT64_MAX;
+        if (!last_read) next = id + 1;
+      }
       for (size_t c = 0; c < cols.size(); ++c)
         sqlite3_bind_value(write, static_cast<int>(c) + 1, sqlite3_column_value(read, static_cast<int>(c) + skip));
       int w = sqlite3_step(write);
@@ -254,15 +273,11 @@ bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, Tally& t) {
         t.unstored++;
       else
         written = false;
-      if (by_rowid) {
-        sqlite3_int64 id = sqlite3_column_int64(read, 0);
-        last_read = id == INT64_MAX;
-        if (!last_read) next = id + 1;
-      }
     }
     if (!written || rc == SQLITE_DONE) break;
     t.unreadable++;
-    if (!by_rowid || last_read || !skip_unreadable(read, &next)) break;
+    budget -= kSearchReads;
+    if (budget <= 0 || !by_rowid || last_read || !skip_unreadable(read, &next)) break;
     sqlite3_reset(read);
     sqlite3_bind_int64(read, 1, next);
   }
@@ -274,7 +289,7 @@ bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, Tally& t) {
 // Makes the new database from the game's schema alone and copies into each
 // of its tables what the damaged file's table of that name still holds, in
 // one transaction. False when any of it could not be written.
-bool copy_database(sqlite3* from, sqlite3* to, const std::vector<std::string>& schema, Tally& t) {
+bool copy_database(sqlite3* from, sqlite3* to, const std::vector<std::string>& schema, long reads, Tally& t) {
   // Lets SQLite read a file cut shorter than its header says, up to where
   // it ends; the connection only reads.
   run(from, "pragma writable_schema = on");
@@ -284,7 +299,7 @@ bool copy_database(sqlite3* from, sqlite3* to, const std::vector<std::string>& s
   std::vector<std::vector<std::string>> tables;
   ok = ok && rows_of(to, "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'",
                      &tables);
-  for (auto& table : tables) ok = ok && copy_rows(from, to, table[0], t);
+  for (auto& table : tables) ok = ok && copy_rows(from, to, table[0], reads, t);
   if (ok && run(to, "commit")) return true;
   run(to, "rollback");
   return false;
@@ -361,7 +376,10 @@ bool mend(const std::string& path, const std::vector<std::string>& schema, Tally
   if (ok) {
     // The damaged file's schema may name functions; none of them runs.
     sqlite3_db_config(from.db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int*>(nullptr));
-    ok = db_open(to, copy) && copy_database(from.db, to.db, schema, t);
+    // No table of a sound file holds more rows than its bytes make room for.
+    struct stat st;
+    long reads = stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size / kLeastRowBytes) + kSearchReads : 0;
+    ok = db_open(to, copy) && copy_database(from.db, to.db, schema, reads, t);
     if (!ok) *note = std::string("no new database could be written: ") + (to.db ? sqlite3_errmsg(to.db) : "cannot open it");
   } else {
     *note = "it cannot be read";

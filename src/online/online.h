@@ -13,6 +13,9 @@
 //   and the game fades to STATE_MENUS_POPUP.
 //   Neither comes while the error or the popup screen is current (it is
 //   dropped), nor interrupts a level or a movie: it waits until that ends.
+// - The game's own notice (web_notice; a score that could not be stored on
+//   this computer) takes the popup screen too, once the player is neither
+//   playing nor on the error or the popup screen.
 // - Community pages: the browser (STATE_MENUS_COMMUNITY) receives
 //   State::call(["uquery", page]), where page is the reply's JSON (a list
 //   of entry dicts), and State::call(["urefresh", none]) when the service

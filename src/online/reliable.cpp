@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include "game/game.h"
 #include "game/paths.h"
 #include "game/save_files.h"
+#include "online/web_loop.h"
 #include "online/web_request.h"
 #include "util/db.h"
 #include "util/encode.h"
@@ -29,8 +31,11 @@ const char* const kIndex = "create index if not exists events_order on events (t
 const char* const kNoStamp = "update events set ts = 0 where ts is null";
 // The rows a pass still has to look at: after its cursor in (ts, n) order,
 // and due (an age outside [0, RELIABLE_RESEND_AGE) or no number at all).
-const char* const kDueFrom = "select n, name, ts from events where (ts, n) > (?, ?) and not (ts > ? and ts <= ?) "
-                             "order by ts, n limit 8";
+// A stamp that is no number sorts after every number, so after every entry
+// held in memory.
+const char* const kDueFrom =
+    "select n, name, ts, typeof(ts) in ('integer', 'real') as timed from events "
+    "where (ts, n) > (?, ?) and not (ts > ? and ts <= ?) order by ts, n limit 8";
 // The cursor of a new pass: before every stamp (every row has one once the
 // table is opened).
 const char* const kBeforeEveryStamp = "-9223372036854775808";
@@ -47,6 +52,17 @@ struct Waiting {
   std::string id, name;
 };
 
+// A stored entry the pass has read, with what places it among those held
+// in memory.
+struct Row {
+  std::string id, name;
+  double ts;
+  bool timed;
+};
+
+// Where an entry stands in the order a pass sends in.
+typedef std::pair<long, std::string> Place;
+
 struct Outbox {
   DBWrap db;
   long seq = 0;
@@ -56,8 +72,12 @@ struct Outbox {
   // is due only when either says something is pending.
   int counted = 0;
   bool added = false;
-  // Entries whose insert failed: carried for the run and stored later.
+  // Entries whose insert failed: carried for the run and stored later;
+  // held_order holds the same entries by (ts, id) for the passes.
   std::map<std::string, Unstored> unstored;
+  std::set<Place> held_order;
+  // The player was told in this run that an entry is held only in memory.
+  bool told = false;
   // Entries with a live request: a pass does not send them a second time.
   std::set<std::string> in_flight;
   // Entries due while every slot was taken, in the order they came.
@@ -67,13 +87,14 @@ struct Outbox {
   // pass tries the delete again.
   std::set<std::string> delivered;
   // A pass sends only as slots free, over many frames: it walks the stored
-  // entries in (ts, n) order from a cursor, then those held in memory. The
-  // first `ahead` waiting entries were queued before the pass and go first.
-  bool sweeping = false, in_memory = false;
+  // entries and those held in memory together in (ts, n) order, each from a
+  // cursor of its own. The first `ahead` waiting entries were queued before
+  // the pass and go first.
+  bool sweeping = false, stored_seen = false;
   var cursor_ts, cursor_n;
-  std::string memory_cursor;
+  Place memory_cursor;
   size_t ahead = 0;
-  std::deque<Waiting> batch;
+  std::deque<Row> batch;
 };
 
 Outbox& box() {
@@ -82,6 +103,21 @@ Outbox& box() {
 }
 
 reliable_clock_fn g_clock = nullptr;
+
+static_assert(sizeof RELIABLE_UNSTORED_TEXT <= sizeof(Game::popup_text), "the notice fits the popup screen");
+
+void hold(const std::string& id, const std::string& name, const var& payload, long ts) {
+  Outbox& b = box();
+  if (b.unstored.count(id)) return;
+  b.unstored[id] = {name, payload, ts};
+  b.held_order.insert({ts, id});
+}
+
+void unhold(std::map<std::string, Unstored>::iterator it) {
+  Outbox& b = box();
+  b.held_order.erase({it->second.ts, it->first});
+  b.unstored.erase(it);
+}
 
 bool insert(const std::string& id, const std::string& name, const var& payload, long ts) {
   if (!box().db.db) return false;
@@ -123,7 +159,9 @@ void open_db(const std::string& path) {
 // be usable by now.
 void reopen() {
   Outbox& b = box();
-  if (!b.db.db && !b.db.path.empty()) open_db(b.db.path);
+  if (b.db.db || b.db.path.empty()) return;
+  open_db(b.db.path);
+  if (b.db.db) create_table();
 }
 
 void retry_unstored() {
@@ -132,10 +170,8 @@ void retry_unstored() {
   reopen();
   if (!b.db.db || !create_table()) return;
   for (auto it = b.unstored.begin(); it != b.unstored.end();) {
-    if (insert(it->first, it->second.name, it->second.payload, it->second.ts))
-      it = b.unstored.erase(it);
-    else
-      ++it;
+    auto at = it++;
+    if (insert(at->first, at->second.name, at->second.payload, at->second.ts)) unhold(at);
   }
 }
 
@@ -213,36 +249,55 @@ void carry_out(const Waiting& e) {
   if (rows.len() > 0) game_reliable_do(e.id, e.name, json_load(rows[0L]["data"].str()));
 }
 
-// The pass's next entry to carry out; false when the pass has seen every
-// entry it had to.
+// Reads the next stored rows the pass has to look at; none left marks the
+// stored entries seen.
+void read_due_rows(long now) {
+  Outbox& b = box();
+  var old = std::to_string(now - RELIABLE_RESEND_AGE), at = std::to_string(now);
+  var rows = b.db.db ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at)) : var();
+  for (size_t i = 0; i < rows.len(); i++) {
+    var r = rows[i];
+    b.batch.push_back({var_str(r["n"]), var_str(r["name"]), r["ts"].num(), r["timed"].lnum() != 0});
+  }
+  if (rows.len() == 0) {
+    b.stored_seen = true;
+  } else {
+    b.cursor_ts = rows[rows.len() - 1]["ts"];
+    b.cursor_n = rows[rows.len() - 1]["n"];
+  }
+}
+
+// Whether the held entry goes before the stored row in (ts, n) order.
+bool held_first(const Place& held, const Row& row) {
+  if (!row.timed) return true;
+  double ts = static_cast<double>(held.first);
+  return ts < row.ts || (ts == row.ts && held.second < row.id);
+}
+
+// The pass's next entry to carry out, the stored and the held in one
+// order; false when the pass has seen every entry it had to.
 bool sweep_next(Waiting* next) {
   Outbox& b = box();
   long now = game_reliable_now();
-  while (!b.in_memory) {
-    if (!b.batch.empty()) {
-      *next = b.batch.front();
+  for (;;) {
+    if (b.batch.empty() && !b.stored_seen) read_due_rows(now);
+    // Held entries not yet due are passed over once, as stored ones are.
+    auto held = b.held_order.upper_bound(b.memory_cursor);
+    while (held != b.held_order.end() && !due(static_cast<double>(held->first), now)) b.memory_cursor = *held++;
+    bool from_memory = held != b.held_order.end() && (b.batch.empty() || held_first(*held, b.batch.front()));
+    if (from_memory) {
+      b.memory_cursor = *held;
+      auto entry = b.unstored.find(held->second);
+      if (entry == b.unstored.end()) continue;
+      *next = {held->second, entry->second.name};
+    } else if (!b.batch.empty()) {
+      *next = {b.batch.front().id, b.batch.front().name};
       b.batch.pop_front();
-      if (!busy(next->id)) return true;
-      continue;
-    }
-    var old = std::to_string(now - RELIABLE_RESEND_AGE), at = std::to_string(now);
-    var rows = b.db.db ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at)) : var();
-    for (size_t i = 0; i < rows.len(); i++) b.batch.push_back({var_str(rows[i]["n"]), var_str(rows[i]["name"])});
-    if (rows.len() == 0) {
-      b.in_memory = true;
     } else {
-      b.cursor_ts = rows[rows.len() - 1]["ts"];
-      b.cursor_n = rows[rows.len() - 1]["n"];
+      return false;
     }
+    if (!busy(next->id)) return true;
   }
-  for (auto it = b.unstored.upper_bound(b.memory_cursor); it != b.unstored.end(); ++it) {
-    b.memory_cursor = it->first;
-    if (due(static_cast<double>(it->second.ts), now) && !busy(it->first)) {
-      *next = {it->first, it->second.name};
-      return true;
-    }
-  }
-  return false;
 }
 
 // Sends entries that waited for a slot, then the pass's, while slots are
@@ -271,10 +326,10 @@ void fill_slots() {
 void start_sweep() {
   Outbox& b = box();
   b.sweeping = true;
-  b.in_memory = false;
+  b.stored_seen = false;
   b.cursor_ts = kBeforeEveryStamp;
   b.cursor_n = "";
-  b.memory_cursor.clear();
+  b.memory_cursor = {LONG_MIN, std::string()};
   b.batch.clear();
   b.ahead = b.waiting.size();
 }
@@ -288,15 +343,17 @@ long game_reliable_now() { return g_clock ? g_clock() : static_cast<long>(time(n
 void game_reliable_init(Game*) {
   Outbox& b = box();
   std::string path = game_user_path("reliable.db");
-  // Entries held in memory stay for the next pass to store, also when the
-  // database could not be opened.
-  if (b.db.path != path || (!b.db.db && b.unstored.empty())) {
-    // Another per-user directory: a new outbox altogether.
+  // Another per-user directory: a new outbox altogether. In the same one,
+  // entries held in memory stay for a pass to store.
+  if (b.db.path != path) {
     b.unstored.clear();
+    b.held_order.clear();
     b.delivered.clear();
     b.seq = 0;
-    open_db(path);
   }
+  // Each run opens the file afresh: it may have been replaced or put aside
+  // since, and a broken one is salvaged.
+  open_db(path);
   // A new run: no request of an earlier one is still waiting for its reply.
   b.in_flight.clear();
   b.waiting.clear();
@@ -305,6 +362,7 @@ void game_reliable_init(Game*) {
   b.batch.clear();
   b.looped = false;
   b.last_loop = 0;
+  b.told = false;
   if (b.db.db) create_table();
 }
 
@@ -322,7 +380,12 @@ std::string game_reliable_add(const std::string& name, const var& payload) {
   while (stored(id)) id = game_reliable_id(name, payload, now);
   if (!insert(id, name, payload, now)) {
     fprintf(stderr, "game_reliable_add: %s kept in memory until it can be stored\n", id.c_str());
-    box().unstored[id] = {name, payload, now};
+    hold(id, name, payload, now);
+    // Every such entry is logged; the player hears of it once a run.
+    if (game_current && !box().told) {
+      box().told = true;
+      web_notice(game_current, RELIABLE_UNSTORED_TEXT);
+    }
   }
   box().added = true;
   fprintf(stderr, "game_reliable_add: %s,%s\n", id.c_str(), name.c_str());
@@ -332,7 +395,8 @@ std::string game_reliable_add(const std::string& name, const var& payload) {
 
 void game_reliable_remove(const std::string& id) {
   Outbox& b = box();
-  b.unstored.erase(id);
+  auto held = b.unstored.find(id);
+  if (held != b.unstored.end()) unhold(held);
   if (!delete_row(id)) {
     b.delivered.insert(id);
     fprintf(stderr, "game_reliable_remove: %s was taken but cannot be deleted (%s); it is not sent again\n",

@@ -4,7 +4,8 @@
 // sent, carries the same "_receipt" id on every send, and stays until a
 // reply names it in "X-Receipt". A resend pass sends again every entry at
 // least RELIABLE_RESEND_AGE seconds old (or stamped ahead of the clock) that
-// has no request in flight, oldest first (by ts, then n). At most
+// has no request in flight, oldest first (by ts, then n), those held in
+// memory among the stored ones. At most
 // RELIABLE_MAX_IN_FLIGHT entries are in flight at once; the rest wait for a
 // free slot, which the per-frame rule fills. A pass holds no payloads: it
 // walks the stored entries a few at a time as slots free, and each payload
@@ -37,14 +38,19 @@ typedef long (*reliable_clock_fn)();
 void game_reliable_set_clock(reliable_clock_fn clock);
 long game_reliable_now();
 
-// Opens "reliable.db" of the per-user directory (again when the directory
-// changed) and makes sure the table exists. The first frame after it runs
-// a resend pass.
+// Opens "reliable.db" of the per-user directory afresh (entries held in
+// memory stay unless the directory changed) and makes sure the table
+// exists. The first frame after it runs a resend pass.
 void game_reliable_init(Game* g);
 // Stores a new entry and carries it out at once; answers its id. An entry
 // that cannot be stored is kept in memory for the run, sent from there,
 // and stored by the next pass or at quit that can write the database.
+// The first such entry of a run also tells the player, through web_notice
+// with RELIABLE_UNSTORED_TEXT, when a game is running.
 std::string game_reliable_add(const std::string& name, const var& payload);
+constexpr char RELIABLE_UNSTORED_TEXT[] =
+    "This score could not be saved on this computer. "
+    "It is kept only until the game quits, and sent if the service answers.";
 // Deletes the entry (the service's receipt). Unknown ids change nothing. An
 // entry whose delete fails is logged, never sent again in this run, and its
 // delete is tried again by each pass.

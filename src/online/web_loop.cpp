@@ -29,10 +29,11 @@ struct Community {
 };
 Community g_community;
 
-// Errors and messages that came while the player was busy.
+// Errors and messages that came while the player was busy, and the game's
+// own notice, which also waits for a message screen to be left.
 struct Deferred {
-  bool has_error = false, has_popup = false;
-  std::string error, popup;
+  bool has_error = false, has_popup = false, has_notice = false;
+  std::string error, popup, notice;
 };
 Deferred g_deferred;
 
@@ -58,6 +59,15 @@ void show_popup(Game* g, const std::string& body) {
   g->transition(TRANS_FADE, STATE_MENUS_POPUP);
 }
 
+// Keeps text for later while wait holds (the first text that came is the
+// one kept); false when it is to be shown now.
+bool defer(bool wait, bool* has, std::string* kept, const std::string& text) {
+  if (!wait) return false;
+  if (!*has) *kept = text;
+  *has = true;
+  return true;
+}
+
 void show_deferred(Game* g) {
   if (web_screen_busy(g->state)) return;
   if (g_deferred.has_error) {
@@ -67,6 +77,10 @@ void show_deferred(Game* g) {
   if (g_deferred.has_popup) {
     g_deferred.has_popup = false;
     show_popup(g, g_deferred.popup);
+  }
+  if (g_deferred.has_notice && !is_message_screen(g->state)) {
+    g_deferred.has_notice = false;
+    show_popup(g, g_deferred.notice);
   }
 }
 
@@ -120,21 +134,17 @@ void web_community_tag(Game* g, WebRequest* r, bool query) {
 }
 
 void web_message(Game* g, const std::string& text) {
-  if (web_screen_busy(g->state)) {
-    if (!g_deferred.has_error) g_deferred.error = text;
-    g_deferred.has_error = true;
-    return;
-  }
-  show_error(g, text);
+  if (!defer(web_screen_busy(g->state), &g_deferred.has_error, &g_deferred.error, text)) show_error(g, text);
 }
 
 void web_on_popup(Game* g, WebRequest* r) {
-  if (web_screen_busy(g->state)) {
-    if (!g_deferred.has_popup) g_deferred.popup = r->body();
-    g_deferred.has_popup = true;
-    return;
-  }
-  show_popup(g, r->body());
+  std::string body = r->body();
+  if (!defer(web_screen_busy(g->state), &g_deferred.has_popup, &g_deferred.popup, body)) show_popup(g, body);
+}
+
+void web_notice(Game* g, const std::string& text) {
+  bool wait = web_screen_busy(g->state) || is_message_screen(g->state);
+  if (!defer(wait, &g_deferred.has_notice, &g_deferred.notice, text)) show_popup(g, text);
 }
 
 void web_on_uquery(Game* g, WebRequest* r) {

@@ -45,6 +45,11 @@ void web_on_urefresh(Game* g);
 void web_on_popup(Game* g, WebRequest* r);
 // A text of the service for the error screen.
 void web_message(Game* g, const std::string& text);
+// A text of the game's own for the popup screen, which goes back to the
+// screen that was current. It waits as the service's messages do, and
+// also while the error or the popup screen is current, rather than being
+// dropped.
+void web_notice(Game* g, const std::string& text);
 
 // The current visit of the community browser: it counts up each time the
 // screen becomes current again after another screen was. Requests of the
@@ -55,7 +60,7 @@ long web_community_visit(Game* g);
 // True while the player is in a level or a movie: errors and messages of
 // the service wait until it ends.
 bool web_screen_busy(int state);
-// Drops the errors and messages waiting for play to end.
+// Drops the errors, messages and notices waiting to be shown.
 void web_messages_clear();
 
 // True while the community browser's newest page request is unanswered.

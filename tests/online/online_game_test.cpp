@@ -3,6 +3,8 @@
 // service that is down, a killed process and duplicate receipts, community
 // pages, shared maps, errors and messages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdlib>
@@ -501,7 +503,8 @@ TEST_F(Online, AnEntryStaysUntilAReplyCarriesItsReceipt) {
 
 // An entry the service took whose delete fails is said once, never sent
 // again, and deleted by a later pass once the database lets it; one whose
-// insert fails is sent all the same, and again until its receipt comes.
+// insert fails is sent all the same, and again until its receipt comes,
+// and the player hears of it once a run, after play, on their own screen.
 TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
   ASSERT_TRUE(settled());
   outbox("create trigger keep before delete on events begin select raise(abort, 'kept'); end");
@@ -518,28 +521,48 @@ TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
 
   outbox("create trigger refuse before insert on events begin select raise(abort, 'full'); end");
   svc.set_mode(WebService::DROP);
-  rate(4);
-  ASSERT_TRUE(sent("urate", 2));
+  win("level01.map");
+  ASSERT_TRUE(pump([&] { return count("scores") == 1 && g->state == STATE_MENUS_POPUP && web_requests.empty(); }));
+  EXPECT_STREQ(g->popup_text, RELIABLE_UNSTORED_TEXT);
+  EXPECT_EQ(g->popup_return_state, STATE_PLAY_WIN);
   EXPECT_EQ(game_reliable_pending(), 1);
   svc.set_mode(WebService::SERVE);
   ASSERT_TRUE(resend_all());
   EXPECT_EQ(svc.accepted().size(), 2u);
-  // Taken again by the time of quit: stored then, and delivered by the next run.
+  // Taken again by quit: stored then; sent at once by the next run when its stamp is lost.
+  go(STATE_MENUS_MAIN);
   svc.set_mode(WebService::DROP);
   rate(5);
-  ASSERT_TRUE(sent("urate", 4));
+  ASSERT_TRUE(sent("urate", 2));
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
   outbox("drop trigger refuse");
   stop();
   EXPECT_EQ(outbox("select n from events").len(), 1u);
+  outbox("update events set ts = null");
   svc.set_mode(WebService::SERVE);
   start();
-  ASSERT_TRUE(resend_all());
+  ASSERT_TRUE(delivered());
   EXPECT_EQ(svc.accepted().size(), 3u);
+  // An outbox file of no use is put aside: the next run's entries are stored anew.
+  const std::string db = tmp.file("user/reliable.db");
+  const std::function<void()> unusable[] = {[&] { outbox("create table events (a, b)"); },
+                                            [&] { mkdir(db.c_str(), 0700); },
+                                            [&] { ASSERT_EQ(symlink("/dev/zero", db.c_str()), 0); }};
+  for (const auto& make : unusable) {
+    stop();
+    ASSERT_EQ(std::remove(db.c_str()), 0);
+    make();
+    start();
+    rate(2);
+    EXPECT_EQ(outbox("select n from events").len(), 1u);
+    ASSERT_TRUE(delivered());
+  }
 }
 
-// A pass sends the oldest due entries first, never one in flight nor one
-// whose receipt came while it waited; however many are due, only a few
-// are in flight at once, and a reply to one is cut at a receipt's size.
+// A pass sends the oldest due entries first, those held in memory among
+// the stored ones, never one in flight nor one whose receipt came while it
+// waited; however many are due, only a few are in flight at once, and a
+// reply to one is cut at a receipt's size.
 TEST_F(Online, APassSendsTheOldestFirstAndKeepsFewInFlight) {
   ASSERT_TRUE(settled());
   const size_t entries = 3 * RELIABLE_MAX_IN_FLIGHT, slots = RELIABLE_MAX_IN_FLIGHT;
@@ -548,12 +571,17 @@ TEST_F(Online, APassSendsTheOldestFirstAndKeepsFewInFlight) {
   ASSERT_TRUE(pump([&] { return count("urate") == 1; }));
   pass();  // while the entry is in flight
   EXPECT_EQ(web_requests.size(), 1u);
+  std::set<std::pair<long, std::string>> by_age{{g_now, svc.requests("urate")[0].receipt()}};
   svc.set_mode(WebService::DROP);
+  outbox("create trigger refuse before insert on events when new.data glob '*\"stars\":\"[35]\"*' "
+         "begin select raise(abort, 'full'); end");
   for (size_t i = 1; i < entries; i++) {
     g_now += i % 2;  // younger than the held entry, in pairs that share a stamp
     rate(1 + i % 5);
+    ASSERT_TRUE(pump([&] { return count("urate") == i + 1 && web_requests.size() == 1; }));
+    by_age.insert({g_now, svc.requests("urate").back().receipt()});
   }
-  ASSERT_TRUE(pump([&] { return count("urate") == entries && web_requests.size() == 1; }));
+  ASSERT_EQ(outbox("select n from events").len(), entries - 4);  // the rest held in memory
   const size_t from = count("urate");
 
   svc.set_mode(WebService::HOLD);
@@ -561,10 +589,9 @@ TEST_F(Online, APassSendsTheOldestFirstAndKeepsFewInFlight) {
   pass();  // while every slot is taken
   std::vector<std::string> live, oldest;
   for (WebRequest* r : web_requests) live.push_back(r->receipt);
-  var rows = outbox("select n from events order by ts, n");
-  for (size_t i = 0; i < slots; i++) oldest.push_back(var_str(rows[i]["n"]));
-  EXPECT_EQ(live, oldest);
-  std::string taken = var_str(rows[slots]["n"]);  // the next to go
+  for (const auto& e : by_age) oldest.push_back(e.second);
+  EXPECT_EQ(live, std::vector<std::string>(oldest.begin(), oldest.begin() + slots));
+  std::string taken = oldest[slots];  // the next to go
   game_reliable_remove(taken);
 
   svc.set_reply("urate", {{"X-Response: OK"}, std::string(1 << 20, 'x')});

@@ -1,6 +1,7 @@
 // The outbox, the submissions' signature, the social document and the
 // service address, without a running game.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -35,9 +36,9 @@ struct Parts : ::testing::Test {
     game_reliable_set_clock(nullptr);
     game_set_dirs("", "");
   }
-  var rows() {
+  var rows(const std::string& dir = "") {
     DBWrap db;
-    db_open(db, tmp.file("reliable.db"));
+    db_open(db, tmp.file(dir + "reliable.db"));
     return db_query(db, "select * from events");
   }
 };
@@ -89,6 +90,13 @@ TEST_F(Parts, OutboxCountsItsEntriesAndKeepsWhatItCouldNotStore) {
   ASSERT_EQ(rows().len(), 1u);
   EXPECT_EQ(var_str(rows()[0]["n"]), c);
   EXPECT_EQ(rows()[0]["ts"].lnum(), g_now);
+  // So does one whose database could not be opened: the next pass opens it.
+  game_set_dirs(tmp.path(), tmp.file("later"));
+  game_reliable_init(nullptr);
+  std::string e = game_reliable_add("web", payload);
+  ASSERT_EQ(mkdir(tmp.file("later").c_str(), 0700), 0);
+  game_reliable_loop();
+  EXPECT_EQ(var_str(rows("later/")[0L]["n"]), e);
 }
 
 TEST_F(Parts, RatingIsSignedWithTheUidMapAndStars) {

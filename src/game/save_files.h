@@ -1,9 +1,10 @@
 // The save files: raw images of Game ("state.dat"), Settings
 // ("settings.dat"), LocalSettings ("lsettings.dat") and Progress
 // ("progress.dat"), each led by its version word. A file of the wrong size or
-// version leaves the block as it was and is moved aside to "<name>.bad"
-// (or "<name>.bad.1" and so on: an earlier one is never replaced), with one diagnostic line that says where, so that the next save does not
-// destroy it; a missing file is normal on a first run and says nothing.
+// version leaves the block as it was and is moved aside to "<name>.bad" (or
+// "<name>.bad.1" and so on: an earlier one is never replaced), with one
+// diagnostic line that says where, so that the next save does not destroy
+// it; a missing file is normal on a first run and says nothing.
 #pragma once
 #include <sys/types.h>
 

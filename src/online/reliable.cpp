@@ -147,21 +147,22 @@ bool create_table() {
   return true;
 }
 
-// Opens the outbox's database, a broken one salvaged, and keeps it private.
+// Opens the outbox's database, a broken one salvaged, keeps it private and
+// makes its table.
 void open_db(const std::string& path) {
   Outbox& b = box();
+  if (!db_open_salvaging(b.db, path, {kCreate, kIndex})) return;
   // Entries carry the player's login token: the player's eyes only.
-  if (db_open_salvaging(b.db, path, {kCreate, kIndex}) && chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
+  if (chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
     fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
+  create_table();
 }
 
 // An outbox whose database could not be opened tries again: the path may
 // be usable by now.
 void reopen() {
   Outbox& b = box();
-  if (b.db.db || b.db.path.empty()) return;
-  open_db(b.db.path);
-  if (b.db.db) create_table();
+  if (!b.db.db && !b.db.path.empty()) open_db(b.db.path);
 }
 
 void retry_unstored() {
@@ -363,7 +364,6 @@ void game_reliable_init(Game*) {
   b.looped = false;
   b.last_loop = 0;
   b.told = false;
-  if (b.db.db) create_table();
 }
 
 std::string game_reliable_id(const std::string& name, const var& payload, long time) {

@@ -350,11 +350,10 @@ class MendLock {
 enum class Fault { kNone, kNotAFile, kDamaged };
 
 // Opens path into db (when it is a file, or none is there) and tells what
-// keeps the game from using it as it is.
+// keeps the game from using it as it is; the caller closes db on a fault.
 Fault check(DBWrap& db, const std::string& path, const std::vector<std::string>& schema, std::string* why) {
   struct stat st;
   if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    db_close(db);
     *why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a file";
     return Fault::kNotAFile;
   }

@@ -26,7 +26,8 @@
 static const char* const TMP_ENDING = ".twpart";
 static const size_t TMP_BASE_MAX = 200;
 static const size_t TMP_NONCE_DIGITS = 16;
-// Names taken by leftovers of a dead writer that reused our pid are skipped.
+// Names taken by leftovers of a dead writer that reused our pid are skipped,
+// and so is a new file a cleaner took for a leftover before we locked it.
 static const int TMP_NAME_TRIES = 64;
 
 static std::string dir_of(const std::string& path) {
@@ -80,6 +81,14 @@ static uint64_t next_nonce() {
   return x ^ (x >> 29);
 }
 
+// Whether name still refers to the file open at fd: neither unlinked nor
+// replaced by another file of that name.
+static bool still_named(int fd, const std::string& name) {
+  struct stat held, named;
+  return fstat(fd, &held) == 0 && lstat(name.c_str(), &named) == 0 && held.st_nlink > 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 // Creates the temporary file exclusively: never an existing file, never
 // through a link. Answers the descriptor (holding the file's lock) or -1.
 static int create_tmp(const std::string& path, mode_t mode, std::string* tmp) {
@@ -90,15 +99,20 @@ static int create_tmp(const std::string& path, mode_t mode, std::string* tmp) {
     *tmp = head + nonce + TMP_ENDING;
     set_in_use(*tmp, true);
     int fd = open(tmp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd >= 0) {
-      // The lock tells a cleaner in another pid namespace that it is live.
-      flock(fd, LOCK_EX | LOCK_NB);
-      return fd;
-    }
     int saved = errno;
+    // The lock tells a cleaner in another pid namespace, to whom our pid
+    // says nothing, that the file is live. Until we hold it, such a cleaner
+    // may take the file for a leftover: when one has locked it first or has
+    // unlinked it already, the file is that cleaner's to remove (its name
+    // is not provably ours any more), and we take another name.
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && still_named(fd, *tmp)) return fd;
+    if (fd >= 0) {
+      saved = errno;
+      close(fd);
+    }
     set_in_use(*tmp, false);
     errno = saved;
-    if (errno != EEXIST) return -1;
+    if (fd < 0 && errno != EEXIST) return -1;
   }
   return -1;
 }
@@ -129,7 +143,10 @@ static bool writer_alive(pid_t pid, const std::string& tmp) {
 
 // Removes what writers of this target left by a crash: files of the
 // writer's own pattern whose process is gone (or is this one, not filling
-// it) and that no writer holds locked. Anything else stays.
+// it) and that no writer holds locked. The name is unlinked only while it
+// still refers to the file locked here: a writer that creates a file of the
+// name anew locks it before using it, and one whose file was taken (locked
+// or unlinked here) gives it up. Anything else stays.
 static void remove_leftovers(const std::string& path) {
   std::string dir = dir_of(path);
   std::string prefix = tmp_prefix(path);
@@ -143,7 +160,8 @@ static void remove_leftovers(const std::string& path) {
     int fd = open(tmp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(tmp.c_str());
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && still_named(fd, tmp))
+      unlink(tmp.c_str());
     close(fd);
   }
   closedir(d);

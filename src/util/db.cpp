@@ -3,11 +3,14 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <utility>
 
+#include "util/db_internal.h"
 #include "util/error.h"
 
 DBWrap::~DBWrap() { db_close(*this); }
@@ -90,6 +93,7 @@ int open_path(DBWrap& db, const std::string& path, int flags) {
 bool db_open(DBWrap& db, const std::string& path, bool read_only) {
   db_close(db);
   db.path = path;
+  db.read_only = read_only;
   int rc = open_path(db, path, read_only ? kReadOnlyFlags : kOpenFlags);
   if (rc != SQLITE_OK) {
     tk_error("DatabaseError: db_open: %s: %s", path.c_str(),
@@ -122,26 +126,37 @@ bool second_statement(sqlite3* db, const char* tail, const char* end) {
   }
   return false;
 }
-}  // namespace
 
-bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& rows) {
+// A statement that did not run, with SQLite's code and what to log.
+struct Failure {
+  int rc = SQLITE_OK;
+  std::string said;
+};
+
+// Runs the statement once; false, with the failure, on any error.
+bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Failure* f) {
   rows = var::new_list();
+  f->rc = SQLITE_ERROR;
   if (!db.db) {
-    tk_error("DatabaseError: db_query: database not open: %s (%s)", sql.c_str(), db.path.c_str());
+    f->said = "database not open: " + sql + " (" + db.path + ")";
     return false;
   }
+  auto fail = [&](sqlite3_stmt* st, const char* what) {
+    f->rc = sqlite3_extended_errcode(db.db);
+    f->said = std::string(what ? what : sqlite3_errmsg(db.db)) + ": " + sql + " (" + db.path + ")";
+    sqlite3_finalize(st);
+    rows = var::new_list();
+    return false;
+  };
   sqlite3_stmt* st = nullptr;
   const char* tail = nullptr;
   const char* end = sql.c_str() + sql.size();
-  if (sqlite3_prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) != SQLITE_OK) {
-    tk_error("DatabaseError: db_query: %s: %s (%s)", sqlite3_errmsg(db.db), sql.c_str(), db.path.c_str());
-    sqlite3_finalize(st);
-    return false;
-  }
+  if (sqlite3_prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) != SQLITE_OK)
+    return fail(st, nullptr);
   if (!st) return true;  // blank or comment-only SQL: nothing to run
   if (tail && second_statement(db.db, tail, end)) {
-    tk_error("DatabaseError: db_query: more than one statement, none run: %s (%s)", sql.c_str(), db.path.c_str());
-    sqlite3_finalize(st);
+    fail(st, "more than one statement, none run");
+    f->rc = SQLITE_ERROR;
     return false;
   }
 
@@ -151,11 +166,7 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
   } else if (!args.is_none()) {
     ok = bind_text(st, 1, args);
   }
-  if (!ok) {
-    tk_error("DatabaseError: db_query: %s: %s (%s)", sqlite3_errmsg(db.db), sql.c_str(), db.path.c_str());
-    sqlite3_finalize(st);
-    return false;
-  }
+  if (!ok) return fail(st, nullptr);
 
   int cols = sqlite3_column_count(st);
   int rc;
@@ -175,14 +186,46 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
     }
     rows.append(row);
   }
-  if (rc != SQLITE_DONE) {
-    tk_error("DatabaseError: db_query: %s: %s (%s)", sqlite3_errmsg(db.db), sql.c_str(), db.path.c_str());
-    sqlite3_finalize(st);
-    rows = var::new_list();
-    return false;
-  }
+  if (rc != SQLITE_DONE) return fail(st, nullptr);
   sqlite3_finalize(st);
   return true;
+}
+
+// Opens the database again at its path when another file has taken it
+// (another copy of the game mended the database and kept this file aside);
+// never inside a transaction, which the new file does not hold. A file
+// that is gone with nothing in its place (its folder moved, say) stays
+// open as it is, as does this one when the new file cannot be opened.
+// True when it was opened again.
+bool reopen_if_moved(DBWrap& db) {
+  int moved = 0;
+  struct stat st;
+  if (!db.db || !sqlite3_get_autocommit(db.db) ||
+      sqlite3_file_control(db.db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved ||
+      stat(db.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return false;
+  DBWrap now;
+  if (!db_open(now, db.path, db.read_only)) return false;
+  std::swap(db.db, now.db);
+  std::swap(db.held_dir, now.held_dir);
+  return true;
+}
+}  // namespace
+
+bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& rows) {
+  reopen_if_moved(db);
+  Failure f;
+  if (run_once(db, sql, args, rows, &f)) return true;
+  // Moved under the statement, or held off by another copy's mend: once
+  // more, in the file the player has now.
+  bool again = f.rc == SQLITE_READONLY_DBMOVED && reopen_if_moved(db);
+  if (!again && (f.rc & 0xff) == SQLITE_BUSY && db.db && sqlite3_get_autocommit(db.db) && db_mend_wait(db.path)) {
+    reopen_if_moved(db);
+    again = true;
+  }
+  if (again && run_once(db, sql, args, rows, &f)) return true;
+  tk_error("DatabaseError: db_query: %s", f.said.c_str());
+  return false;
 }
 
 int db_changes(DBWrap& db) { return db.db ? sqlite3_changes(db.db) : 0; }

@@ -15,6 +15,7 @@ struct DBWrap {
   // The folder of a path too long for SQLite, held open while the database
   // is, which is then opened through this descriptor; -1 otherwise.
   int held_dir = -1;
+  bool read_only = false;
 
   DBWrap() = default;
   DBWrap(const DBWrap&) = delete;
@@ -35,30 +36,39 @@ void db_close(DBWrap& db);
 
 // db_open for a database of the player's, whose tables and indexes the
 // game makes with schema (its own "create ... if not exists" statements,
-// which the caller still runs after the open). A file the game cannot use is
-// mended first, one copy of the game at a time (the others wait for it):
+// which the caller still runs after the open). A file the game can use as
+// it is stays as it is, with whatever else it holds (columns, indexes and
+// tables of its own). A file the game cannot use is mended first, one copy
+// of the game at a time; another copy waits for it a few seconds at most,
+// then uses the file as it is until a later start:
 // - not a regular file (a folder, a device, a link to one): kept aside and a
 //   new database made;
 // - damaged (anything but "ok" from SQLite's quick check: not a database,
-//   cut short, a damaged page or index), or of another shape (an object of
-//   the game's schema, or one on its tables, that is not the game's own):
+//   cut short, a damaged page or index, a format SQLite refuses), or with
+//   tables the game cannot write to as they are (see db_shape_unusable):
 //   every row SQLite can still read of every table of schema is copied, by
 //   column name, into a new database made from schema alone. Nothing of the
-//   file's own schema text is ever run. Once that copy is whole and on the
-//   disk it takes the file's place, and the file is kept aside.
+//   file's own schema text is ever run. Writers are held off the file while
+//   it is read; once the copy is whole and on the disk it takes the file's
+//   place, and the file is kept aside.
 // A file kept aside keeps its journal beside it, is the player's eyes only,
 // and takes the first free name of "<path>.bad", "<path>.bad.1", ...; none
 // is ever replaced. One line on stderr says what was kept and what could not
 // be read or stored. A mend that cannot be finished (a full disk, a
-// read-only folder) leaves the file in use as it is and says so; the next
-// open tries again. A database that is only busy or locked is left alone.
+// read-only folder, another copy's mend that goes on too long) leaves the
+// file in use as it is and says so; the next open tries again. A database
+// that is only busy or locked is left alone.
 // False, as db_open answers, when no database could be opened at path.
 bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>& schema);
 
 // Runs one statement; text holding a second statement is refused, with an
-// error line, and nothing of it runs. Every argument (the items of a list, or a single
-// non-list value; none means no arguments) is bound as text with its exact
-// byte length. Answers the rows as a list of dicts of column name to value:
+// error line, and nothing of it runs. A database that another copy of the
+// game mended meanwhile (its file kept aside, a new one at its path) is
+// opened again at its path first, outside a transaction; a statement that
+// another copy's mend holds off waits for the mend (at most a few seconds)
+// and runs once more, in the new file. Every argument (the items of a list,
+// or a single non-list value; none means no arguments) is bound as text
+// with its exact byte length. Answers the rows as a list of dicts of column name to value:
 // NULL reads as none, anything else as the string of its bytes. On any error
 // it logs SQLite's message, the statement and the database's path, and
 // answers an empty list.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +16,39 @@
 
 #include "util/atomic_file.h"
 #include "util/db.h"
+#include "util/db_internal.h"
 #include "util/error.h"
+
+std::string db_lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return s;
+}
+
+std::string db_quoted(const std::string& name) {
+  std::string q = "\"";
+  for (char c : name) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
+}
+
+bool db_rows_of(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>* rows,
+                const std::vector<std::string>& args, int* rc_out) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+  for (size_t i = 0; rc == SQLITE_OK && i < args.size(); i++)
+    rc = sqlite3_bind_text(st, static_cast<int>(i) + 1, args[i].c_str(), -1, SQLITE_TRANSIENT);
+  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+    if ((rc = sqlite3_step(st)) != SQLITE_ROW) break;
+    std::vector<std::string> row;
+    for (int c = 0; c < sqlite3_column_count(st); c++) {
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+      row.push_back(text ? text : "");
+    }
+    rows->push_back(row);
+  }
+  sqlite3_finalize(st);
+  if (rc_out) *rc_out = rc;
+  return rc == SQLITE_DONE;
+}
 
 namespace {
 // A damaged file may still hold the player's login token or maps.
@@ -30,6 +63,7 @@ constexpr char kCopyEnding[] = ".salvage";
 // One copy of the game mends a file at a time, holding this beside it.
 constexpr char kLockEnding[] = ".salvage-lock";
 constexpr int kLockTries = 16;
+constexpr int kLockPollMs = 10;
 // Names a damaged table may give its own columns; the first it leaves
 // free reads the rowid.
 const char* const kRowidNames[] = {"rowid", "_rowid_", "oid"};
@@ -47,36 +81,7 @@ struct Tally {
 
 int primary(int rc) { return rc & 0xff; }
 
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return s;
-}
-
-std::string quoted(const std::string& name) {
-  std::string q = "\"";
-  for (char c : name) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return q + "\"";
-}
-
 bool run(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
-
-// Each row of a query as its columns' texts; false when it fails part way.
-bool rows_of(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>* rows, int* rc_out = nullptr) {
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-    if ((rc = sqlite3_step(st)) != SQLITE_ROW) break;
-    std::vector<std::string> row;
-    for (int c = 0; c < sqlite3_column_count(st); c++) {
-      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-      row.push_back(text ? text : "");
-    }
-    rows->push_back(row);
-  }
-  sqlite3_finalize(st);
-  if (rc_out) *rc_out = rc;
-  return rc == SQLITE_DONE;
-}
 
 // True, with SQLite's reason, when the open database cannot be read whole:
 // its quick check answers anything but one row "ok" (not a database, cut
@@ -85,7 +90,7 @@ bool rows_of(sqlite3* db, const std::string& sql, std::vector<std::vector<std::s
 bool damaged(sqlite3* db, std::string* why) {
   std::vector<std::vector<std::string>> rows;
   int rc;
-  if (!rows_of(db, "pragma quick_check", &rows, &rc)) {
+  if (!db_rows_of(db, "pragma quick_check", &rows, {}, &rc)) {
     // A file in use, a short read or a lack of memory pass; anything else
     // (damage, not a database, a format no reader takes) stays.
     for (int passing : {SQLITE_BUSY, SQLITE_LOCKED, SQLITE_NOMEM, SQLITE_IOERR, SQLITE_INTERRUPT, SQLITE_CANTOPEN,
@@ -102,45 +107,6 @@ bool damaged(sqlite3* db, std::string* why) {
     if (c == '\n') c = ' ';
   why->resize(std::min(why->size(), kWhyMax));
   return true;
-}
-
-// The entries of a schema table that the game's schema is about: objects of
-// its names and those on its tables, each as one text of type, name, table
-// and statement (the names in lower case, as SQLite compares them).
-std::set<std::string> entries_about(sqlite3* db, const std::set<std::string>& names) {
-  std::vector<std::vector<std::string>> rows;
-  rows_of(db, "select type, name, tbl_name, sql from sqlite_master", &rows);
-  std::set<std::string> out;
-  for (auto& r : rows)
-    if (r.size() == 4 && (names.count(lower(r[1])) || names.count(lower(r[2]))))
-      out.insert(r[0] + '\n' + lower(r[1]) + '\n' + lower(r[2]) + '\n' + r[3]);
-  return out;
-}
-
-// True when the file holds an object of the game's schema, or one on its
-// tables, that the schema would not make itself: a table of other columns
-// or constraints, an index or trigger of its own. What the schema makes
-// and the file lacks is made by the caller.
-bool other_shape(sqlite3* db, const std::vector<std::string>& schema, std::string* why) {
-  if (schema.empty()) return false;
-  sqlite3* own = nullptr;
-  bool made = sqlite3_open_v2(":memory:", &own, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-  for (const std::string& sql : schema) made = made && run(own, sql);
-  std::set<std::string> names;
-  std::vector<std::vector<std::string>> rows;
-  if (made) rows_of(own, "select name from sqlite_master", &rows);
-  for (auto& r : rows) names.insert(lower(r[0]));
-  std::set<std::string> ours = entries_about(own, names);
-  sqlite3_close_v2(own);
-  if (!made) return false;  // the game's own schema is at fault, not the file
-  for (const std::string& e : entries_about(db, names))
-    if (!ours.count(e)) {
-      size_t at = e.find('\n');
-      *why = "its " + e.substr(0, at) + " " + e.substr(at + 1, e.find('\n', at + 1) - at - 1) +
-             " is not of the game's shape";
-      return true;
-    }
-  return false;
 }
 
 // Reads from a rowid on: a read that fails at its first row cannot start there.
@@ -178,10 +144,10 @@ bool skip_unreadable(sqlite3_stmt* read, sqlite3_int64* from) {
 // The columns of a table, in lower case.
 std::set<std::string> columns_of(sqlite3* db, const std::string& table) {
   std::vector<std::vector<std::string>> rows;
-  rows_of(db, "pragma table_info(" + quoted(table) + ")", &rows);
+  db_rows_of(db, "pragma table_info(" + db_quoted(table) + ")", &rows);
   std::set<std::string> out;
   for (auto& r : rows)
-    if (r.size() > 1) out.insert(lower(r[1]));
+    if (r.size() > 1) out.insert(db_lower(r[1]));
   return out;
 }
 
@@ -205,7 +171,7 @@ bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, long reads,
     sqlite3_bind_text(look, 1, table.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(look) == SQLITE_ROW) {
       const char* sql = reinterpret_cast<const char*>(sqlite3_column_text(look, 0));
-      plain = sql && lower(std::string(sql).substr(0, 13)) == "create table ";
+      plain = sql && db_lower(std::string(sql).substr(0, 13)) == "create table ";
     }
   }
   sqlite3_finalize(look);
@@ -214,18 +180,18 @@ bool copy_rows(sqlite3* from, sqlite3* to, const std::string& table, long reads,
   std::set<std::string> theirs = columns_of(from, table);
   std::vector<std::string> cols;
   std::vector<std::vector<std::string>> ours;
-  rows_of(to, "pragma table_info(" + quoted(table) + ")", &ours);
+  db_rows_of(to, "pragma table_info(" + db_quoted(table) + ")", &ours);
   for (auto& r : ours)
-    if (r.size() > 1 && theirs.count(lower(r[1]))) cols.push_back(r[1]);
+    if (r.size() > 1 && theirs.count(db_lower(r[1]))) cols.push_back(r[1]);
   if (cols.empty()) return true;
   std::string names, marks, rowid;
   for (size_t c = 0; c < cols.size(); ++c) {
-    names += (c ? ", " : "") + quoted(cols[c]);
+    names += (c ? ", " : "") + db_quoted(cols[c]);
     marks += c ? ", ?" : "?";
   }
   for (const char* r : kRowidNames)
     if (rowid.empty() && !theirs.count(r)) rowid = r;
-  const std::string q = quoted(table);
+  const std::string q = db_quoted(table);
   sqlite3_stmt* read = nullptr;
   bool by_rowid = !rowid.empty() &&
                   sqlite3_prepare_v2(from, ("select " + rowid + ", " + names + " from " + q + " where " + rowid +
@@ -297,7 +263,7 @@ bool copy_database(sqlite3* from, sqlite3* to, const std::vector<std::string>& s
   bool ok = true;
   for (const std::string& sql : schema) ok = ok && run(to, sql);
   std::vector<std::vector<std::string>> tables;
-  ok = ok && rows_of(to, "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'",
+  ok = ok && db_rows_of(to, "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'",
                      &tables);
   for (auto& table : tables) ok = ok && copy_rows(from, to, table[0], reads, t);
   if (ok && run(to, "commit")) return true;
@@ -310,25 +276,48 @@ void remove_with_sidecars(const std::string& path) {
   for (const std::string& s : kSidecars) std::remove((path + s).c_str());
 }
 
-// Held while this copy of the game mends a file; another copy waits for it.
-// The lock file is removed when the mend ends; a holder checks that the
-// file it locked still has the name, so that one removed under a waiter
-// is not taken for the lock.
+// Takes the flock of fd (LOCK_EX or LOCK_SH) once it is free, or answers
+// false when another holds it until the deadline.
+bool flock_by(int fd, int op, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    if (flock(fd, op | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      errno = EWOULDBLOCK;
+      return false;
+    }
+    usleep(kLockPollMs * 1000);
+  }
+}
+
+std::chrono::steady_clock::time_point mend_deadline() {
+  return std::chrono::steady_clock::now() + std::chrono::milliseconds(kMendWaitMs);
+}
+
+// Held while this copy of the game mends a file; another copy waits for it,
+// but never longer than kMendWaitMs: a holder that is stopped or hung must
+// not stop every later start. The lock file is removed when the mend ends; a
+// holder checks that the file it locked still has the name, so that one
+// removed under a waiter is not taken for the lock.
 class MendLock {
  public:
   explicit MendLock(const std::string& path) : name_(path + kLockEnding) {
+    const auto deadline = mend_deadline();
     for (int i = 0; i < kLockTries && fd_ < 0; i++) {
       int fd = open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kKeptMode);
       if (fd < 0) break;
       struct stat held, named;
-      int rc;
-      while ((rc = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-      }
-      if (rc == 0 && fstat(fd, &held) == 0 && stat(name_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+      bool locked = flock_by(fd, LOCK_EX, deadline);
+      int saved = errno;
+      if (locked && fstat(fd, &held) == 0 && stat(name_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
           held.st_dev == named.st_dev)
         fd_ = fd;
       else
         close(fd);
+      if (!locked) {
+        why_ = saved == EWOULDBLOCK ? "another copy of the game is mending it" : std::strerror(saved);
+        return;
+      }
     }
     if (fd_ < 0) why_ = std::strerror(errno);
   }
@@ -358,8 +347,12 @@ Fault check(DBWrap& db, const std::string& path, const std::vector<std::string>&
     return Fault::kNotAFile;
   }
   if (!db_open(db, path)) return Fault::kNone;
-  if (damaged(db.db, why) || other_shape(db.db, schema, why)) return Fault::kDamaged;
-  return Fault::kNone;
+  // One read transaction: the shape is read as the check found the file,
+  // and a writer of another copy cannot make a table look like none.
+  run(db.db, "begin");
+  bool hurt = damaged(db.db, why) || db_shape_unusable(db.db, schema, why);
+  run(db.db, "rollback");
+  return hurt ? Fault::kDamaged : Fault::kNone;
 }
 
 // Copies what path holds into a new database beside it, then puts that
@@ -370,7 +363,21 @@ bool mend(const std::string& path, const std::vector<std::string>& schema, Tally
           std::string* note) {
   const std::string copy = path + kCopyEnding;
   remove_with_sidecars(copy);
-  DBWrap from, to;
+  // Writers are held off the damaged file from the first read of it until
+  // the copy has its name: a write the copy would miss could land only in
+  // the file kept aside. They wait for the mend, then write to the copy;
+  // hold is closed on the way out, once the copy has the name or the mend
+  // gave up.
+  DBWrap hold, from, to;
+  if (db_open(hold, path)) {
+    sqlite3_busy_timeout(hold.db, kMendWaitMs);
+    int rc = sqlite3_exec(hold.db, "begin immediate", nullptr, nullptr, nullptr);
+    // A file no one can write to holds no writer off.
+    if (primary(rc) == SQLITE_BUSY) {
+      *note = "another copy of the game is writing to it";
+      return false;
+    }
+  }
   bool ok = db_open(from, path, true);
   if (ok) {
     // The damaged file's schema may name functions; none of them runs.
@@ -407,6 +414,14 @@ bool mend(const std::string& path, const std::vector<std::string>& schema, Tally
   return true;
 }
 }  // namespace
+
+bool db_mend_wait(const std::string& path) {
+  int fd = open((path + kLockEnding).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool mending = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK && flock_by(fd, LOCK_SH, mend_deadline());
+  close(fd);
+  return mending;
+}
 
 bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>& schema) {
   std::string why;

@@ -1,7 +1,10 @@
 // Tests of the database wrapper: text binding, binary round trips, errors, one statement, locks.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
@@ -152,14 +155,15 @@ TEST_F(DbTest, ALockedDatabaseWaitsBrieflyThenReportsTheError) {
   EXPECT_TRUE(db_query_checked(db_, "select * from t", var(), rows));
 }
 
-// A damaged database, or one of another shape, is kept aside whole under a
-// name of its own, private; every row still readable by rowid goes into a
-// new database made from the game's schema alone (nothing of the file's
-// schema runs), which takes writes; one line says so. A sound or merely
-// locked one is left be.
+// A damaged database, or one the game cannot write to as it is, is kept
+// aside whole under a name of its own, private; every row still readable by
+// rowid goes into a new database made from the game's schema alone (nothing
+// of the file's schema runs), which takes writes; one line says so. One the
+// game can use is left as it is, byte for byte, whatever else it holds; so
+// is a merely locked one.
 TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
   const int kRows = 600;
-  long root = 0;  // the page of the index on events
+  long root = 0, events = 0;  // the pages of the index on events and of the table
   auto make = [&](size_t len) {
     std::remove(path_.c_str());
     EXPECT_TRUE(db_open(db_, path_));
@@ -170,6 +174,7 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
       db_query(db_, "insert into events values (?, ?)", var_list(std::to_string(i), std::string(len, 'a' + i % 26)));
     db_query(db_, "commit");
     root = db_query(db_, "select rootpage from sqlite_master where type = 'index'")[0]["rootpage"].lnum();
+    events = db_query(db_, "select rootpage from sqlite_master where name = 'events'")[0]["rootpage"].lnum();
     db_close(db_);
     return tmp_.read("test.db");
   };
@@ -182,18 +187,59 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
     db_close(e);
     b = tmp_.read("edit.db");
   };
+  // The events table made again as another definition, its rows (and rowids) kept.
+  auto remade = [&](const std::string& def, const std::string& cols, const std::string& from = "n, data") {
+    return [=](std::string& b) {
+      edit(b, "create table e2 " + def + "; insert into e2 (rowid, " + cols + ") select rowid, " + from +
+                  " from events; drop table events; alter table e2 rename to events");
+    };
+  };
   auto zero_page = [](std::string& b, long page) { b.replace((page - 1) * 4096, 4096, 4096, '\0'); };
-  struct Case { const char* what; std::function<void(std::string&)> damage; int least_kept; } const cases[] = {
-      {"sound", [](std::string&) {}, kRows},
-      {"random bytes", [](std::string& b) { for (size_t i = 0; i < b.size(); i++) b[i] = static_cast<char>(i * 7919 % 251); }, 0},
-      {"cut to 100 bytes", [](std::string& b) { b.resize(100); }, 0},
-      {"zeroed leaf", [&](std::string& b) { zero_page(b, static_cast<long>(b.size() / 8192 + 1)); }, kRows - 20},
-      {"zeroed index root", [&](std::string& b) { zero_page(b, root); }, kRows},
+  auto be = [](const std::string& b, size_t at, int n) {
+    long v = 0;
+    for (int i = 0; i < n; i++) v = v << 8 | static_cast<unsigned char>(b[at + i]);
+    return v;
+  };
+  // The children of an interior page, or (with to) every one made to; a
+  // chain of copies of the events root all pointing at the next makes a
+  // tree of more paths than any start can walk.
+  auto children = [&](std::string& b, long page, long to = 0) {
+    size_t at = (page - 1) * 4096;
+    std::vector<long> out{be(b, at + 8, 4)};
+    for (long i = 0; i < be(b, at + 3, 2); i++) out.push_back(be(b, at + be(b, at + 12 + 2 * i, 2), 4));
+    for (long i = 0; to && i <= be(b, at + 3, 2); i++)
+      for (int k = 0; k < 4; k++)
+        b[(i ? at + be(b, at + 12 + 2 * (i - 1), 2) : at + 8) + k] = static_cast<char>(to >> (24 - 8 * k));
+    return out;
+  };
+  struct Case { std::string what; std::function<void(std::string&)> damage; bool hurt; int least_kept; };
+  std::vector<Case> cases = {
+      {"sound", [](std::string&) {}, false, kRows},
+      {"extra column of values", [&](std::string& b) { edit(b, "alter table events add stars; update events set stars = 3"); }, false, kRows},
+      {"another spelling", remade("( N  TEXT Primary Key,\n\"DATA\" Blob )", "n, data"), false, kRows},
+      {"other column order", remade("(data blob, n text unique, x integer primary key not null)", "data, n", "data, n"), false, kRows},
+      {"indexes of its own", [&](std::string& b) { edit(b, "create index i on events (data); create unique index u on events (data, n)"); }, false, kRows},
+      {"random bytes", [](std::string& b) { for (size_t i = 0; i < b.size(); i++) b[i] = static_cast<char>(i * 7919 % 251); }, true, 0},
+      {"cut to 100 bytes", [](std::string& b) { b.resize(100); }, true, 0},
+      {"a format SQLite refuses", [](std::string& b) { b[47] = 9; }, true, 0},
+      {"zeroed index root", [&](std::string& b) { zero_page(b, root); }, true, kRows},
+      {"a tree of endless paths", [&](std::string& b) {
+         std::vector<long> leaves = children(b, events);
+         for (int i = 0; i < 12; i++) b.replace((leaves[i] - 1) * 4096, 4096, b, (events - 1) * 4096, 4096);
+         for (int i = 0; i < 12; i++) children(b, i ? leaves[i - 1] : events, leaves[i]);
+         children(b, leaves[11], leaves[12]); }, true, 0},
       {"schema text that runs", [&](std::string& b) {
          edit(b, "create view v as select 1; create trigger t after insert on events begin insert into other "
                  "values ('ran'); end; pragma writable_schema = on; update sqlite_master set sql = 'CREATE TABLE "
-                 "other (k text); ATTACH DATABASE ''" + owned + "'' AS u; CREATE TABLE u.t (x)' where name = 'other'"); }, kRows},
-      {"other columns", [&](std::string& b) { edit(b, "alter table events add column extra"); }, kRows}};
+                 "other (k text); ATTACH DATABASE ''" + owned + "'' AS u; CREATE TABLE u.t (x)' where name = 'other'"); }, true, kRows},
+      {"columns in another order, strict", remade("(data any, n text primary key) strict", "data, n", "data, n"), true, kRows},
+      {"a check", remade("(n text primary key, data blob check (length(data) > 0))", "n, data"), true, kRows},
+      {"another affinity", remade("(n text primary key, data text)", "n, data"), true, kRows},
+      {"a value it must be given", remade("(n text primary key, data blob, must not null)", "n, data, must", "n, data, 1"), true, kRows},
+      {"a key of its own", remade("(n text primary key, data blob, k unique)", "n, data, k", "n, data, rowid"), true, kRows},
+      {"an index on an expression", [&](std::string& b) { edit(b, "create index x on events (substr(data, 2))"); }, true, kRows}};
+  for (long page = 2; page <= static_cast<long>(sound.size() / 4096); page++)
+    cases.push_back({"zeroed page " + std::to_string(page), [&, page](std::string& b) { zero_page(b, page); }, true, 0});
   std::vector<std::pair<std::string, std::string>> kept;
   for (const Case& c : cases) {
     std::string before = sound;
@@ -202,34 +248,39 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
     testing::internal::CaptureStderr();
     ASSERT_TRUE(db_open_salvaging(db_, path_, kSchema)) << c.what;
     std::string err = testing::internal::GetCapturedStderr();
-    const bool hurt = c.what != std::string("sound");
     const std::string bad = path_ + ".bad" + (kept.empty() ? "" : "." + std::to_string(kept.size()));
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), hurt) << c.what << err;
-    EXPECT_EQ(err.find("kept as " + bad + ","), hurt ? err.find("kept as ") : std::string::npos) << c.what << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.hurt) << c.what << err;
+    EXPECT_EQ(err.find("kept as " + bad + ","), c.hurt ? err.find("kept as ") : std::string::npos) << c.what << err;
     struct stat st;
-    EXPECT_EQ(stat(bad.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600, hurt) << c.what;
-    if (hurt) kept.emplace_back(bad, before);
-    EXPECT_EQ(json_dump(quiet_query("select name from sqlite_master order by name")),
-              R"([{"name":"events"},{"name":"other"},{"name":"sqlite_autoindex_events_1"}])") << c.what;
+    EXPECT_EQ(stat(bad.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600, c.hurt) << c.what;
+    if (c.hurt) {
+      kept.emplace_back(bad, before);
+      EXPECT_EQ(json_dump(quiet_query("select name from sqlite_master order by name")),
+                R"([{"name":"events"},{"name":"other"},{"name":"sqlite_autoindex_events_1"}])") << c.what;
+    } else {
+      EXPECT_EQ(tmp_.read("test.db"), before) << c.what;
+    }
     EXPECT_EQ(quiet_query("pragma quick_check")[0]["quick_check"].str(), "ok") << c.what;
-    // Every row the damaged file gives up by its rowid is copied as it was
-    // stored; the copy takes new rows.
+    // Every row the damaged file gives up by its rowid is in the copy as it
+    // was stored, and nothing else; the copy takes new rows.
     DBWrap probe;
-    ASSERT_TRUE(db_open(probe, hurt ? bad : path_));
+    ASSERT_TRUE(db_open(probe, c.hurt ? bad : path_, true));
     int readable = 0;
     testing::internal::CaptureStderr();
     for (int id = 1; id <= kRows; id++) {
-      var r = db_query(probe, "select n from events where rowid = ?", var(id));
+      var r = db_query(probe, "select n, data from events where rowid = ?", var(id));
       if (r.len() == 0) continue;
       readable++;
-      EXPECT_EQ(db_query(db_, "select data from events where n = ?", r[0]["n"])[0]["data"].str(),
-                std::string(300, 'a' + (id - 1) % 26)) << c.what << id;
+      EXPECT_EQ(db_query(db_, "select data from events where n = ?", r[0]["n"])[0]["data"].str(), r[0]["data"].str())
+          << c.what << id;
     }
+    EXPECT_EQ(json_dump(db_query(db_, "select k from other")), json_dump(db_query(probe, "select k from other")))
+        << c.what;
     testing::internal::GetCapturedStderr();
     EXPECT_GE(readable, c.least_kept) << c.what;
-    EXPECT_EQ(json_dump(quiet_query("select k from other")), c.least_kept ? R"([{"k":"kept"}])" : "[]") << c.what;
+    EXPECT_EQ(quiet_query("select count(*) as c from events")[0]["c"].lnum(), readable) << c.what;
     var rows;
-    EXPECT_TRUE(db_query_checked(db_, "insert into events values ('new', 'x')", var(), rows)) << c.what;
+    EXPECT_TRUE(db_query_checked(db_, "insert into events (n, data) values ('new', 'x')", var(), rows)) << c.what;
     db_close(db_);
   }
   // Nothing of a file's schema text ran; no kept file was replaced.
@@ -237,7 +288,8 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
   for (auto& [name, bytes] : kept) EXPECT_EQ(tmp_.read(name.substr(tmp_.path().size() + 1)), bytes) << name;
 
   // A copy that cannot be written whole (a statement that fails, a disk that
-  // fills) leaves the damaged file in use as it is; the next open mends it.
+  // fills) or a mend another copy never ends leaves the damaged file in use
+  // as it is; the next open mends it.
   std::string big = make(4096);
   zero_page(big, root);
   std::vector<std::string> failing = kSchema;
@@ -245,18 +297,57 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
   struct rlimit was, small;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
   signal(SIGXFSZ, SIG_IGN);
-  for (int full = 0; full < 3; full++) {
+  for (int full = 0; full < 4; full++) {
     tmp_.write("test.db", big);
     small = was;
     small.rlim_cur = full == 1 ? 1 << 20 : was.rlim_cur;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int mending = full == 2 ? open((path_ + ".salvage-lock").c_str(), O_RDWR | O_CREAT, 0600) : -1;
+    EXPECT_EQ(full == 2 ? flock(mending, LOCK_EX) : 0, 0);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(db_open_salvaging(db_, path_, full ? kSchema : failing));
     setrlimit(RLIMIT_FSIZE, &was);
-    EXPECT_EQ(testing::internal::GetCapturedStderr().find("so it is used as it is") == std::string::npos, full == 2);
+    if (mending >= 0) close(mending);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("so it is used as it is") == std::string::npos, full == 3);
     EXPECT_EQ(quiet_query("select data from events").len(), static_cast<size_t>(kRows)) << full;
     db_close(db_);
-    EXPECT_EQ(tmp_.read("test.db") == big, full < 2) << full;
+    EXPECT_EQ(tmp_.read("test.db") == big, full < 3) << full;
+  }
+
+  // Two copies mend one file at once while a third writes to it all along:
+  // one whole copy takes its place, the file as it was is kept once, and
+  // every write reported done is in the file the player has.
+  std::string hooked = sound;
+  edit(hooked, "create trigger t after insert on events begin select 1; end");
+  for (int round = 0; round < 3; round++) {
+    const std::string race = tmp_.file("race" + std::to_string(round) + ".db");
+    tmp_.write(race.substr(tmp_.path().size() + 1), hooked);
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    for (int kid = 0; kid < 2; kid++)
+      if (fork() == 0) {
+        char c;
+        DBWrap m;
+        _exit(read(go[0], &c, 1) == 1 && db_open_salvaging(m, race, kSchema) ? 0 : 1);
+      }
+    DBWrap w;
+    var rows;
+    ASSERT_TRUE(db_open(w, race) && db_query_checked(w, "insert into events values ('w0', 'x')", var(), rows));
+    ASSERT_EQ(write(go[1], "gg", 2), 2);
+    int written = 0, running = 2, status;
+    for (int after = 20; after > 0; after -= running == 0) {
+      EXPECT_TRUE(db_query_checked(w, "insert into events values (?, 'x')", var("w" + std::to_string(++written)), rows));
+      usleep(2000);  // a save now and then, not one after another
+      for (; running > 0 && waitpid(-1, &status, WNOHANG) > 0; running--) EXPECT_EQ(status, 0);
+    }
+    close(go[0]);
+    close(go[1]);
+    DBWrap now;
+    ASSERT_TRUE(db_open(now, race, true));
+    EXPECT_EQ(db_query(now, "select count(*) as c from events where n like 'w%'")[0]["c"].lnum(), written + 1);
+    EXPECT_EQ(db_query(now, "select name from sqlite_master where type = 'trigger'").len(), 0u);
+    EXPECT_EQ(access((race + ".bad").c_str(), F_OK), 0);
+    EXPECT_NE(access((race + ".bad.1").c_str(), F_OK), 0);
   }
 
   // A database another connection holds locked is busy, not damaged.

@@ -113,6 +113,14 @@ void hold(const std::string& id, const std::string& name, const var& payload, lo
   b.held_order.insert({ts, id});
 }
 
+// Whether the notice of an entry held in memory still tells the truth; a
+// notice dropped as untrue leaves the next such entry of the run to tell.
+bool any_held() {
+  Outbox& b = box();
+  if (b.unstored.empty()) b.told = false;
+  return !b.unstored.empty();
+}
+
 void unhold(std::map<std::string, Unstored>::iterator it) {
   Outbox& b = box();
   b.held_order.erase({it->second.ts, it->first});
@@ -381,10 +389,11 @@ std::string game_reliable_add(const std::string& name, const var& payload) {
   if (!insert(id, name, payload, now)) {
     fprintf(stderr, "game_reliable_add: %s kept in memory until it can be stored\n", id.c_str());
     hold(id, name, payload, now);
-    // Every such entry is logged; the player hears of it once a run.
+    // Every such entry is logged; the player hears of it once a run (again
+    // only after a notice dropped because nothing was held any more).
     if (game_current && !box().told) {
       box().told = true;
-      web_notice(game_current, RELIABLE_UNSTORED_TEXT);
+      web_notice(game_current, RELIABLE_UNSTORED_TEXT, any_held);
     }
   }
   box().added = true;

@@ -46,10 +46,12 @@ void game_reliable_init(Game* g);
 // that cannot be stored is kept in memory for the run, sent from there,
 // and stored by the next pass or at quit that can write the database.
 // The first such entry of a run also tells the player, through web_notice
-// with RELIABLE_UNSTORED_TEXT, when a game is running.
+// with RELIABLE_UNSTORED_TEXT, when a game is running; the notice is shown
+// only if an entry is still held in memory when it would appear (neither
+// stored since nor removed by its receipt), and dropped otherwise.
 std::string game_reliable_add(const std::string& name, const var& payload);
 constexpr char RELIABLE_UNSTORED_TEXT[] =
-    "This score could not be saved on this computer. "
+    "A score or rating could not be saved on this computer. "
     "It is kept only until the game quits, and sent if the service answers.";
 // Deletes the entry (the service's receipt). Unknown ids change nothing. An
 // entry whose delete fails is logged, never sent again in this run, and its

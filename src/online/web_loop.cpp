@@ -30,10 +30,12 @@ struct Community {
 Community g_community;
 
 // Errors and messages that came while the player was busy, and the game's
-// own notice, which also waits for a message screen to be left.
+// own notice, which also waits for a message screen to be left; the
+// notice's still, if any, says whether it is true by the time it shows.
 struct Deferred {
   bool has_error = false, has_popup = false, has_notice = false;
   std::string error, popup, notice;
+  bool (*notice_still)() = nullptr;
 };
 Deferred g_deferred;
 
@@ -80,7 +82,7 @@ void show_deferred(Game* g) {
   }
   if (g_deferred.has_notice && !is_message_screen(g->state)) {
     g_deferred.has_notice = false;
-    show_popup(g, g_deferred.notice);
+    if (!g_deferred.notice_still || g_deferred.notice_still()) show_popup(g, g_deferred.notice);
   }
 }
 
@@ -142,9 +144,14 @@ void web_on_popup(Game* g, WebRequest* r) {
   if (!defer(web_screen_busy(g->state), &g_deferred.has_popup, &g_deferred.popup, body)) show_popup(g, body);
 }
 
-void web_notice(Game* g, const std::string& text) {
+void web_notice(Game* g, const std::string& text, bool (*still)()) {
   bool wait = web_screen_busy(g->state) || is_message_screen(g->state);
-  if (!defer(wait, &g_deferred.has_notice, &g_deferred.notice, text)) show_popup(g, text);
+  bool first = !g_deferred.has_notice;
+  if (defer(wait, &g_deferred.has_notice, &g_deferred.notice, text)) {
+    if (first) g_deferred.notice_still = still;  // kept with the text it goes with
+  } else if (!still || still()) {
+    show_popup(g, text);
+  }
 }
 
 void web_on_uquery(Game* g, WebRequest* r) {

@@ -48,8 +48,9 @@ void web_message(Game* g, const std::string& text);
 // A text of the game's own for the popup screen, which goes back to the
 // screen that was current. It waits as the service's messages do, and
 // also while the error or the popup screen is current, rather than being
-// dropped.
-void web_notice(Game* g, const std::string& text);
+// dropped. With still, the notice is shown only if still() holds when it
+// would appear; otherwise it is dropped without a word.
+void web_notice(Game* g, const std::string& text, bool (*still)() = nullptr);
 
 // The current visit of the community browser: it counts up each time the
 // screen becomes current again after another screen was. Requests of the

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -72,6 +73,7 @@ struct Online : ::testing::Test {
     game_hooks.register_menu_states = register_recorders;
     online_install_hooks(&game_hooks);
     game_reliable_set_clock(fake_clock);
+    g_now = 1700000000;
     g_transition = Transition();
     start();
   }
@@ -521,11 +523,15 @@ TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
 
   outbox("create trigger refuse before insert on events begin select raise(abort, 'full'); end");
   svc.set_mode(WebService::DROP);
+  g_now += RELIABLE_RESEND_AGE / 2;
   win("level01.map");
   ASSERT_TRUE(pump([&] { return count("scores") == 1 && g->state == STATE_MENUS_POPUP && web_requests.empty(); }));
   EXPECT_STREQ(g->popup_text, RELIABLE_UNSTORED_TEXT);
   EXPECT_EQ(g->popup_return_state, STATE_PLAY_WIN);
   EXPECT_EQ(game_reliable_pending(), 1);
+  g_now -= RELIABLE_RESEND_AGE / 2;
+  pass();  // a pass while the held entry is younger than a resend period
+  EXPECT_EQ(count("scores"), 1u);
   svc.set_mode(WebService::SERVE);
   ASSERT_TRUE(resend_all());
   EXPECT_EQ(svc.accepted().size(), 2u);
@@ -543,16 +549,37 @@ TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
   start();
   ASSERT_TRUE(delivered());
   EXPECT_EQ(svc.accepted().size(), 3u);
-  // An outbox file of no use is put aside: the next run's entries are stored anew.
+  // Held during play but taken before play ends: no notice after it.
+  outbox("create trigger refuse before insert on events begin select raise(abort, 'full'); end");
+  game_text_set(g->current_level_id, sizeof g->current_level_id, "level01.map");
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(level_load_file(g));
+  level_start(g);
+  game_headless_run(20);
+  rate(4);
+  ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(delivered());
+  go(STATE_MENUS_MAIN);
+  EXPECT_EQ(g->state, STATE_MENUS_MAIN);
+  // An outbox file of no use is put aside under the first free name, the
+  // very file, nothing kept earlier replaced: the next run's entries are stored anew.
   const std::string db = tmp.file("user/reliable.db");
   const std::function<void()> unusable[] = {[&] { outbox("create table events (a, b)"); },
                                             [&] { mkdir(db.c_str(), 0700); },
                                             [&] { ASSERT_EQ(symlink("/dev/zero", db.c_str()), 0); }};
+  std::vector<ino_t> kept;
   for (const auto& make : unusable) {
     stop();
     ASSERT_EQ(std::remove(db.c_str()), 0);
     make();
+    struct stat st;
+    ASSERT_EQ(lstat(db.c_str(), &st), 0);
+    kept.push_back(st.st_ino);
     start();
+    for (size_t i = 0; i < kept.size(); i++) {
+      std::string name = db + ".bad" + (i ? "." + std::to_string(i) : "");
+      EXPECT_TRUE(lstat(name.c_str(), &st) == 0 && st.st_ino == kept[i]) << name;
+    }
     rate(2);
     EXPECT_EQ(outbox("select n from events").len(), 1u);
     ASSERT_TRUE(delivered());
@@ -566,6 +593,8 @@ TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
 TEST_F(Online, APassSendsTheOldestFirstAndKeepsFewInFlight) {
   ASSERT_TRUE(settled());
   const size_t entries = 3 * RELIABLE_MAX_IN_FLIGHT, slots = RELIABLE_MAX_IN_FLIGHT;
+  // A fixed device id: the same ids, so the same order of entries sharing a stamp, each run.
+  game_text_set(g->settings.udid, sizeof g->settings.udid, "0a0b0c0d0e0f-1700000000");
   svc.set_mode(WebService::HOLD);
   rate(1);
   ASSERT_TRUE(pump([&] { return count("urate") == 1; }));
@@ -599,6 +628,7 @@ TEST_F(Online, APassSendsTheOldestFirstAndKeepsFewInFlight) {
   svc.release_held();
   size_t most = 0, biggest = 0;
   std::set<std::string> sent_now(live.begin(), live.end());
+  std::string log;
   ASSERT_TRUE(pump([&] {
     size_t open = 0;
     for (WebRequest* r : web_requests) {
@@ -610,7 +640,14 @@ TEST_F(Online, APassSendsTheOldestFirstAndKeepsFewInFlight) {
     std::vector<WebService::Request> all = svc.requests("urate");
     for (size_t i = from; i < all.size(); i++) sent_now.insert(all[i].receipt());
     return sent_now.size() == entries - 1 && web_requests.empty();
-  }));
+  }, &log));
+  // The whole pass in (ts, n) order; of the first few, those still in flight were passed over.
+  std::vector<std::string> order, in_order;
+  for (size_t at = 0; (at = log.find("_game_reliable_do: ", at)) != std::string::npos; at += 19)
+    order.push_back(log.substr(at + 19, 32));
+  for (const std::string& id : oldest)
+    if (std::find(order.begin(), order.end(), id) != order.end()) in_order.push_back(id);
+  EXPECT_EQ(order, in_order);
   EXPECT_EQ(sent_now.count(taken), 0u);
   EXPECT_LE(most, slots);
   EXPECT_LE(biggest, RELIABLE_MAX_REPLY);

@@ -78,10 +78,10 @@ TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
     EXPECT_TRUE(starts_with(refusal(doc.substr(0, cut), v), "JSON_parser_end: syntax error\n")) << cut;
   auto char_error = [](size_t at) { return "JSON_parser_char: syntax error, byte " + std::to_string(at) + "\n"; };
   bool in_text = false;
-  for (size_t at = 3; at < doc.size(); at++) {
-    // A NUL is a bad byte anywhere, inside a text too; within an escape it
-    // names the escape, as any bad byte there does.
-    std::string nul = doc;
+  for (size_t at = 3; at <= doc.size(); at++) {
+    // A NUL is a bad byte anywhere, inside a text and after the document
+    // too; within an escape it names the escape, as any bad byte there does.
+    std::string nul = doc + ' ';
     nul[at] = '\0';
     size_t esc = doc.rfind('\\', at), named = at > esc && at < esc + 6 ? esc : at;
     EXPECT_TRUE(starts_with(refusal(nul, v), char_error(named))) << at;
@@ -93,7 +93,7 @@ TEST(JsonParse, SyntaxErrorKeepsThePartBuilt) {
       in_text = in_text != quote;
       continue;
     }
-    std::string bad = doc;
+    std::string bad = doc + ' ';
     bad[at] = '#';
     EXPECT_TRUE(starts_with(refusal(bad, v), char_error(at))) << at;
   }

@@ -114,13 +114,17 @@ struct Online : ::testing::Test {
   // A campaign level entered and won, as the sector screen and the world
   // do it; or, with the community as the menu, a shared map named id. The
   // run's time and deaths differ, so that a signature mixing them up fails.
-  void win(const char* file, int menu = STATE_MENUS_PLAY, const char* id = nullptr, int deaths = 0) {
+  // A level entered from menu and played a while.
+  void play(const char* file, int menu = STATE_MENUS_PLAY) {
     game_text_set(g->current_level_id, sizeof g->current_level_id, file);
-    ::testing::internal::CaptureStderr();
     ASSERT_TRUE(level_load_file(g));
     g->return_menu = menu;
     level_start(g);
     game_headless_run(20);
+  }
+  void win(const char* file, int menu = STATE_MENUS_PLAY, const char* id = nullptr, int deaths = 0) {
+    ::testing::internal::CaptureStderr();
+    play(file, menu);
     if (id) game_text_set(g->current_level_id, sizeof g->current_level_id, id);
     RunStats& s = g->level.stats;
     s.time_cs = 4321;
@@ -551,11 +555,8 @@ TEST_F(Online, DatabaseFailuresNeitherLoseNorRepeatAnEntry) {
   EXPECT_EQ(svc.accepted().size(), 3u);
   // Held during play but taken before play ends: no notice after it.
   outbox("create trigger refuse before insert on events begin select raise(abort, 'full'); end");
-  game_text_set(g->current_level_id, sizeof g->current_level_id, "level01.map");
   ::testing::internal::CaptureStderr();
-  ASSERT_TRUE(level_load_file(g));
-  level_start(g);
-  game_headless_run(20);
+  play("level01.map");
   rate(4);
   ::testing::internal::GetCapturedStderr();
   ASSERT_TRUE(delivered());

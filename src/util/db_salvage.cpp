@@ -264,7 +264,7 @@ bool copy_database(sqlite3* from, sqlite3* to, const std::vector<std::string>& s
   for (const std::string& sql : schema) ok = ok && run(to, sql);
   std::vector<std::vector<std::string>> tables;
   ok = ok && db_rows_of(to, "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'",
-                     &tables);
+                        &tables);
   for (auto& table : tables) ok = ok && copy_rows(from, to, table[0], reads, t);
   if (ok && run(to, "commit")) return true;
   run(to, "rollback");

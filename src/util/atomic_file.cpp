@@ -81,9 +81,7 @@ static uint64_t next_nonce() {
   return x ^ (x >> 29);
 }
 
-// Whether name still refers to the file open at fd: neither unlinked nor
-// replaced by another file of that name.
-static bool still_named(int fd, const std::string& name) {
+bool file_still_named(int fd, const std::string& name) {
   struct stat held, named;
   return fstat(fd, &held) == 0 && lstat(name.c_str(), &named) == 0 && held.st_nlink > 0 &&
          held.st_dev == named.st_dev && held.st_ino == named.st_ino;
@@ -105,7 +103,7 @@ static int create_tmp(const std::string& path, mode_t mode, std::string* tmp) {
     // may take the file for a leftover: when one has locked it first or has
     // unlinked it already, the file is that cleaner's to remove (its name
     // is not provably ours any more), and we take another name.
-    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && still_named(fd, *tmp)) return fd;
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && file_still_named(fd, *tmp)) return fd;
     if (fd >= 0) {
       saved = errno;
       close(fd);
@@ -160,7 +158,7 @@ static void remove_leftovers(const std::string& path) {
     int fd = open(tmp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && still_named(fd, tmp))
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && file_still_named(fd, tmp))
       unlink(tmp.c_str());
     close(fd);
   }

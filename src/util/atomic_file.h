@@ -28,6 +28,11 @@ bool atomic_write_file(const std::string& path, const void* data, size_t len,
 // disk. False, with errno set, when it cannot be flushed.
 bool file_sync_dir(const std::string& path);
 
+// Whether name still refers to the file open at fd: neither unlinked nor
+// replaced by another file of that name. A lock taken on a file that others
+// may remove or create anew holds only while this is true.
+bool file_still_named(int fd, const std::string& name);
+
 // How a file that cannot be used is kept: moved away from its name, or
 // linked, so that it also stays at its name until the caller puts another
 // file there (anything but a folder).

@@ -154,11 +154,7 @@ bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Fa
   if (sqlite3_prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) != SQLITE_OK)
     return fail(st, nullptr);
   if (!st) return true;  // blank or comment-only SQL: nothing to run
-  if (tail && second_statement(db.db, tail, end)) {
-    fail(st, "more than one statement, none run");
-    f->rc = SQLITE_ERROR;
-    return false;
-  }
+  if (tail && second_statement(db.db, tail, end)) return fail(st, "more than one statement, none run");
 
   bool ok = true;
   if (args.is_list()) {

@@ -68,10 +68,10 @@ bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<st
 // another copy's mend holds off waits for the mend (at most a few seconds)
 // and runs once more, in the new file. Every argument (the items of a list,
 // or a single non-list value; none means no arguments) is bound as text
-// with its exact byte length. Answers the rows as a list of dicts of column name to value:
-// NULL reads as none, anything else as the string of its bytes. On any error
-// it logs SQLite's message, the statement and the database's path, and
-// answers an empty list.
+// with its exact byte length. Answers the rows as a list of dicts of column
+// name to value: NULL reads as none, anything else as the string of its
+// bytes. On any error it logs SQLite's message, the statement and the
+// database's path, and answers an empty list.
 var db_query(DBWrap& db, const std::string& sql, const var& args = var());
 
 // db_query that tells an error from no rows: false on any error (logged as

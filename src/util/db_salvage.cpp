@@ -306,11 +306,9 @@ class MendLock {
     for (int i = 0; i < kLockTries && fd_ < 0; i++) {
       int fd = open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kKeptMode);
       if (fd < 0) break;
-      struct stat held, named;
       bool locked = flock_by(fd, LOCK_EX, deadline);
       int saved = errno;
-      if (locked && fstat(fd, &held) == 0 && stat(name_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-          held.st_dev == named.st_dev)
+      if (locked && file_still_named(fd, name_))
         fd_ = fd;
       else
         close(fd);

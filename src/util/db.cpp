@@ -174,9 +174,9 @@ bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Fa
         row.set(name ? name : "", var());
         continue;
       }
-      // Blob access first, then the length, as SQLite asks; numbers come
-      // back as their text.
-      const void* bytes = sqlite3_column_blob(st, c);
+      // The bytes first, then the length, as SQLite asks; numbers come back
+      // as their text, and texts as UTF-8 whatever the file stores them as.
+      const void* bytes = sqlite3_column_type(st, c) == SQLITE_TEXT ? sqlite3_column_text(st, c) : sqlite3_column_blob(st, c);
       int len = sqlite3_column_bytes(st, c);
       row.set(name ? name : "", var(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(len) : 0));
     }

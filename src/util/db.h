@@ -27,10 +27,11 @@ struct DBWrap {
 // read_only, only reads an existing one); a DBWrap that was open is closed
 // first. Answers false, with an error line, when the
 // database cannot be opened. While another connection holds a lock, a
-// statement waits up to kDbBusyTimeoutMs before it fails. A path longer
+// statement, a read as a write, waits up to kDbBusyTimeoutMs before it
+// fails: long enough for another copy's commit on a loaded machine. A path longer
 // than SQLite takes (its unix limit is 512 bytes) is opened through its
 // folder, held open for as long as the database is.
-constexpr int kDbBusyTimeoutMs = 250;
+constexpr int kDbBusyTimeoutMs = 2000;
 bool db_open(DBWrap& db, const std::string& path, bool read_only = false);
 void db_close(DBWrap& db);
 
@@ -45,7 +46,7 @@ void db_close(DBWrap& db);
 //   new database made;
 // - damaged (anything but "ok" from SQLite's quick check: not a database,
 //   cut short, a damaged page or index, a format SQLite refuses), or with
-//   tables the game cannot write to as they are (see db_shape_unusable):
+//   anything the game cannot read and write as it is (see db_shape_unusable):
 //   every row SQLite can still read of every table of schema is copied, by
 //   column name, into a new database made from schema alone. Nothing of the
 //   file's own schema text is ever run. Writers are held off the file while

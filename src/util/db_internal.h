@@ -19,13 +19,17 @@ std::string db_quoted(const std::string& name);
 bool db_rows_of(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>* rows,
                 const std::vector<std::string>& args = {}, int* rc_out = nullptr);
 
-// True, with the reason in *why, when the game could not write to the
-// tables of schema in db as they are: a table of the game's that lacks a
-// column the game uses, stores one of them with another affinity, is not an
-// ordinary table, or holds what would refuse, alter or run code on a row
-// the game writes (a trigger, a CHECK, a unique or computed index or an
-// extra column that must be given a value). Extra columns, indexes that
-// refuse nothing and another spelling of the same table are usable.
+// True, with the reason in *why, unless the game can read and write the
+// file as it is: only what is known to work passes. The file stores its
+// texts as UTF-8, keeps no write-ahead log and computes no column; each
+// table of schema that the file has is an ordinary rowid table, each of the
+// game's columns in it has the game's very name, affinity, collation and
+// default and is not computed, each other column may stay NULL or has a
+// constant default that is not NULL (or numbers the rows), and nothing runs
+// or refuses when the game writes: no trigger, CHECK or conflict clause, no
+// partial or expression index nor one ordered by a collation SQLite lacks,
+// no unique index the game's keys do not imply; the game's keys stay unique.
+// A file without the tables the game makes passes.
 bool db_shape_unusable(sqlite3* db, const std::vector<std::string>& schema, std::string* why);
 
 // When another copy of the game is mending the database at path, waits for

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-// One folder per process, under $TMPDIR, removed at exit once empty.
+// One folder per process, under $TMPDIR, removed at exit once empty. The
+// path is never destroyed: the exit handler reads it after every static
+// destructor has run.
 inline const std::string& scratch_dir() {
-  static std::string dir = [] {
+  static const std::string& dir = *new std::string([] {
     const char* base = getenv("TMPDIR");
     std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tw-fuzz-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
@@ -18,7 +20,7 @@ inline const std::string& scratch_dir() {
     std::string made = buf.data();
     atexit([] { rmdir(scratch_dir().c_str()); });
     return made;
-  }();
+  }());
   return dir;
 }
 

@@ -1,4 +1,4 @@
-// Opens the game's databases and saves, loads, creates and deletes the player's maps in them.
+// Opens the game's databases and lists, saves, loads, creates and deletes the player's maps in them.
 #include "game/levels_db.h"
 
 #include <cstdio>
@@ -48,6 +48,11 @@ static var map_row_values(Game* g, const std::string& packed) {
   const LevelMap& m = g->level.map;
   return var_list(packed, ts, std::string(m.text[LEVEL_TEXT_TITLE]), std::string(m.text[LEVEL_TEXT_AUTHOR]),
                   std::string(m.text[LEVEL_TEXT_NAME]));
+}
+
+var levels_list() {
+  return db_query(game_db(GAME_DB_USER),
+                  "select id,title from levels where length(data) > 0 order by cast(ts as integer) desc");
 }
 
 bool levels_save(Game* g) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "util/var.h"
+
 struct DBWrap;
 struct Game;
 
@@ -21,6 +23,12 @@ DBWrap& game_db(int index);
 // cannot be opened or its table made.
 bool game_db_open(bool steam_user);
 void game_db_close();
+
+// The player's maps that hold their map (rows left without one by earlier
+// versions would open nothing), newest first by their time read as a whole
+// number: a list of dicts of "id" and "title", as the "My maps" screen
+// shows them.
+var levels_list();
 
 // Packs the map and stores it, with the time and the title, author and name
 // slots, in the row of current_level_id. False, with a diagnostic that says

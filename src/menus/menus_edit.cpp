@@ -72,10 +72,7 @@ void MenusEdit::build() {
   outer->new_row();
   outer->add(spacer());
 
-  // Rows without map data (left by earlier versions) would open nothing.
-  maps_rows = db_query(game_db(GAME_DB_USER),
-                       "select id,title from levels where length(data) > 0 "
-                       "order by cast(ts as integer) desc");
+  maps_rows = levels_list();
   Widget* list;
   if (maps_rows.len() > 0) {
     // Only the rows in view are built: a player may have thousands of maps.

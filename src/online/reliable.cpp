@@ -29,16 +29,23 @@ const char* const kCreate = "create table if not exists events (n text primary k
 const char* const kIndex = "create index if not exists events_order on events (ts, n)";
 // A stamp that is no time at all reads as long ago: due, and first in order.
 const char* const kNoStamp = "update events set ts = 0 where ts is null";
-// The rows a pass still has to look at: after its cursor in (ts, n) order,
-// and due (an age outside [0, RELIABLE_RESEND_AGE) or no number at all).
-// A stamp that is no number sorts after every number, so after every entry
-// held in memory.
+// The rows a pass still has to look at: due (an age outside
+// [0, RELIABLE_RESEND_AGE) or no number at all), first those with an
+// integer stamp and a text id, after the pass's cursor in (ts, n) order:
+// only such values, bound back as text, are the very values read (the
+// integer through the column's affinity), so the cursor moves on.
 const char* const kDueFrom =
-    "select n, name, ts, typeof(ts) in ('integer', 'real') as timed from events "
-    "where (ts, n) > (?, ?) and not (ts > ? and ts <= ?) order by ts, n limit 8";
-// The cursor of a new pass: before every stamp (every row has one once the
-// table is opened).
-const char* const kBeforeEveryStamp = "-9223372036854775808";
+    "select n, name, ts from events where (ts, n) > (?, ?) and typeof(ts) = 'integer' and typeof(n) = 'text' "
+    "and not (ts > ? and ts <= ?) order by ts, n limit 8";
+// Then every other row, after a cursor of exact rowids, whatever its values
+// read back as: a stamp that is no integer counts as no time at all, so after
+// every entry held in memory.
+const char* const kDueUntimedFrom =
+    "select rowid as r, n, name from events where rowid > ? and not (typeof(ts) = 'integer' and typeof(n) = 'text') "
+    "and not (ts > ? and ts <= ?) order by rowid limit 8";
+// The cursors of a new pass: a number below every integer, so before every
+// stamp (every row has one once the table is opened) and every rowid.
+const char* const kBeforeEveryInteger = "-1e19";
 
 struct Unstored {
   std::string name;
@@ -46,10 +53,10 @@ struct Unstored {
   long ts;
 };
 
-// An entry waiting for a slot: only its id and name; the payload is read
-// when it goes out.
+// An entry waiting for a slot: only its id and name, and the rowid of one
+// its id may not find; the payload is read when it goes out.
 struct Waiting {
-  std::string id, name;
+  std::string id, name, rowid;
 };
 
 // A stored entry the pass has read, with what places it among those held
@@ -57,7 +64,7 @@ struct Waiting {
 struct Row {
   std::string id, name;
   double ts;
-  bool timed;
+  std::string rowid;  // read by rowid: no stamp to place it by
 };
 
 // Where an entry stands in the order a pass sends in.
@@ -90,8 +97,8 @@ struct Outbox {
   // entries and those held in memory together in (ts, n) order, each from a
   // cursor of its own. The first `ahead` waiting entries were queued before
   // the pass and go first.
-  bool sweeping = false, stored_seen = false;
-  var cursor_ts, cursor_n;
+  bool sweeping = false, stored_seen = false, by_rowid = false;
+  var cursor_ts, cursor_n, cursor_rowid;
   Place memory_cursor;
   size_t ahead = 0;
   std::deque<Row> batch;
@@ -186,7 +193,7 @@ void retry_unstored() {
 
 bool delete_row(const std::string& id) {
   var rows;
-  return !box().db.db || db_query_checked(box().db, "delete from events where n = ?", var_list(id), rows);
+  return !box().db.db || db_query_checked(box().db, "delete from events where n in (?1, cast(?1 as blob))", var_list(id), rows);
 }
 
 void retry_deletes() {
@@ -226,7 +233,7 @@ void reliable_web(const std::string& id, const var& payload) {
   Outbox& b = box();
   if (b.in_flight.count(id) || b.delivered.count(id)) return;
   if (!slot_free()) {
-    if (b.waiting_ids.insert(id).second) b.waiting.push_back({id, "web"});
+    if (b.waiting_ids.insert(id).second) b.waiting.push_back({id, "web", ""});
     return;
   }
   fprintf(stderr, "_game_reliable_web ...\n");
@@ -254,22 +261,33 @@ void carry_out(const Waiting& e) {
     return;
   }
   if (!b.db.db) return;
-  var rows = db_query(b.db, "select data from events where n = ?", var_list(e.id));
+  var rows = e.rowid.empty() ? db_query(b.db, "select data from events where n = ?", var_list(e.id))
+                             : db_query(b.db, "select data from events where rowid = ?", var_list(e.rowid));
   if (rows.len() > 0) game_reliable_do(e.id, e.name, json_load(rows[0L]["data"].str()));
 }
 
 // Reads the next stored rows the pass has to look at; none left marks the
-// stored entries seen.
+// stored entries seen. A row without an id could never be named by a
+// receipt: it is passed over.
 void read_due_rows(long now) {
   Outbox& b = box();
   var old = std::to_string(now - RELIABLE_RESEND_AGE), at = std::to_string(now);
-  var rows = b.db.db ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at)) : var();
+  var rows = b.db.db && !b.by_rowid ? db_query(b.db, kDueFrom, var_list(b.cursor_ts, b.cursor_n, old, at)) : var();
+  if (b.db.db && rows.len() == 0) {
+    b.by_rowid = true;
+    rows = db_query(b.db, kDueUntimedFrom, var_list(b.cursor_rowid, old, at));
+  }
   for (size_t i = 0; i < rows.len(); i++) {
     var r = rows[i];
-    b.batch.push_back({var_str(r["n"]), var_str(r["name"]), r["ts"].num(), r["timed"].lnum() != 0});
+    if (var_str(r["n"]).empty())
+      fprintf(stderr, "game_reliable_loop: a stored entry without an id is passed over\n");
+    else
+      b.batch.push_back({var_str(r["n"]), var_str(r["name"]), r["ts"].num(), var_str(r["r"])});
   }
   if (rows.len() == 0) {
     b.stored_seen = true;
+  } else if (b.by_rowid) {
+    b.cursor_rowid = rows[rows.len() - 1]["r"];
   } else {
     b.cursor_ts = rows[rows.len() - 1]["ts"];
     b.cursor_n = rows[rows.len() - 1]["n"];
@@ -278,7 +296,7 @@ void read_due_rows(long now) {
 
 // Whether the held entry goes before the stored row in (ts, n) order.
 bool held_first(const Place& held, const Row& row) {
-  if (!row.timed) return true;
+  if (!row.rowid.empty()) return true;
   double ts = static_cast<double>(held.first);
   return ts < row.ts || (ts == row.ts && held.second < row.id);
 }
@@ -298,9 +316,9 @@ bool sweep_next(Waiting* next) {
       b.memory_cursor = *held;
       auto entry = b.unstored.find(held->second);
       if (entry == b.unstored.end()) continue;
-      *next = {held->second, entry->second.name};
+      *next = {held->second, entry->second.name, ""};
     } else if (!b.batch.empty()) {
-      *next = {b.batch.front().id, b.batch.front().name};
+      *next = {b.batch.front().id, b.batch.front().name, b.batch.front().rowid};
       b.batch.pop_front();
     } else {
       return false;
@@ -335,8 +353,8 @@ void fill_slots() {
 void start_sweep() {
   Outbox& b = box();
   b.sweeping = true;
-  b.stored_seen = false;
-  b.cursor_ts = kBeforeEveryStamp;
+  b.stored_seen = b.by_rowid = false;
+  b.cursor_ts = b.cursor_rowid = kBeforeEveryInteger;
   b.cursor_n = "";
   b.memory_cursor = {LONG_MIN, std::string()};
   b.batch.clear();

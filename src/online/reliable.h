@@ -5,7 +5,8 @@
 // reply names it in "X-Receipt". A resend pass sends again every entry at
 // least RELIABLE_RESEND_AGE seconds old (or stamped ahead of the clock) that
 // has no request in flight, oldest first (by ts, then n), those held in
-// memory among the stored ones. At most
+// memory among the stored ones; a row whose stamp is no integer or whose
+// id is no text goes after them all, and one without an id not at all. At most
 // RELIABLE_MAX_IN_FLIGHT entries are in flight at once; the rest wait for a
 // free slot, which the per-frame rule fills. A pass holds no payloads: it
 // walks the stored entries a few at a time as slots free, and each payload

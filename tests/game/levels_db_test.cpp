@@ -104,17 +104,6 @@ TEST_F(LevelsDb, ANewMapTakesTheNextFreeIdAndNeverLeavesARowWithoutItsMap) {
   EXPECT_EQ(db_query(game_db(GAME_DB_USER), "select id from levels").len(), 6u);
 }
 
-// The list holds only rows with a map, newest first by ts read as a number
-// ("10" after "9"), whatever else ts holds.
-TEST_F(LevelsDb, TheListHoldsMapsNewestFirst) {
-  db_query(game_db(GAME_DB_USER), "insert into levels (id, data, ts, title) values ('a', 'm', '9', 'A'), "
-           "('b', 'm', '10', 'B'), ('c', '', '11', 'C'), ('d', null, '12', 'D'), ('e', 'm', x'31', 'E')");
-  var rows = levels_list();
-  std::string shown;
-  for (size_t i = 0; i < rows.len(); i++) shown += rows[i]["id"].str() + rows[i]["title"].str() + " ";
-  EXPECT_EQ(shown, "bB aA eE ");
-}
-
 TEST_F(LevelsDb, ABadRowFailsAndKeepsTheLevel) {
   db_query(game_db(GAME_DB_USER), "insert into levels (id, data) values (?, ?)",
            var_list("9", "garbage"));

@@ -215,20 +215,15 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
       {"words in texts, names and comments; constant defaults", remade("(n text primary key, -- a check\n\"conflict\" default 'check', data, "
          "x not null default (-1.5e3), y default x'00ff' /* check */)", "n, data"), false, kRows},
       {"UTF-16", [&](std::string& b) {
-         std::remove(owned.c_str());
-         DBWrap e;
-         EXPECT_TRUE(db_open(e, owned) && sqlite3_exec(e.db, "pragma encoding = 'UTF-16le'; create table events (n text primary key, "
-           "data blob); create table other (k text); insert into other values ('kept'); with recursive r(i) as (select 1 union all "
-           "select i + 1 from r where i < 600) insert into events select i, printf('%.300c', char(97 + i % 26)) from r", nullptr, nullptr, nullptr) == 0);
-         db_close(e);
-         b = tmp_.read("owned.db");
-         std::remove(owned.c_str()); }, true, kRows},
+         DBWrap e;  // made anew: a file's encoding is set before its first table
+         EXPECT_TRUE(db_open(e, owned) && sqlite3_exec(e.db, "pragma encoding = 'UTF-16le'; create table events (n text primary key, data blob); "
+           "create table other (k text); insert into events values ('\u00f1', 'd\u00fc'), ('b', x'00')", 0, 0, 0) == 0);
+         b = tmp_.read("owned.db"); std::remove(owned.c_str()); }, true, 2},
       {"a write-ahead log", [&](std::string& b) { edit(b, "pragma journal_mode = wal"); }, true, kRows},
       {"a column computed anywhere", [&](std::string& b) { edit(b, "create table g (a, b as (a || a) not null)"); }, true, kRows},
       {"strict", remade("(n text primary key, data blob) strict", "n, data", "n, cast(data as blob)"), true, kRows},
       {"a check after a comment", remade("(n text primary key, -- note\n data blob check (1))", "n, data"), true, kRows},
       {"a partial index", [&](std::string& b) { edit(b, "create index p on events (data) where n > '5'"); }, true, kRows},
-      {"a computed game column", remade("(n text primary key, data blob as (null))", "n", "n"), true, kRows},
       {"a key not kept unique", remade("(n text, data blob)", "n, data"), true, kRows},
       {"a name in another case", remade("(N text primary key, data blob)", "n, data"), true, kRows},
       {"a collation", remade("(n text primary key, data blob collate nocase)", "n, data"), true, kRows},
@@ -248,8 +243,6 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
          edit(b, "create view v as select 1; create trigger t after insert on events begin insert into other "
                  "values ('ran'); end; pragma writable_schema = on; update sqlite_master set sql = 'CREATE TABLE "
                  "other (k text); ATTACH DATABASE ''" + owned + "'' AS u; CREATE TABLE u.t (x)' where name = 'other'"); }, true, kRows},
-      {"columns in another order, strict", remade("(data any, n text primary key) strict", "data, n", "data, n"), true, kRows},
-      {"a check", remade("(n text primary key, data blob check (length(data) > 0))", "n, data"), true, kRows},
       {"another affinity", remade("(n text primary key, data text)", "n, data"), true, kRows},
       {"a value it must be given", remade("(n text primary key, data blob, must not null)", "n, data, must", "n, data, 1"), true, kRows},
       {"a key of its own", remade("(n text primary key, data blob, k unique)", "n, data, k", "n, data, rowid"), true, kRows},

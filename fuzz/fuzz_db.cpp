@@ -57,19 +57,14 @@ struct Run {
 };
 }  // namespace
 
-// The input is edits of three bytes each (a two-byte offset into the two
-// files end to end, the byte put there); a last single byte cuts the files
-// to that share of them.
+// The input is edits of three bytes each (a two-byte offset into each file,
+// the byte put there); a last single byte cuts the files to that share of them.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Run run;
   if (size > 3000) return 0;
   std::string bytes[2] = {run.sound[0], run.sound[1]};
-  const size_t first = bytes[0].size();
-  for (size_t i = 0; i + 3 <= size; i += 3) {
-    size_t at = (data[i] | data[i + 1] << 8) % (first + bytes[1].size());
-    (at < first ? bytes[0][at] : bytes[1][at - first]) = static_cast<char>(data[i + 2]);
-  }
   for (int k = 0; k < 2; k++) {
+    for (size_t i = 0; i + 3 <= size; i += 3) bytes[k][(data[i] | data[i + 1] << 8) % bytes[k].size()] = static_cast<char>(data[i + 2]);
     if (size % 3 == 1) bytes[k].resize(bytes[k].size() * data[size - 1] / 256);
     remove_files(run.paths[k]);  // a new file: the outbox still holds the last one open
     put_file(run.paths[k], bytes[k].data(), bytes[k].size());

@@ -22,6 +22,7 @@
 #include "gfx/gfx.h"
 #include "gfx/transition.h"
 #include "platform/steam_api.h"
+#include "util/db.h"
 
 enum {
   STEP_RATE = 60,
@@ -112,6 +113,8 @@ void Game::init() {
   if (state == STATE_NONE || !state_get(state)) state = STATE_MENUS_MAIN;
   if (!current_level_id[0]) game_text_set(current_level_id, sizeof current_level_id, "1.lev");
 
+  // The start waits for other programs' locks once, as a frame would.
+  db_waits_new_frame();
   game_load_gameinfo(this, game_data_path("gameinfo.db"));
   game_read_file(game_data_path("alpha.dat"), &g_alpha);
   game_db_open(SteamUser() != nullptr);
@@ -159,6 +162,7 @@ static void game_step(Game* g) {
 // Runs the owed steps and the per-frame work; loop() asks the driver how many
 // steps are owed, the headless entry gives its own count.
 void game_frame(Game* g, int steps) {
+  db_waits_new_frame();
   for (int i = 0; i < steps && !g->quit; i++) {
     game_step(g);
     g_paint_due = true;
@@ -318,6 +322,8 @@ void Game::paint() {
 }
 
 void Game::deinit() {
+  // The quit's last writes wait for other programs' locks once, as a frame's would.
+  db_waits_new_frame();
   if (State* s = state_get(state)) s->deinit();
   save();
   if (game_hooks.online_quit) game_hooks.online_quit();

@@ -94,6 +94,7 @@ bool db_open(DBWrap& db, const std::string& path, bool read_only) {
   db_close(db);
   db.path = path;
   db.read_only = read_only;
+  db.unmended = db.held_writes = db.held_reads = false;
   int rc = open_path(db, path, read_only ? kReadOnlyFlags : kOpenFlags);
   if (rc != SQLITE_OK) {
     tk_error("DatabaseError: db_open: %s: %s", path.c_str(),
@@ -101,7 +102,7 @@ bool db_open(DBWrap& db, const std::string& path, bool read_only) {
     db_close(db);
     return false;
   }
-  sqlite3_busy_timeout(db.db, kDbBusyTimeoutMs);
+  db_arm_waits(db);
   return true;
 }
 
@@ -164,6 +165,8 @@ bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Fa
   }
   if (!ok) return fail(st, nullptr);
 
+  // Inside a transaction even a read may be the commit, which writes.
+  db.writing = !sqlite3_stmt_readonly(st) || !sqlite3_get_autocommit(db.db);
   int cols = sqlite3_column_count(st);
   int rc;
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -184,6 +187,9 @@ bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Fa
   }
   if (rc != SQLITE_DONE) return fail(st, nullptr);
   sqlite3_finalize(st);
+  // Whatever held the file lets this kind of statement through again.
+  db.held_reads = false;
+  if (db.writing) db.held_writes = false;
   return true;
 }
 
@@ -201,9 +207,14 @@ bool reopen_if_moved(DBWrap& db) {
       stat(db.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
     return false;
   DBWrap now;
-  if (!db_open(now, db.path, db.read_only)) return false;
+  // The file that took this one's place is whole: one only read because it
+  // awaited its mend takes writes again.
+  if (!db_open(now, db.path, db.read_only && !db.unmended)) return false;
   std::swap(db.db, now.db);
   std::swap(db.held_dir, now.held_dir);
+  db.read_only = now.read_only;
+  db.unmended = db.held_writes = db.held_reads = false;
+  db_arm_waits(db);
   return true;
 }
 }  // namespace
@@ -212,14 +223,9 @@ bool db_query_checked(DBWrap& db, const std::string& sql, const var& args, var& 
   reopen_if_moved(db);
   Failure f;
   if (run_once(db, sql, args, rows, &f)) return true;
-  // Moved under the statement, or held off by another copy's mend: once
-  // more, in the file the player has now.
-  bool again = f.rc == SQLITE_READONLY_DBMOVED && reopen_if_moved(db);
-  if (!again && (f.rc & 0xff) == SQLITE_BUSY && db.db && sqlite3_get_autocommit(db.db) && db_mend_wait(db.path)) {
-    reopen_if_moved(db);
-    again = true;
-  }
-  if (again && run_once(db, sql, args, rows, &f)) return true;
+  // Moved under the statement (another copy's mend held it off until its
+  // new file took the name): once more, in the file the player has now.
+  if (f.rc == SQLITE_READONLY_DBMOVED && reopen_if_moved(db) && run_once(db, sql, args, rows, &f)) return true;
   tk_error("DatabaseError: db_query: %s", f.said.c_str());
   return false;
 }

@@ -296,24 +296,22 @@ bool flock_by(int fd, int op, std::chrono::steady_clock::time_point deadline) {
   }
 }
 
-std::chrono::steady_clock::time_point mend_deadline() {
-  return std::chrono::steady_clock::now() + std::chrono::milliseconds(kMendWaitMs);
-}
-
 // Held while this copy of the game mends a file; another copy waits for it,
-// but never longer than kMendWaitMs: a holder that is stopped or hung must
-// not stop every later start. The lock file is removed when the mend ends; a
-// holder checks that the file it locked still has the name, so that one
+// but only within its allowance of waiting: a holder that is stopped or
+// hung must not stop every later start. The lock file is removed when the
+// mend ends; a holder checks that the file it locked still has the name, so that one
 // removed under a waiter is not taken for the lock.
 class MendLock {
  public:
   explicit MendLock(const std::string& path) : name_(path + kLockEnding) {
-    const auto deadline = mend_deadline();
+    const auto deadline = db_wait_deadline();
     for (int i = 0; i < kLockTries && fd_ < 0; i++) {
       int fd = open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kKeptMode);
       if (fd < 0) break;
+      const auto start = std::chrono::steady_clock::now();
       bool locked = flock_by(fd, LOCK_EX, deadline);
       int saved = errno;
+      db_wait_spent(start);
       if (locked && file_still_named(fd, name_))
         fd_ = fd;
       else
@@ -352,11 +350,14 @@ Fault check(DBWrap& db, const std::string& path, const std::vector<std::string>&
   }
   if (!db_open(db, path)) return Fault::kNone;
   // One read transaction: the shape is read as the check found the file,
-  // and a writer of another copy cannot make a table look like none. The
-  // shape goes first: a file whose structure would run code in SQLite's
-  // check is mended without it.
+  // and a writer of another copy cannot make a table look like none. A file
+  // whose read lock another program holds past the wait is busy, not
+  // judged. The shape goes first: a file whose structure would run code in
+  // SQLite's check is mended without it.
   run(db.db, "begin");
-  bool hurt = db_shape_unusable(db.db, schema, why) || damaged(db.db, why);
+  int rc = sqlite3_exec(db.db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+  bool hurt = primary(rc) != SQLITE_BUSY && primary(rc) != SQLITE_LOCKED &&
+              (db_shape_unusable(db.db, schema, why) || damaged(db.db, why));
   run(db.db, "rollback");
   return hurt ? Fault::kDamaged : Fault::kNone;
 }
@@ -376,7 +377,7 @@ bool mend(const std::string& path, const std::vector<std::string>& schema, Tally
   // gave up.
   DBWrap hold, from, to;
   if (db_open(hold, path)) {
-    sqlite3_busy_timeout(hold.db, kMendWaitMs);
+    hold.writing = true;
     int rc = sqlite3_exec(hold.db, "begin immediate", nullptr, nullptr, nullptr);
     // A file no one can write to holds no writer off.
     if (primary(rc) == SQLITE_BUSY) {
@@ -421,14 +422,6 @@ bool mend(const std::string& path, const std::vector<std::string>& schema, Tally
 }
 }  // namespace
 
-bool db_mend_wait(const std::string& path) {
-  int fd = open((path + kLockEnding).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool mending = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK && flock_by(fd, LOCK_SH, mend_deadline());
-  close(fd);
-  return mending;
-}
-
 bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<std::string>& schema) {
   std::string why;
   if (check(db, path, schema, &why) == Fault::kNone) return db.db != nullptr;
@@ -451,10 +444,13 @@ bool db_open_salvaging(DBWrap& db, const std::string& path, const std::vector<st
     done = mend(path, schema, t, &kept, &note);
   }
   if (!done) {
-    tk_error("DatabaseError: db_open: %s cannot be used as it is (%s); %s, so it is used as it is until it can be "
-             "mended",
+    tk_error("DatabaseError: db_open: %s cannot be used as it is (%s); %s, so it is only read until it can be mended",
              path.c_str(), why.c_str(), note.c_str());
-    return db_open(db, path);
+    // Nothing is written to a file the game cannot use: its writes fail and
+    // say so, and a later start mends it.
+    bool opened = db_open(db, path, true);
+    db.unmended = opened;
+    return opened;
   }
   char what[160];
   if (fault == Fault::kNotAFile)

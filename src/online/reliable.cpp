@@ -27,8 +27,11 @@ namespace {
 const char* const kCreate = "create table if not exists events (n text primary key, name text, data blob, ts int)";
 // The order a pass sends in, so that a pass walks it a few rows at a time.
 const char* const kIndex = "create index if not exists events_order on events (ts, n)";
-// A stamp that is no time at all reads as long ago: due, and first in order.
-const char* const kNoStamp = "update events set ts = 0 where ts is null";
+// The rows that order cannot hold, so that the walk after it finds them
+// without reading the whole table: it names these very terms.
+const char* const kOddIndex =
+    "create index if not exists events_odd on events ((typeof(ts) = 'integer' and typeof(n) = 'text')) "
+    "where not (typeof(ts) = 'integer' and typeof(n) = 'text')";
 // The rows a pass still has to look at: due (an age outside
 // [0, RELIABLE_RESEND_AGE) or no number at all), first those with an
 // integer stamp and a text id, after the pass's cursor in (ts, n) order:
@@ -37,14 +40,15 @@ const char* const kNoStamp = "update events set ts = 0 where ts is null";
 const char* const kDueFrom =
     "select n, name, ts from events where (ts, n) > (?, ?) and typeof(ts) = 'integer' and typeof(n) = 'text' "
     "and not (ts > ? and ts <= ?) order by ts, n limit 8";
-// Then every other row, after a cursor of exact rowids, whatever its values
-// read back as: a stamp that is no integer counts as no time at all, so after
-// every entry held in memory.
+// Then every other row, through events_odd, after a cursor of exact rowids,
+// whatever its values read back as: a stamp that is no integer (NULL too)
+// counts as no time at all, so due, and after every entry held in memory.
 const char* const kDueUntimedFrom =
-    "select rowid as r, n, name from events where rowid > ? and not (typeof(ts) = 'integer' and typeof(n) = 'text') "
-    "and not (ts > ? and ts <= ?) order by rowid limit 8";
+    "select rowid as r, n, name from events where (typeof(ts) = 'integer' and typeof(n) = 'text') = 0 "
+    "and not (typeof(ts) = 'integer' and typeof(n) = 'text') and rowid > ? and (ts > ? and ts <= ?) is not 1 "
+    "order by rowid limit 8";
 // The cursors of a new pass: a number below every integer, so before every
-// stamp (every row has one once the table is opened) and every rowid.
+// integer stamp and every rowid.
 const char* const kBeforeEveryInteger = "-1e19";
 
 struct Unstored {
@@ -102,6 +106,9 @@ struct Outbox {
   Place memory_cursor;
   size_t ahead = 0;
   std::deque<Row> batch;
+  // What this frame may still look at without taking a slot: entries
+  // carried out without one (removed) and rows passed over.
+  int spare = 0;
 };
 
 Outbox& box() {
@@ -155,10 +162,9 @@ bool create_table() {
     return false;
   }
   // Neither is needed to store an entry (a database that takes no writes
-  // refuses both, and db_query says so): without the index a pass walks
-  // slower, and a row without a stamp waits for a run that can write.
+  // refuses both, and db_query says so): without them a pass walks slower.
   db_query_checked(box().db, kIndex, var(), rows);
-  db_query_checked(box().db, kNoStamp, var(), rows);
+  db_query_checked(box().db, kOddIndex, var(), rows);
   return true;
 }
 
@@ -166,7 +172,7 @@ bool create_table() {
 // makes its table.
 void open_db(const std::string& path) {
   Outbox& b = box();
-  if (!db_open_salvaging(b.db, path, {kCreate, kIndex})) return;
+  if (!db_open_salvaging(b.db, path, {kCreate, kIndex, kOddIndex})) return;
   // Entries carry the player's login token: the player's eyes only.
   if (chmod(path.c_str(), SAVE_PRIVATE_MODE) != 0)
     fprintf(stderr, "game_reliable_init: cannot make %s private: %s\n", path.c_str(), strerror(errno));
@@ -268,7 +274,7 @@ void carry_out(const Waiting& e) {
 
 // Reads the next stored rows the pass has to look at; none left marks the
 // stored entries seen. A row without an id could never be named by a
-// receipt: it is passed over.
+// receipt: it is passed over, and counts toward the frame's share.
 void read_due_rows(long now) {
   Outbox& b = box();
   var old = std::to_string(now - RELIABLE_RESEND_AGE), at = std::to_string(now);
@@ -279,10 +285,12 @@ void read_due_rows(long now) {
   }
   for (size_t i = 0; i < rows.len(); i++) {
     var r = rows[i];
-    if (var_str(r["n"]).empty())
-      fprintf(stderr, "game_reliable_loop: a stored entry without an id is passed over\n");
-    else
+    if (!var_str(r["n"]).empty()) {
       b.batch.push_back({var_str(r["n"]), var_str(r["name"]), r["ts"].num(), var_str(r["r"])});
+      continue;
+    }
+    b.spare--;
+    fprintf(stderr, "game_reliable_loop: a stored entry without an id is passed over\n");
   }
   if (rows.len() == 0) {
     b.stored_seen = true;
@@ -302,12 +310,19 @@ bool held_first(const Place& held, const Row& row) {
 }
 
 // The pass's next entry to carry out, the stored and the held in one
-// order; false when the pass has seen every entry it had to.
+// order. False when the pass has seen every entry it had to, which ends it,
+// or when the frame's share of rows looked at without a slot is spent: the
+// pass goes on from there next frame.
 bool sweep_next(Waiting* next) {
   Outbox& b = box();
   long now = game_reliable_now();
   for (;;) {
-    if (b.batch.empty() && !b.stored_seen) read_due_rows(now);
+    if (b.spare <= 0) return false;
+    // A batch that rows passed over left empty is no end: read on.
+    if (b.batch.empty() && !b.stored_seen) {
+      read_due_rows(now);
+      continue;
+    }
     // Held entries not yet due are passed over once, as stored ones are.
     auto held = b.held_order.upper_bound(b.memory_cursor);
     while (held != b.held_order.end() && !due(static_cast<double>(held->first), now)) b.memory_cursor = *held++;
@@ -321,9 +336,12 @@ bool sweep_next(Waiting* next) {
       *next = {b.batch.front().id, b.batch.front().name, b.batch.front().rowid};
       b.batch.pop_front();
     } else {
+      b.sweeping = false;
+      b.batch.clear();
       return false;
     }
     if (!busy(next->id)) return true;
+    b.spare--;
   }
 }
 
@@ -340,12 +358,12 @@ void fill_slots() {
       b.waiting_ids.erase(e.id);
       if (b.ahead > 0) b.ahead--;
     } else if (!b.sweeping || !sweep_next(&e)) {
-      b.sweeping = false;
-      b.batch.clear();
-      if (b.waiting.empty()) return;
+      if (b.sweeping || b.waiting.empty()) return;  // the pass goes on next frame, or nothing is left
       continue;
     }
+    size_t flying = b.in_flight.size();
     carry_out(e);
+    if (b.in_flight.size() == flying) b.spare--;  // no slot taken: removed, or gone meanwhile
   }
 }
 
@@ -359,6 +377,19 @@ void start_sweep() {
   b.memory_cursor = {LONG_MIN, std::string()};
   b.batch.clear();
   b.ahead = b.waiting.size();
+}
+
+// game_reliable_loop within the frame's share of rows looked at without a slot.
+int run_pass() {
+  Outbox& b = box();
+  reopen();
+  retry_unstored();
+  retry_deletes();
+  start_sweep();
+  fill_slots();
+  b.added = false;
+  b.counted = game_reliable_pending();
+  return b.counted;
 }
 
 }  // namespace
@@ -455,15 +486,8 @@ int game_reliable_pending() {
 }
 
 int game_reliable_loop() {
-  Outbox& b = box();
-  reopen();
-  retry_unstored();
-  retry_deletes();
-  start_sweep();
-  fill_slots();
-  b.added = false;
-  b.counted = game_reliable_pending();
-  return b.counted;
+  box().spare = RELIABLE_MAX_UNSLOTTED;
+  return run_pass();
 }
 
 void game_reliable_quit() {
@@ -480,6 +504,7 @@ void game_reliable_quit() {
 
 int game_reliable_frame(Game*) {
   Outbox& b = box();
+  b.spare = RELIABLE_MAX_UNSLOTTED;
   fill_slots();
   long now = game_reliable_now();
   // A clock set back counts as time passed rather than as a long wait.
@@ -487,5 +512,5 @@ int game_reliable_frame(Game*) {
   if (b.looped && !(period && (b.counted > 0 || b.added))) return -1;
   b.looped = true;
   b.last_loop = now;
-  return game_reliable_loop();
+  return run_pass();
 }

@@ -5,14 +5,20 @@
 // reply names it in "X-Receipt". A resend pass sends again every entry at
 // least RELIABLE_RESEND_AGE seconds old (or stamped ahead of the clock) that
 // has no request in flight, oldest first (by ts, then n), those held in
-// memory among the stored ones; a row whose stamp is no integer or whose
-// id is no text goes after them all, and one without an id not at all. At most
+// memory among the stored ones; a row whose stamp is no integer (none at
+// all too: such a row is always due) or whose id is no text goes after them
+// all, by rowid, and one without an id not at all. At most
 // RELIABLE_MAX_IN_FLIGHT entries are in flight at once; the rest wait for a
 // free slot, which the per-frame rule fills. A pass holds no payloads: it
 // walks the stored entries a few at a time as slots free, and each payload
 // is read from the database when its entry goes out, so a pass over
-// thousands of entries costs any one frame little. A reply to an entry may hold at most RELIABLE_MAX_REPLY bytes (a
-// receipt is a few hundred): a longer one is a failed send.
+// thousands of entries costs any one frame little. Nor does a frame of a
+// pass carry out more than RELIABLE_MAX_UNSLOTTED entries that take no slot
+// (an "echo" or a name the game does not know, each removed as it goes), or
+// pass over more than about as many rows it cannot send (without an id, in
+// flight or queued): the pass goes on from there next frame. A reply to an
+// entry may hold at most RELIABLE_MAX_REPLY bytes (a receipt is a few
+// hundred): a longer one is a failed send.
 //
 // A "web" payload is {"action", "post", "identity"}: the identity (as
 // web_identity_var stores it) is the one the entry was signed for, and the
@@ -22,7 +28,8 @@
 // Table: events (n text primary key, name text, data blob, ts int), every
 // value stored as text: n the entry id (32 hex digits), name "web" or
 // "echo", data the payload's compact JSON, ts the seconds since 1970 when
-// the entry was added. The index events_order on (ts, n) serves the passes.
+// the entry was added. The index events_order on (ts, n) serves the passes,
+// and events_odd, partial, holds the rows that order cannot.
 #pragma once
 #include <string>
 
@@ -30,7 +37,7 @@
 
 struct Game;
 
-enum { RELIABLE_RESEND_AGE = 300, RELIABLE_MAX_IN_FLIGHT = 4 };
+enum { RELIABLE_RESEND_AGE = 300, RELIABLE_MAX_IN_FLIGHT = 4, RELIABLE_MAX_UNSLOTTED = 4 };
 constexpr size_t RELIABLE_MAX_REPLY = 64 * 1024;
 
 // Seconds since 1970 as the outbox reads them; tests put a clock of their
@@ -64,7 +71,8 @@ void game_reliable_request_ended(const std::string& id);
 // the sequence number up by one.
 std::string game_reliable_id(const std::string& name, const var& payload, long time);
 // One resend pass: stores what is held in memory, tries failed deletes
-// again and starts sending what is due; answers the entries pending.
+// again and starts sending what is due, as one frame would; answers the
+// entries pending.
 int game_reliable_loop();
 // At quit: stores what is still held in memory and tries failed deletes
 // again; what could not be kept is said in one line.

@@ -167,6 +167,7 @@ bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Fa
 
   // Inside a transaction even a read may be the commit, which writes.
   db.writing = !sqlite3_stmt_readonly(st) || !sqlite3_get_autocommit(db.db);
+  const sqlite3_int64 changed = sqlite3_total_changes64(db.db);
   int cols = sqlite3_column_count(st);
   int rc;
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -187,9 +188,11 @@ bool run_once(DBWrap& db, const std::string& sql, const var& args, var& rows, Fa
   }
   if (rc != SQLITE_DONE) return fail(st, nullptr);
   sqlite3_finalize(st);
-  // Whatever held the file lets this kind of statement through again.
+  // Whatever held the file lets this kind of statement through again; a
+  // write that needed no lock ("create ... if not exists" of what is there,
+  // say) tells nothing of it.
   db.held_reads = false;
-  if (db.writing) db.held_writes = false;
+  if (sqlite3_total_changes64(db.db) != changed) db.held_writes = false;
   return true;
 }
 

@@ -224,7 +224,8 @@ TEST_F(DbTest, AFrameWaitsForLocksOnceInAllAndAHeldFileIsOnlyTried) {
   EXPECT_LT(seconds(b, write, false), allowance / 4);  // the frame's allowance is spent
   EXPECT_LT(seconds(db_, "select * from t", true), allowance / 4);
   db_waits_new_frame();
-  EXPECT_LT(seconds(db_, write, false) + seconds(b, write, false), allowance / 4);
+  EXPECT_LT(seconds(db_, "create table if not exists t (a text)", true) + seconds(db_, write, false) +
+                seconds(b, write, false), allowance / 4);  // a write that needs no lock frees nothing
   db_query(hold_a, "commit");
   EXPECT_LT(seconds(db_, write, true), allowance / 4);
   db_query(hold_a, "begin exclusive");  // held for reads too

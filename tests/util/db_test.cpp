@@ -426,8 +426,9 @@ TEST_F(DbTest, DamagedDatabasesAreKeptAsideAndTheirReadableRowsCarriedOn) {
 
   // A copy that cannot be written whole (a statement that fails, a disk that
   // fills) or a mend another copy never ends leaves the damaged file as it
-  // is, only read; the next open (2: another copy's) mends it. One that ends within the wait is
-  // waited for, at the start (3) or at a write it holds off (4).
+  // is, only read; the next open (2: another copy's) mends it. One that
+  // ends within the wait is waited for, at the start (3) or at a write it
+  // holds off (4).
   std::string big = make(4096);
   zero_page(big, root);
   std::vector<std::string> failing = kSchema;

@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-// One folder per process, under $TMPDIR, removed at exit once empty. The
-// path is never destroyed: the exit handler reads it after every static
-// destructor has run.
+// One folder per process, under $TMPDIR, removed at exit with whatever the
+// targets left in it (a save file the game kept aside, say). The path is
+// never destroyed: the exit handler reads it after every static destructor
+// has run.
 inline const std::string& scratch_dir() {
   static const std::string& dir = *new std::string([] {
     const char* base = getenv("TMPDIR");
@@ -18,7 +20,10 @@ inline const std::string& scratch_dir() {
     buf.push_back('\0');
     if (!mkdtemp(buf.data())) abort();
     std::string made = buf.data();
-    atexit([] { rmdir(scratch_dir().c_str()); });
+    atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(scratch_dir(), ec);
+    });
     return made;
   }());
   return dir;

@@ -299,8 +299,8 @@ bool flock_by(int fd, int op, std::chrono::steady_clock::time_point deadline) {
 // Held while this copy of the game mends a file; another copy waits for it,
 // but only within its allowance of waiting: a holder that is stopped or
 // hung must not stop every later start. The lock file is removed when the
-// mend ends; a holder checks that the file it locked still has the name, so that one
-// removed under a waiter is not taken for the lock.
+// mend ends; a holder checks that the file it locked still has the name, so
+// that one removed under a waiter is not taken for the lock.
 class MendLock {
  public:
   explicit MendLock(const std::string& path) : name_(path + kLockEnding) {

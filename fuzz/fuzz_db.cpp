@@ -4,7 +4,6 @@
 // and takes the game's rows.
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -44,15 +43,14 @@ struct Run {
   Run() {
     setenv("TUNNELWICK_SERVICE", "127.0.0.1:9", 1);  // nothing listens
     g = game_headless_start(scratch_dir(), scratch_dir() + "/user");
-    atexit([] { std::filesystem::remove_all(scratch_dir() + "/user"); });
     game_reliable_init(g);
     for (int k = 0; k < 2; k++) {
       DBWrap db;
       paths[k] = game_user_path(kNames[k]);
       if (!db_open(db, paths[k]) || db_query(db, kSeeds[k]).len()) abort();
+      sound[k] = read_file(paths[k]);
     }
     game_db_close();
-    for (int k = 0; k < 2; k++) sound[k] = read_file(paths[k]);
   }
 };
 }  // namespace
